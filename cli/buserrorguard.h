@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// A mapped file that shrinks while it is being compared makes the next read past its new end raise
+// SIGBUS. This guard turns that into a one-line message naming the file, removes the output file
+// that was being written, and exits with status 2, instead of a crash.
+class CBusErrorGuard {
+public:
+    static constexpr int kExitStatus = 2;
+
+    // `program` prefixes the message.
+    static void Install(const std::string& program);
+    // Up to eight ranges; a bus error outside them is not ours and still kills the process.
+    static void Watch(const void* begin, std::size_t length, const std::string& name);
+    // The file to remove when the guard fires, or empty for none.
+    static void SetOutputFile(const std::string& path);
+};

@@ -1,0 +1,221 @@
+#include "comparecommand.h"
+
+#include "buserrorguard.h"
+#include "compare/atomicfile.h"
+#include "compare/blockjsonwriter.h"
+#include "compare/bufferedwriter.h"
+#include "compare/compengine.h"
+#include "compare/complines.h"
+#include "compare/compsettings.h"
+#include "compare/filebuffer.h"
+#include "compare/logwriter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kProgram = "dyadmon-cli";
+
+// Whole decimal numbers only: "8x", "" and "+8" are not numbers.
+bool ParseNumber(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+bool ParseRange(const std::string& name, const std::string& text, int low, int high, int& value,
+                std::string& error) {
+    if (!ParseNumber(text, value) || value < low || value > high) {
+        error = name + ": '" + text + "' is out of range; use " + std::to_string(low) + " to " + std::to_string(high);
+        return false;
+    }
+    return true;
+}
+
+int Trouble(const std::string& message) {
+    std::cerr << kProgram << ": " << message << '\n';
+    return CCompareCommand::kTrouble;
+}
+
+} // namespace
+
+const char* CCompareCommand::Usage() {
+    return "Usage: dyadmon-cli compare [OPTION]... FILE1 FILE2\n"
+           "Compare two files byte by byte and write the result as a log or as JSON.\n"
+           "\n"
+           "  --unit 1|2|4|8|16        compare unit in bytes (default 8)\n"
+           "  --lookahead 0-100        units to look ahead for moved blocks; 0 is off (default 0)\n"
+           "  --bytes-per-line 1-32    bytes per line on each side of the log (default 8)\n"
+           "  --ansi, --no-ansi        write the characters column in the log (default on)\n"
+           "  --log FILE               write to FILE instead of standard output ('-' for it)\n"
+           "  --format log|json        the text log, or the blocks as JSON (default log)\n"
+           "  --help                   show this help\n"
+           "\n"
+           "Exit status: 0 if the files are identical, 1 if they differ, 2 on trouble.\n";
+}
+
+CCompareCommand::Options CCompareCommand::DefaultOptions() {
+    const CCompSettings settings;
+    Options options;
+    options.unit = settings.unitSize;
+    options.lookAhead = settings.lookAhead;
+    options.bytesPerLine = settings.BytesPerLineForCompare();
+    options.ansi = settings.showAnsi;
+    return options;
+}
+
+bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& options, std::string& error) {
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+            hasValue = true;
+        }
+        const auto takeValue = [&]() {
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    error = arg + " needs a value";
+                    return false;
+                }
+                value = args[++i];
+            }
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--ansi" || arg == "--no-ansi") {
+            if (hasValue) {
+                error = arg + " takes no value";
+                return false;
+            }
+            options.ansi = arg == "--ansi";
+        } else if (arg == "--unit") {
+            if (!takeValue()) {
+                return false;
+            }
+            if (!ParseNumber(value, options.unit) || !CCompSettings::IsValidUnitSize(options.unit)) {
+                error = "--unit: '" + value + "' is not a compare unit; use 1, 2, 4, 8 or 16";
+                return false;
+            }
+        } else if (arg == "--lookahead") {
+            if (!takeValue() ||
+                !ParseRange(arg, value, 0, CCompSettings::kMaxLookAhead, options.lookAhead, error)) {
+                return false;
+            }
+        } else if (arg == "--bytes-per-line") {
+            if (!takeValue() || !ParseRange(arg, value, 1, CCompSettings::kMaxLineLength / 2,
+                                            options.bytesPerLine, error)) {
+                return false;
+            }
+        } else if (arg == "--log") {
+            if (!takeValue()) {
+                return false;
+            }
+            options.logPath = value;
+        } else if (arg == "--format") {
+            if (!takeValue()) {
+                return false;
+            }
+            if (value != "log" && value != "json") {
+                error = "--format: '" + value + "' is not a format; use log or json";
+                return false;
+            }
+            options.json = value == "json";
+        } else {
+            error = "unknown option " + arg + " (see 'dyadmon-cli compare --help')";
+            return false;
+        }
+    }
+    if (options.help) {
+        return true;
+    }
+    if (files.size() != 2) {
+        error = files.size() < 2 ? "compare needs two files (see 'dyadmon-cli compare --help')"
+                                 : "compare takes two files, not " + std::to_string(files.size());
+        return false;
+    }
+    options.file1 = files[0];
+    options.file2 = files[1];
+    return true;
+}
+
+int CCompareCommand::Run(const Options& options) {
+    CBusErrorGuard::Install(kProgram);
+    CFileBuffer buffers[2];
+    const std::string* names[2] = {&options.file1, &options.file2};
+    for (int i = 0; i < 2; ++i) {
+        const CFileBuffer::Error error = buffers[i].Load(*names[i], CFileBuffer::Mode::Map);
+        if (error != CFileBuffer::Error::None) {
+            return Trouble(CFileBuffer::Message(error, *names[i]));
+        }
+        if (buffers[i].IsMapped()) {
+            CBusErrorGuard::Watch(buffers[i].Data(), buffers[i].SpanLength(), *names[i]);
+        }
+    }
+
+    const bool toStdout = options.logPath.empty() || options.logPath == "-";
+    CAtomicFile file;
+    if (!toStdout) {
+        if (!file.Open(options.logPath)) {
+            return Trouble("File is using by other application.");
+        }
+        CBusErrorGuard::SetOutputFile(file.TempPath());
+    }
+
+    CCompEngine engine(buffers[0].Data(), buffers[0].Size(), buffers[1].Data(), buffers[1].Size());
+    engine.SetUnitSize(options.unit);
+    engine.SetLookAhead(options.lookAhead);
+    engine.Run();
+    const auto& blocks = engine.Blocks();
+    const bool identical =
+        buffers[0].Size() == buffers[1].Size() &&
+        std::all_of(blocks.begin(), blocks.end(), [](const CompBlock& b) { return b.kind == BlockKind::Same; });
+
+    CBufferedWriter out(toStdout ? STDOUT_FILENO : file.Fd());
+    if (options.json) {
+        CBlockJsonWriter::Write(out, {options.file1, buffers[0].Size()}, {options.file2, buffers[1].Size()},
+                                options.unit, options.lookAhead, identical, blocks);
+    } else {
+        const CCompLines lines(engine.TakeBlocks(), options.unit, buffers[0].Size(), buffers[1].Size(),
+                               options.bytesPerLine);
+        CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out);
+    }
+    const bool written = out.Finish();
+    if (!written || (!toStdout && !file.Commit(false))) {
+        file.Discard();
+        CBusErrorGuard::SetOutputFile({});
+        return Trouble("Error in writing log file.");
+    }
+    CBusErrorGuard::SetOutputFile({});
+    return identical ? kIdentical : kDifferent;
+}
+
+int CCompareCommand::Main(const std::vector<std::string>& args) {
+    Options options = DefaultOptions();
+    std::string error;
+    if (!Parse(args, options, error)) {
+        return Trouble(error);
+    }
+    if (options.help) {
+        std::cout << Usage();
+        return std::cout.flush() ? kIdentical : kTrouble;
+    }
+    return Run(options);
+}

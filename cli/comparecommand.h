@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// `dyadmon-cli compare`: compares two files and writes the log or the blocks as JSON. Exit status as
+// cmp and diff have it: 0 identical, 1 different, 2 trouble.
+class CCompareCommand {
+public:
+    static constexpr int kIdentical = 0;
+    static constexpr int kDifferent = 1;
+    static constexpr int kTrouble = 2;
+
+    struct Options {
+        int unit;
+        int lookAhead;
+        int bytesPerLine;
+        bool ansi;
+        bool json = false;
+        bool help = false;
+        std::string logPath; // empty or "-": standard output
+        std::string file1;
+        std::string file2;
+    };
+
+    // Defaults are those of a fresh settings object.
+    static Options DefaultOptions();
+    // False with a one-line message when an option, a value or the file count is wrong.
+    static bool Parse(const std::vector<std::string>& args, Options& options, std::string& error);
+    static int Run(const Options& options);
+    static int Main(const std::vector<std::string>& args);
+    static const char* Usage();
+};

@@ -1,0 +1,41 @@
+#include "comparecommand.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage = "Usage: dyadmon-cli COMMAND [ARGUMENT]...\n"
+                           "Compare files byte by byte, for scripts and terminals.\n"
+                           "\n"
+                           "Commands:\n"
+                           "  compare FILE1 FILE2    compare two files (see 'dyadmon-cli compare --help')\n"
+                           "\n"
+                           "  --help                 show this help\n"
+                           "  --version              show the version\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (command == "--version") {
+        std::cout << "dyadmon-cli " DYAD_VERSION "\n";
+        return 0;
+    }
+    if (command == "compare") {
+        return CCompareCommand::Main(args);
+    }
+    std::cerr << "dyadmon-cli: unknown command '" << command << "' (see 'dyadmon-cli --help')\n";
+    return 2;
+}

@@ -1,0 +1,100 @@
+#include "atomicfile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+mode_t CurrentUmask() {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
+} // namespace
+
+CAtomicFile::~CAtomicFile() {
+    Discard();
+}
+
+bool CAtomicFile::Open(const std::string& path) {
+    Discard();
+    m_target = path;
+    char resolved[PATH_MAX];
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            m_fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+            return m_fd >= 0;
+        }
+        if (access(path.c_str(), W_OK) != 0) {
+            return false;
+        }
+        // Replace the file a link points to, not the link.
+        if (realpath(path.c_str(), resolved) != nullptr) {
+            m_target = resolved;
+        }
+        m_mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return false;
+    } else {
+        m_mode = 0666 & ~CurrentUmask();
+    }
+
+    const std::size_t slash = m_target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : m_target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+    std::string pattern = (slash == std::string::npos ? std::string() : folder) + "." + base + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    m_fd = mkostemp(name.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        return false;
+    }
+    m_tempPath = name.data();
+    return true;
+}
+
+bool CAtomicFile::Commit(bool flushToDisk) {
+    if (m_fd < 0) {
+        return false;
+    }
+    if (m_tempPath.empty()) {
+        const int rc = close(m_fd);
+        m_fd = -1;
+        return rc == 0;
+    }
+    bool ok = fchmod(m_fd, m_mode) == 0;
+    if (ok && flushToDisk) {
+        ok = fsync(m_fd) == 0;
+    }
+    const int saved = errno;
+    ok = close(m_fd) == 0 && ok;
+    m_fd = -1;
+    if (ok) {
+        ok = rename(m_tempPath.c_str(), m_target.c_str()) == 0;
+    }
+    if (!ok) {
+        const int reason = errno != 0 ? errno : saved;
+        unlink(m_tempPath.c_str());
+        errno = reason;
+    }
+    m_tempPath.clear();
+    return ok;
+}
+
+void CAtomicFile::Discard() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.empty()) {
+        unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "compengine.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CBufferedWriter;
+
+// The blocks of a comparison as a JSON document, for scripts: the two files, the settings, whether
+// the files are identical, and one object per block in the engine's order, one per line.
+class CBlockJsonWriter {
+public:
+    struct File {
+        std::string name;
+        std::uint64_t size;
+    };
+
+    static bool Write(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead,
+                      bool identical, const std::vector<CompBlock>& blocks);
+
+    static std::string_view KindName(BlockKind kind);
+    // A JSON string literal. File names need not be UTF-8; bytes that are not become U+FFFD.
+    static std::string Quote(std::string_view text);
+};

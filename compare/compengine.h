@@ -1,0 +1,89 @@
+#pragma once
+
+#include "differencescanner.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+// The kind of a block or row; the numbers are shared by the engine, the rows, the log and the views.
+enum class BlockKind : std::uint32_t { Same = 0, New = 1, Deleted = 2, MoveFrom = 3, MoveTo = 4 };
+
+// One block of the comparison: `count` units at `primary` (file 1 for Same, Deleted and MoveFrom;
+// file 2 for New and MoveTo). `secondary` is the matching file-2 position of a Same block, the file-2
+// target of a MoveFrom, the file-1 source of a MoveTo, and kAbsent for New and Deleted.
+struct CompBlock {
+    static constexpr std::uint32_t kAbsent = 0xFFFFFFFFu;
+
+    BlockKind kind;
+    std::uint32_t count;
+    std::uint32_t primary;
+    std::uint32_t secondary;
+
+    friend bool operator==(const CompBlock&, const CompBlock&) = default;
+};
+
+// Compares two buffers held whole in memory in one greedy pass, unit by unit, looking a bounded number
+// of units ahead to tell insertions, deletions and moves from plain changes. The result is an ordered
+// block list; see BlockKind.
+//
+// Each buffer must stay readable, and zero, for at least 15 bytes past its size: a partial last unit
+// is compared with zero bytes filling it up.
+class CCompEngine {
+public:
+    // Files this large or larger are refused by every loader, so that every offset a comparison or a
+    // row can name, padding included, fits in 32 bits.
+    static constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull - 64;
+
+    CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
+                std::uint32_t size2);
+
+    void SetUnitSize(int unitSize) { m_unit = unitSize; }
+    void SetLookAhead(int lookAhead) { m_lookAhead = lookAhead; }
+    int UnitSize() const { return m_unit; }
+    int LookAhead() const { return m_lookAhead; }
+
+    void Run();
+
+    const std::vector<CompBlock>& Blocks() const { return m_blocks; }
+    std::vector<CompBlock> TakeBlocks() { return std::move(m_blocks); }
+
+private:
+    // A MoveTo block that the file-2 cursor has not passed yet, keyed by its file-2 start.
+    struct Pending {
+        std::uint32_t count;
+        std::uint64_t source;
+    };
+
+    bool UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const;
+    std::uint64_t Step2(std::uint64_t pos) const;
+    std::uint64_t SkipPending(std::uint64_t pos) const;
+    std::uint64_t NextPendingStart(std::uint64_t pos) const;
+    std::uint64_t CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits);
+    std::int64_t FindUnit(const std::uint8_t* haystack, std::uint64_t first, std::uint64_t count,
+                          const std::uint8_t* needle) const;
+    std::int64_t SearchFile2(std::uint64_t p1, std::uint64_t p2) const;
+    bool SearchFile1(std::uint64_t p1, std::uint64_t p2) const;
+
+    void EmitPendingBefore(std::uint64_t pos2);
+    void AppendMergeable(BlockKind kind, std::uint64_t primary, std::uint64_t secondary, std::uint64_t count);
+    void AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count);
+    void AppendNew(std::uint64_t pos2, std::uint64_t count);
+    void AppendDeleted(std::uint64_t pos1, std::uint64_t count);
+    void AppendMoveFrom(std::uint64_t pos1, std::uint64_t pos2);
+    void AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1);
+    void AppendNewUpTo(std::uint64_t& p2, std::uint64_t end);
+
+    const std::uint8_t* m_buffer1;
+    const std::uint8_t* m_buffer2;
+    std::uint64_t m_size1;
+    std::uint64_t m_size2;
+    int m_unit = 1;
+    int m_lookAhead = 10;
+
+    std::vector<CompBlock> m_blocks;
+    std::map<std::uint64_t, Pending> m_pending;
+    std::ptrdiff_t m_openDeleted = -1;
+    CDifferenceScanner m_scanner;
+};

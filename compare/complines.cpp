@@ -1,0 +1,79 @@
+#include "complines.h"
+
+#include <algorithm>
+
+CCompLines::CCompLines(std::vector<CompBlock> blocks, int unit, std::uint32_t size1, std::uint32_t size2,
+                       int bytesPerLine)
+    : m_blocks(std::move(blocks)), m_unit(unit), m_size1(size1), m_size2(size2),
+      m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))) {
+    m_firstRow.reserve(m_blocks.size() + 1);
+    std::uint64_t rows = 0;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        m_firstRow.push_back(rows);
+        rows += GeometryOf(i).rows;
+    }
+    m_firstRow.push_back(rows);
+}
+
+void CCompLines::RemoveAll() {
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_firstRow.clear();
+    m_firstRow.shrink_to_fit();
+}
+
+CCompLines::Geometry CCompLines::GeometryOf(std::size_t block) const {
+    const CompBlock& b = m_blocks[block];
+    const std::uint64_t line = m_bytesPerLine;
+    Geometry g{};
+    g.kind = b.kind;
+    const bool hasFile1 = b.kind != BlockKind::New && b.kind != BlockKind::MoveTo;
+    const bool hasFile2 = b.kind == BlockKind::Same || !hasFile1;
+    g.offset1 = hasFile1 ? b.primary : 0;
+    g.offset2 = b.kind == BlockKind::Same ? b.secondary : (hasFile2 ? b.primary : 0);
+    g.length = std::uint64_t{b.count} * static_cast<std::uint64_t>(m_unit);
+    if (block + 1 == m_blocks.size()) {
+        const std::uint64_t fileSize = hasFile1 ? m_size1 : m_size2;
+        g.length = std::min(g.length, fileSize - b.primary);
+    }
+    // Distance from the block's start to the first line boundary of each side, in 1..L.
+    const std::uint64_t first1 = line - (g.offset1 % line);
+    const std::uint64_t first2 = line - (g.offset2 % line);
+    auto boundariesBelow = [&](std::uint64_t cut) {
+        return g.length > cut ? (g.length - cut - 1) / line + 1 : 0;
+    };
+    if (b.kind == BlockKind::Same && first1 != first2) {
+        g.twoCuts = true;
+        g.cut1 = std::min(first1, first2);
+        g.cut2 = std::max(first1, first2);
+        g.rows = 1 + boundariesBelow(g.cut1) + boundariesBelow(g.cut2);
+    } else {
+        g.twoCuts = false;
+        g.cut1 = g.cut2 = hasFile1 ? first1 : first2;
+        g.rows = 1 + boundariesBelow(g.cut1);
+    }
+    return g;
+}
+
+// Distance of the k-th line boundary (from 0) from the block's start.
+std::uint64_t CCompLines::CutAt(const Geometry& g, std::uint64_t k) const {
+    if (!g.twoCuts) {
+        return g.cut1 + k * m_bytesPerLine;
+    }
+    return ((k % 2 == 0) ? g.cut1 : g.cut2) + (k / 2) * m_bytesPerLine;
+}
+
+CompLine CCompLines::RowOf(const Geometry& g, std::uint64_t r) const {
+    const std::uint64_t start = r == 0 ? 0 : CutAt(g, r - 1);
+    const std::uint64_t end = std::min(CutAt(g, r), g.length);
+    const bool hasFile1 = g.kind != BlockKind::New && g.kind != BlockKind::MoveTo;
+    const bool hasFile2 = g.kind == BlockKind::Same || !hasFile1;
+    return {g.kind, hasFile1 ? static_cast<std::uint32_t>(g.offset1 + start) : 0,
+            hasFile2 ? static_cast<std::uint32_t>(g.offset2 + start) : 0, static_cast<std::uint32_t>(end - start)};
+}
+
+CompLine CCompLines::GetAt(std::uint64_t index) const {
+    const auto it = std::upper_bound(m_firstRow.begin(), m_firstRow.end(), index);
+    const std::size_t block = static_cast<std::size_t>(it - m_firstRow.begin()) - 1;
+    return RowOf(GeometryOf(block), index - m_firstRow[block]);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "compengine.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+// One row of a compare result: one display line of the compare view and one line of the log. Offsets
+// are 0 on the side a row does not have (file 1 for New and MoveTo, file 2 for Deleted and MoveFrom).
+struct CompLine {
+    BlockKind kind;
+    std::uint32_t offset1;
+    std::uint32_t offset2;
+    std::uint32_t length;
+
+    friend bool operator==(const CompLine&, const CompLine&) = default;
+};
+
+// The rows of a compare result, in display order. Each block is cut into rows at the line boundaries
+// of every side it has; a row is computed from its block when asked for, so memory grows with the
+// number of blocks, not with the size of the files.
+class CCompLines {
+public:
+    CCompLines() = default;
+    // The last block ends at the end of its file; every other block keeps whole units, so a partial
+    // unit inside it shows the zero bytes after the file's data.
+    CCompLines(std::vector<CompBlock> blocks, int unit, std::uint32_t size1, std::uint32_t size2,
+               int bytesPerLine);
+
+    std::uint64_t GetCount() const { return m_firstRow.empty() ? 0 : m_firstRow.back(); }
+    bool IsEmpty() const { return GetCount() == 0; }
+    // Logarithmic in the number of blocks.
+    CompLine GetAt(std::uint64_t index) const;
+    // Calls f(const CompLine&) for rows [first, last) in order, in constant time per row, until f
+    // returns false.
+    template <typename F>
+    void ForEach(std::uint64_t first, std::uint64_t last, F&& f) const;
+
+    const std::vector<CompBlock>& Blocks() const { return m_blocks; }
+    int BytesPerLine() const { return m_bytesPerLine; }
+    void RemoveAll();
+
+private:
+    // Where a block's rows lie: byte length and the side offsets, with the distances from the block's
+    // start at which its rows are cut.
+    struct Geometry {
+        BlockKind kind;
+        std::uint64_t offset1;
+        std::uint64_t offset2;
+        std::uint64_t length;
+        std::uint64_t cut1; // first and second kind of line boundary, both in 1..L
+        std::uint64_t cut2;
+        bool twoCuts; // the two sides' boundaries fall in different columns
+        std::uint64_t rows;
+    };
+
+    Geometry GeometryOf(std::size_t block) const;
+    std::uint64_t CutAt(const Geometry& g, std::uint64_t k) const;
+    CompLine RowOf(const Geometry& g, std::uint64_t r) const;
+
+    std::vector<CompBlock> m_blocks;
+    std::vector<std::uint64_t> m_firstRow; // block i's rows start at m_firstRow[i]; one entry more than blocks
+    int m_unit = 1;
+    std::uint32_t m_size1 = 0;
+    std::uint32_t m_size2 = 0;
+    std::uint64_t m_bytesPerLine = 1;
+};
+
+template <typename F>
+void CCompLines::ForEach(std::uint64_t first, std::uint64_t last, F&& f) const {
+    last = std::min(last, GetCount());
+    if (first >= last) {
+        return;
+    }
+    auto it = std::upper_bound(m_firstRow.begin(), m_firstRow.end(), first);
+    std::size_t block = static_cast<std::size_t>(it - m_firstRow.begin()) - 1;
+    std::uint64_t r = first - m_firstRow[block];
+    for (std::uint64_t index = first; index < last; ++block, r = 0) {
+        const Geometry g = GeometryOf(block);
+        for (; r < g.rows && index < last; ++r, ++index) {
+            if (!f(RowOf(g, r))) {
+                return;
+            }
+        }
+    }
+}

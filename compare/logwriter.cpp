@@ -1,0 +1,150 @@
+#include "logwriter.h"
+
+#include "bufferedwriter.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr std::string_view kSideGap = "     ";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::size_t kOffsetDigits = 8;
+constexpr std::size_t kBytesColumn = 11; // after "XXXXXXXX : "
+
+struct Tables {
+    std::array<std::array<char, 2>, 256> hex{};
+    std::array<char, 256> ansi{};
+
+    Tables() {
+        constexpr char digits[] = "0123456789ABCDEF";
+        for (int b = 0; b < 256; ++b) {
+            hex[b] = {digits[b >> 4], digits[b & 15]};
+            const bool control = b < 32 || b == 127 || (b >= 128 && b < 160);
+            ansi[b] = control ? '.' : static_cast<char>(b);
+        }
+    }
+};
+
+const Tables& Table() {
+    static const Tables tables;
+    return tables;
+}
+
+} // namespace
+
+CLogWriter::CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2,
+                       bool ansi)
+    : m_lines(lines), m_buffer1(buffer1), m_buffer2(buffer2),
+      m_bytesPerLine(static_cast<std::uint32_t>(lines.BytesPerLine())), m_ansi(ansi) {
+    std::string part = "00000000 : " + std::string(3 * m_bytesPerLine, ' ') + "; ";
+    if (m_ansi) {
+        part.append(m_bytesPerLine, ' ');
+    }
+    m_partWidth = part.size();
+    const std::string side2 = std::string(kSideGap) + part;
+    m_bothSides = part + side2 + std::string(kLineEnd);
+    m_file1Only = part + std::string(kLineEnd);
+    m_file2Only = std::string(m_partWidth, ' ') + side2 + std::string(kLineEnd);
+}
+
+std::string_view CLogWriter::SectionText(BlockKind kind) {
+    switch (kind) {
+    case BlockKind::Same:
+        return "\r\n--  Same block  --\r\n";
+    case BlockKind::New:
+        return "\r\n--  New block  --\r\n";
+    case BlockKind::Deleted:
+        return "\r\n--  Deleted block  --\r\n";
+    case BlockKind::MoveFrom:
+    case BlockKind::MoveTo:
+        break;
+    }
+    return "\r\n--  Moved block  --\r\n";
+}
+
+std::size_t CLogWriter::LineLength(BlockKind kind) const {
+    switch (kind) {
+    case BlockKind::Same:
+        return m_bothSides.size();
+    case BlockKind::Deleted:
+    case BlockKind::MoveFrom:
+        return m_file1Only.size();
+    case BlockKind::New:
+    case BlockKind::MoveTo:
+        break;
+    }
+    return m_file2Only.size();
+}
+
+void CLogWriter::FillPart(char* part, std::uint32_t offset, const std::uint8_t* bytes,
+                          std::uint32_t length) const {
+    const Tables& t = Table();
+    for (std::size_t i = 0; i < kOffsetDigits / 2; ++i) {
+        std::memcpy(part + 2 * i, t.hex[(offset >> (24 - 8 * i)) & 0xFF].data(), 2);
+    }
+    const std::uint32_t column = offset % m_bytesPerLine;
+    char* hex = part + kBytesColumn + 3 * column;
+    for (std::uint32_t i = 0; i < length; ++i) {
+        std::memcpy(hex + 3 * i, t.hex[bytes[i]].data(), 2);
+    }
+    if (m_ansi) {
+        char* chars = part + kBytesColumn + 3 * m_bytesPerLine + 2 + column;
+        for (std::uint32_t i = 0; i < length; ++i) {
+            chars[i] = t.ansi[bytes[i]];
+        }
+    }
+}
+
+void CLogWriter::FormatLine(const CompLine& row, char* to) const {
+    const std::size_t side2 = m_partWidth + kSideGap.size();
+    switch (row.kind) {
+    case BlockKind::Same:
+        std::memcpy(to, m_bothSides.data(), m_bothSides.size());
+        FillPart(to, row.offset1, m_buffer1 + row.offset1, row.length);
+        FillPart(to + side2, row.offset2, m_buffer2 + row.offset2, row.length);
+        return;
+    case BlockKind::Deleted:
+    case BlockKind::MoveFrom:
+        std::memcpy(to, m_file1Only.data(), m_file1Only.size());
+        FillPart(to, row.offset1, m_buffer1 + row.offset1, row.length);
+        return;
+    case BlockKind::New:
+    case BlockKind::MoveTo:
+        std::memcpy(to, m_file2Only.data(), m_file2Only.size());
+        FillPart(to + side2, row.offset2, m_buffer2 + row.offset2, row.length);
+        return;
+    }
+}
+
+std::string CLogWriter::LineText(const CompLine& row) const {
+    std::string text(LineLength(row.kind), ' ');
+    FormatLine(row, text.data());
+    return text;
+}
+
+bool CLogWriter::WriteLogLine(CBufferedWriter& out, std::uint64_t row) const {
+    const CompLine line = m_lines.GetAt(row);
+    const std::size_t length = LineLength(line.kind);
+    FormatLine(line, out.Reserve(length));
+    out.Commit(length);
+    return out.Error() == 0;
+}
+
+bool CLogWriter::WriteLog(CBufferedWriter& out) const {
+    out.Write(kHeader);
+    bool first = true;
+    BlockKind previous = BlockKind::Same;
+    m_lines.ForEach(0, m_lines.GetCount(), [&](const CompLine& row) {
+        if (first || row.kind != previous) {
+            out.Write(SectionText(row.kind));
+            previous = row.kind;
+            first = false;
+        }
+        const std::size_t length = LineLength(row.kind);
+        FormatLine(row, out.Reserve(length));
+        out.Commit(length);
+        return out.Error() == 0;
+    });
+    return out.Error() == 0;
+}

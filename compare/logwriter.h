@@ -1,0 +1,45 @@
+#pragma once
+
+#include "complines.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CBufferedWriter;
+
+// Writes a compare result as the text log: a header, then every row in the layout of the compare view,
+// under a section line wherever the kind of row changes. Lines end in CR LF; bytes of the ANSI column
+// are written as they are, but for control characters, which become ".".
+class CLogWriter {
+public:
+    static constexpr std::string_view kHeader = "Dyadmon v3.0 log file.\r\n";
+
+    CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2, bool ansi);
+
+    static std::string_view SectionText(BlockKind kind);
+
+    // Header, section lines and every row; false when a write failed.
+    bool WriteLog(CBufferedWriter& out) const;
+    // The line of one row, without its section line.
+    bool WriteLogLine(CBufferedWriter& out, std::uint64_t row) const;
+    // The same line as text.
+    std::string LineText(const CompLine& row) const;
+
+private:
+    std::size_t LineLength(BlockKind kind) const;
+    // Formats the row's line at `to`, which has room for LineLength(kind) bytes.
+    void FormatLine(const CompLine& row, char* to) const;
+    void FillPart(char* part, std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t length) const;
+
+    const CCompLines& m_lines;
+    const std::uint8_t* m_buffer1;
+    const std::uint8_t* m_buffer2;
+    std::uint32_t m_bytesPerLine;
+    bool m_ansi;
+    std::size_t m_partWidth;
+    // Whole lines of blanks and separators, filled in per row.
+    std::string m_bothSides;
+    std::string m_file1Only;
+    std::string m_file2Only;
+};
