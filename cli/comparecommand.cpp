@@ -1,5 +1,11 @@
 #include "comparecommand.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
 #include "buserrorguard.h"
 #include "compare/atomicfile.h"
 #include "compare/blockjsonwriter.h"
@@ -9,12 +15,6 @@
 #include "compare/compsettings.h"
 #include "compare/filebuffer.h"
 #include "compare/logwriter.h"
-
-#include <algorithm>
-#include <charconv>
-#include <cstdio>
-#include <iostream>
-#include <unistd.h>
 
 namespace {
 
@@ -30,7 +30,8 @@ bool ParseNumber(const std::string& text, int& value) {
 bool ParseRange(const std::string& name, const std::string& text, int low, int high, int& value,
                 std::string& error) {
     if (!ParseNumber(text, value) || value < low || value > high) {
-        error = name + ": '" + text + "' is out of range; use " + std::to_string(low) + " to " + std::to_string(high);
+        error = name + ": '" + text + "' is out of range; use " + std::to_string(low) + " to " +
+                std::to_string(high);
         return false;
     }
     return true;
@@ -120,8 +121,8 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
                 return false;
             }
         } else if (arg == "--bytes-per-line") {
-            if (!takeValue() || !ParseRange(arg, value, 1, CCompSettings::kMaxLineLength / 2,
-                                            options.bytesPerLine, error)) {
+            if (!takeValue() ||
+                !ParseRange(arg, value, 1, CCompSettings::kMaxLineLength / 2, options.bytesPerLine, error)) {
                 return false;
             }
         } else if (arg == "--log") {
@@ -184,9 +185,9 @@ int CCompareCommand::Run(const Options& options) {
     engine.SetLookAhead(options.lookAhead);
     engine.Run();
     const auto& blocks = engine.Blocks();
-    const bool identical =
-        buffers[0].Size() == buffers[1].Size() &&
-        std::all_of(blocks.begin(), blocks.end(), [](const CompBlock& b) { return b.kind == BlockKind::Same; });
+    const bool identical = buffers[0].Size() == buffers[1].Size() &&
+                           std::all_of(blocks.begin(), blocks.end(),
+                                       [](const CompBlock& b) { return b.kind == BlockKind::Same; });
 
     CBufferedWriter out(toStdout ? STDOUT_FILENO : file.Fd());
     if (options.json) {

@@ -1,8 +1,8 @@
-#include "comparecommand.h"
-
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "comparecommand.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "blockjsonwriter.h"
 
-#include "bufferedwriter.h"
-
 #include <charconv>
 #include <cstring>
+
+#include "bufferedwriter.h"
 
 namespace {
 

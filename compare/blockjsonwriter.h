@@ -1,11 +1,11 @@
 #pragma once
 
-#include "compengine.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "compengine.h"
 
 class CBufferedWriter;
 

@@ -1,8 +1,13 @@
 #include "compengine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -30,6 +35,30 @@ std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
 
 constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
 
+// Bit i is set where p[i] == value, for i in 0..63.
+std::uint64_t ByteMatches(const std::uint8_t* p, std::uint8_t value) {
+    std::uint64_t mask = 0;
+#if defined(__SSE2__)
+    const __m128i needle = _mm_set1_epi8(static_cast<char>(value));
+    for (int i = 0; i < 4; ++i) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, needle)));
+        mask |= std::uint64_t{bits} << (16 * i);
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        mask |= std::uint64_t{p[i] == value} << i;
+    }
+#endif
+    return mask;
+}
+
+// The bits of `word` from bit `from` up to, not including, bit `to`.
+std::uint64_t BitRange(std::uint64_t word, std::uint64_t from, std::uint64_t to) {
+    const std::uint64_t high = to >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
+    return word & high & (~std::uint64_t{0} << from);
+}
+
 } // namespace
 
 CCompEngine::CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
@@ -49,29 +78,47 @@ bool CCompEngine::UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const {
     case 8:
         return Load<std::uint64_t>(a) == Load<std::uint64_t>(b);
     default:
-        return std::memcmp(a, b, static_cast<std::size_t>(m_unit)) == 0;
+        return Load<std::uint64_t>(a) == Load<std::uint64_t>(b) &&
+               Load<std::uint64_t>(a + 8) == Load<std::uint64_t>(b + 8);
     }
 }
 
-std::uint64_t CCompEngine::SkipPending(std::uint64_t pos) const {
-    // Claimed blocks may lie back to back, so keep going until the position is free.
-    while (!m_pending.empty()) {
-        auto it = m_pending.upper_bound(pos);
-        if (it == m_pending.begin()) {
-            break;
-        }
-        --it;
-        const std::uint64_t end = it->first + std::uint64_t{it->second.count} * m_unit;
-        if (pos >= end) {
-            break;
-        }
-        pos = end;
-    }
-    return pos;
+std::uint64_t CCompEngine::CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits) {
+    const std::uint64_t bytes = maxUnits << m_shift;
+    return m_scanner.FirstDifference(m_buffer1 + pos1, m_buffer2 + pos2, bytes) >> m_shift;
 }
 
-std::uint64_t CCompEngine::Step2(std::uint64_t pos) const {
-    return SkipPending(pos + m_unit);
+std::uint64_t CCompEngine::ClaimedWord(std::uint64_t word) const {
+    return word < m_claimed.size() ? m_claimed[word] : 0;
+}
+
+bool CCompEngine::IsClaimed(std::uint64_t pos) const {
+    const std::uint64_t unit = pos >> m_shift;
+    return (ClaimedWord(unit / 64) >> (unit % 64)) & 1;
+}
+
+void CCompEngine::Claim(std::uint64_t pos) {
+    if (m_claimed.empty()) {
+        m_claimed.assign(CeilDiv(m_units2, 64), 0);
+    }
+    const std::uint64_t unit = pos >> m_shift;
+    m_claimed[unit / 64] |= std::uint64_t{1} << (unit % 64);
+}
+
+// The first position at or after `pos` that is not claimed: claimed blocks may lie back to back.
+std::uint64_t CCompEngine::SkipClaimed(std::uint64_t pos) const {
+    if (m_claimed.empty()) {
+        return pos;
+    }
+    std::uint64_t unit = pos >> m_shift;
+    while (unit < m_units2) {
+        const int run = std::countr_one(ClaimedWord(unit / 64) >> (unit % 64));
+        unit += static_cast<std::uint64_t>(run);
+        if (run == 0 || unit % 64 != 0) {
+            break;
+        }
+    }
+    return std::max(pos, unit << m_shift);
 }
 
 std::uint64_t CCompEngine::NextPendingStart(std::uint64_t pos) const {
@@ -79,76 +126,131 @@ std::uint64_t CCompEngine::NextPendingStart(std::uint64_t pos) const {
     return it == m_pending.end() ? kNone : it->first;
 }
 
-std::uint64_t CCompEngine::CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2,
-                                           std::uint64_t maxUnits) {
-    const std::uint64_t bytes = maxUnits * m_unit;
-    return m_scanner.FirstDifference(m_buffer1 + pos1, m_buffer2 + pos2, bytes) / m_unit;
+// File-1 units p1 + u to p1 + N·u, as far as the file goes.
+void CCompEngine::SyncWindow1(std::uint64_t p1) {
+    const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    const std::uint64_t start = p1 + u;
+    const std::uint64_t end = std::max(
+        start, std::min(p1 + (static_cast<std::uint64_t>(m_lookAhead) + 1) * u, m_units1 << m_shift));
+    std::uint64_t addFrom = m_window1End;
+    if (start < m_window1Start || start >= m_window1End) {
+        for (std::uint64_t pos = m_window1Start; pos < m_window1End; pos += u) {
+            m_filter1->Remove(m_buffer1 + pos);
+        }
+        addFrom = start;
+    } else {
+        for (std::uint64_t pos = m_window1Start; pos < start; pos += u) {
+            m_filter1->Remove(m_buffer1 + pos);
+        }
+    }
+    for (std::uint64_t pos = addFrom; pos < end; pos += u) {
+        m_filter1->Add(m_buffer1 + pos);
+    }
+    m_window1Start = start;
+    m_window1End = end;
 }
 
-std::int64_t CCompEngine::FindUnit(const std::uint8_t* haystack, std::uint64_t first, std::uint64_t count,
-                                   const std::uint8_t* needle) const {
-    const std::uint8_t* p = haystack + first;
-    switch (m_unit) {
-    case 1: {
-        const void* hit = std::memchr(p, *needle, count);
-        return hit == nullptr ? -1 : static_cast<const std::uint8_t*>(hit) - p;
-    }
-    case 2:
-        return FindWord<std::uint16_t>(p, count, needle);
-    case 4:
-        return FindWord<std::uint32_t>(p, count, needle);
-    case 8:
-        return FindWord<std::uint64_t>(p, count, needle);
-    default: {
-        const std::uint64_t lo = Load<std::uint64_t>(needle);
-        const std::uint64_t hi = Load<std::uint64_t>(needle + 8);
-        for (std::uint64_t i = 0; i < count; ++i) {
-            const std::uint8_t* q = p + i * 16;
-            if (Load<std::uint64_t>(q) == lo && Load<std::uint64_t>(q + 8) == hi) {
-                return static_cast<std::int64_t>(i);
-            }
-        }
-        return -1;
-    }
-    }
-}
-
-// The nearest of the next `lookAhead` unclaimed file-2 positions after p2 that holds p1's unit.
-std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) const {
-    std::uint64_t remaining = static_cast<std::uint64_t>(std::max(m_lookAhead, 0));
-    const std::uint8_t* needle = m_buffer1 + p1;
-    auto claimed = m_pending.upper_bound(p2);
-    std::uint64_t next = p2 + m_unit;
-    while (remaining > 0) {
-        // One step jumps over claimed units without counting them.
-        for (; claimed != m_pending.end() && claimed->first <= next; ++claimed) {
-            next = std::max(next, claimed->first + std::uint64_t{claimed->second.count} * m_unit);
-        }
-        if (next >= m_size2) {
-            return -1;
-        }
-        const std::uint64_t limit =
-            claimed == m_pending.end() ? m_size2 : std::min<std::uint64_t>(claimed->first, m_size2);
-        const std::uint64_t count = std::min(CeilDiv(limit - next, m_unit), remaining);
-        const std::int64_t hit = FindUnit(m_buffer2, next, count, needle);
-        if (hit >= 0) {
-            return static_cast<std::int64_t>(next + static_cast<std::uint64_t>(hit) * m_unit);
-        }
-        remaining -= count;
-        next += count * m_unit;
-    }
-    return -1;
-}
-
-// Whether p2's unit comes again within the next `lookAhead` units of file 1.
-bool CCompEngine::SearchFile1(std::uint64_t p1, std::uint64_t p2) const {
-    const std::uint64_t first = p1 + m_unit;
-    if (m_lookAhead <= 0 || first >= m_size1) {
+// Whether p2's unit comes again within the next N units of file 1.
+bool CCompEngine::SearchFile1(std::uint64_t p1, std::uint64_t p2) {
+    if (m_lookAhead <= 0 || p1 + m_unit >= m_size1) {
         return false;
     }
-    const std::uint64_t count =
-        std::min<std::uint64_t>(CeilDiv(m_size1 - first, m_unit), static_cast<std::uint64_t>(m_lookAhead));
-    return FindUnit(m_buffer1, first, count, m_buffer2 + p2) >= 0;
+    SyncWindow1(p1);
+    const std::uint8_t* needle = m_buffer2 + p2;
+    if (!m_filter1->MayContain(needle)) {
+        return false;
+    }
+    if (m_filter1->IsExact()) {
+        return true;
+    }
+    const std::uint64_t count = (m_window1End - m_window1Start) >> m_shift;
+    const std::uint8_t* p = m_buffer1 + m_window1Start;
+    switch (m_unit) {
+    case 4:
+        return FindWord<std::uint32_t>(p, count, needle) >= 0;
+    case 8:
+        return FindWord<std::uint64_t>(p, count, needle) >= 0;
+    default:
+        for (std::uint64_t i = 0; i < count; ++i) {
+            if (std::memcmp(p + i * 16, needle, 16) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+}
+
+// Adds unclaimed file-2 units from the window's end until it holds N of them or the file ends.
+void CCompEngine::FillWindow2() {
+    const std::uint64_t n = static_cast<std::uint64_t>(m_lookAhead);
+    std::uint64_t pos = SkipClaimed(m_window2End);
+    while (m_window2Count < n && pos < m_size2) {
+        m_filter2->Add(m_buffer2 + pos);
+        ++m_window2Count;
+        pos = SkipClaimed(pos + m_unit);
+    }
+    m_window2End = pos;
+}
+
+void CCompEngine::LeaveWindow2(std::uint64_t pos) {
+    m_filter2->Remove(m_buffer2 + pos);
+    --m_window2Count;
+}
+
+// The next N unclaimed file-2 units after p2: the units a search from p2 steps onto.
+void CCompEngine::SyncWindow2(std::uint64_t p2) {
+    if (m_window2Valid && p2 == m_window2P2) {
+        return;
+    }
+    const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    const bool slide = m_window2Valid && p2 > m_window2P2 && p2 < m_window2End;
+    // Units that leave: those up to p2, or all of them. Claimed units left when they were claimed.
+    const std::uint64_t leaveEnd = slide ? p2 + u : m_window2End;
+    if (m_window2Valid) {
+        for (std::uint64_t pos = SkipClaimed(m_window2P2 + u); pos < leaveEnd; pos = SkipClaimed(pos + u)) {
+            LeaveWindow2(pos);
+        }
+    }
+    if (!slide) {
+        m_window2End = p2 + u;
+    }
+    m_window2P2 = p2;
+    m_window2Valid = true;
+    FillWindow2();
+}
+
+// The nearest of the next N unclaimed file-2 positions after p2 that holds p1's unit.
+std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
+    if (m_lookAhead <= 0) {
+        return -1;
+    }
+    SyncWindow2(p2);
+    const std::uint8_t* needle = m_buffer1 + p1;
+    if (!m_filter2->MayContain(needle)) {
+        return -1;
+    }
+    // The window's units are the unclaimed ones between p2 and its end: scan them a word of the
+    // claimed bitmap at a time.
+    const std::uint64_t first = (p2 >> m_shift) + 1;
+    const std::uint64_t last = m_window2End >> m_shift;
+    for (std::uint64_t word = first / 64; word * 64 < last; ++word) {
+        const std::uint64_t base = word * 64;
+        std::uint64_t free = BitRange(~ClaimedWord(word), std::max(first, base) - base, last - base);
+        if (m_unit == 1) {
+            free &= ByteMatches(m_buffer2 + base, *needle);
+            if (free != 0) {
+                return static_cast<std::int64_t>(base + static_cast<std::uint64_t>(std::countr_zero(free)));
+            }
+            continue;
+        }
+        for (; free != 0; free &= free - 1) {
+            const std::uint64_t pos = (base + static_cast<std::uint64_t>(std::countr_zero(free))) << m_shift;
+            if (UnitsEqual(p1, pos)) {
+                return static_cast<std::int64_t>(pos);
+            }
+        }
+    }
+    return -1;
 }
 
 // Move targets stand where the file-2 cursor passes them.
@@ -167,11 +269,11 @@ void CCompEngine::AppendMergeable(BlockKind kind, std::uint64_t primary, std::ui
                                   std::uint64_t count) {
     if (!m_blocks.empty()) {
         CompBlock& last = m_blocks.back();
-        const std::uint64_t span = std::uint64_t{last.count} * m_unit;
-        const bool secondaryContinues = secondary == CompBlock::kAbsent
-                                            ? last.secondary == CompBlock::kAbsent
-                                            : last.secondary != CompBlock::kAbsent &&
-                                                  last.secondary + span == secondary;
+        const std::uint64_t span = std::uint64_t{last.count} << m_shift;
+        const bool secondaryContinues =
+            secondary == CompBlock::kAbsent
+                ? last.secondary == CompBlock::kAbsent
+                : last.secondary != CompBlock::kAbsent && last.secondary + span == secondary;
         if (last.kind == kind && last.primary + span == primary && secondaryContinues) {
             last.count += static_cast<std::uint32_t>(count);
             return;
@@ -199,8 +301,8 @@ void CCompEngine::AppendDeleted(std::uint64_t pos1, std::uint64_t count) {
         m_blocks[static_cast<std::size_t>(m_openDeleted)].count += static_cast<std::uint32_t>(count);
         return;
     }
-    m_blocks.push_back(
-        {BlockKind::Deleted, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(pos1), CompBlock::kAbsent});
+    m_blocks.push_back({BlockKind::Deleted, static_cast<std::uint32_t>(count),
+                        static_cast<std::uint32_t>(pos1), CompBlock::kAbsent});
     m_openDeleted = static_cast<std::ptrdiff_t>(m_blocks.size() - 1);
 }
 
@@ -209,11 +311,15 @@ void CCompEngine::AppendMoveFrom(std::uint64_t pos1, std::uint64_t pos2) {
     AppendMergeable(BlockKind::MoveFrom, pos1, pos2, 1);
 }
 
+// The target leaves the search window for good; the window takes the next unclaimed unit instead.
 void CCompEngine::AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1) {
+    Claim(pos2);
+    LeaveWindow2(pos2);
+    FillWindow2();
     auto it = m_pending.lower_bound(pos2);
     if (it != m_pending.begin()) {
         --it;
-        const std::uint64_t span = std::uint64_t{it->second.count} * m_unit;
+        const std::uint64_t span = std::uint64_t{it->second.count} << m_shift;
         if (it->first + span == pos2 && it->second.source + span == pos1) {
             ++it->second.count;
             return;
@@ -226,26 +332,31 @@ void CCompEngine::AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1) {
 void CCompEngine::AppendNewUpTo(std::uint64_t& p2, std::uint64_t end) {
     while (p2 < end) {
         const std::uint64_t limit = std::min(NextPendingStart(p2), end);
-        const std::uint64_t count = CeilDiv(limit - p2, m_unit);
+        const std::uint64_t count = CeilDiv(limit - p2, static_cast<std::uint64_t>(m_unit));
         AppendNew(p2, count);
-        p2 = SkipPending(p2 + count * m_unit);
+        p2 = SkipClaimed(p2 + (count << m_shift));
     }
 }
 
 void CCompEngine::Run() {
     const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    m_shift = std::countr_zero(static_cast<unsigned>(m_unit));
+    m_units1 = CeilDiv(m_size1, u);
+    m_units2 = CeilDiv(m_size2, u);
+    m_filter1.emplace(m_unit);
+    m_filter2.emplace(m_unit);
     std::uint64_t p1 = 0;
     std::uint64_t p2 = 0;
     while (p1 < m_size1 && p2 < m_size2) {
         if (UnitsEqual(p1, p2)) {
             // A run of equal units ends at either file's end or before the next claimed unit.
             const std::uint64_t end2 = std::min(NextPendingStart(p2), m_size2);
-            const std::uint64_t most = std::min(CeilDiv(m_size1 - p1, u), CeilDiv(end2 - p2, u));
+            const std::uint64_t most = std::min(m_units1 - (p1 >> m_shift), CeilDiv(end2 - p2, u));
             // At least one: the unit was just seen equal, even if the bytes change under us.
             const std::uint64_t count = std::max<std::uint64_t>(CountEqualUnits(p1, p2, most), 1);
             AppendSame(p1, p2, count);
-            p1 += count * u;
-            p2 = SkipPending(p2 + count * u);
+            p1 += count << m_shift;
+            p2 = SkipClaimed(p2 + (count << m_shift));
             continue;
         }
         const std::int64_t q2 = SearchFile2(p1, p2);
@@ -269,7 +380,7 @@ void CCompEngine::Run() {
         }
     }
     if (p1 < m_size1) {
-        AppendDeleted(p1, CeilDiv(m_size1 - p1, u));
+        AppendDeleted(p1, m_units1 - (p1 >> m_shift));
     }
     AppendNewUpTo(p2, m_size2);
     EmitPendingBefore(kNone);

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "differencescanner.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory_resource>
+#include <optional>
 #include <vector>
+
+#include "differencescanner.h"
+#include "unitfilter.h"
 
 // The kind of a block or row; the numbers are shared by the engine, the rows, the log and the views.
 enum class BlockKind : std::uint32_t { Same = 0, New = 1, Deleted = 2, MoveFrom = 3, MoveTo = 4 };
@@ -28,12 +31,12 @@ struct CompBlock {
 // of units ahead to tell insertions, deletions and moves from plain changes. The result is an ordered
 // block list; see BlockKind.
 //
-// Each buffer must stay readable, and zero, for at least 15 bytes past its size: a partial last unit
-// is compared with zero bytes filling it up.
+// Each buffer must stay readable, and zero, for at least 64 bytes past its size: a partial last unit
+// is compared with zero bytes filling it up, and searches read whole words.
 class CCompEngine {
 public:
-    // Files this large or larger are refused by every loader, so that every offset a comparison or a
-    // row can name, padding included, fits in 32 bits.
+    // Files larger than this are refused by every loader, so that every offset a comparison or a row
+    // can name, padding included, fits in 32 bits.
     static constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull - 64;
 
     CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
@@ -44,6 +47,7 @@ public:
     int UnitSize() const { return m_unit; }
     int LookAhead() const { return m_lookAhead; }
 
+    // Called once.
     void Run();
 
     const std::vector<CompBlock>& Blocks() const { return m_blocks; }
@@ -57,14 +61,22 @@ private:
     };
 
     bool UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const;
-    std::uint64_t Step2(std::uint64_t pos) const;
-    std::uint64_t SkipPending(std::uint64_t pos) const;
-    std::uint64_t NextPendingStart(std::uint64_t pos) const;
     std::uint64_t CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits);
-    std::int64_t FindUnit(const std::uint8_t* haystack, std::uint64_t first, std::uint64_t count,
-                          const std::uint8_t* needle) const;
-    std::int64_t SearchFile2(std::uint64_t p1, std::uint64_t p2) const;
-    bool SearchFile1(std::uint64_t p1, std::uint64_t p2) const;
+
+    // Claimed file-2 units, one bit each; empty until the first claim.
+    bool IsClaimed(std::uint64_t pos) const;
+    std::uint64_t ClaimedWord(std::uint64_t word) const;
+    void Claim(std::uint64_t pos);
+    std::uint64_t SkipClaimed(std::uint64_t pos) const;
+    std::uint64_t Step2(std::uint64_t pos) const { return SkipClaimed(pos + m_unit); }
+    std::uint64_t NextPendingStart(std::uint64_t pos) const;
+
+    bool SearchFile1(std::uint64_t p1, std::uint64_t p2);
+    std::int64_t SearchFile2(std::uint64_t p1, std::uint64_t p2);
+    void SyncWindow1(std::uint64_t p1);
+    void SyncWindow2(std::uint64_t p2);
+    void FillWindow2();
+    void LeaveWindow2(std::uint64_t pos);
 
     void EmitPendingBefore(std::uint64_t pos2);
     void AppendMergeable(BlockKind kind, std::uint64_t primary, std::uint64_t secondary, std::uint64_t count);
@@ -81,9 +93,26 @@ private:
     std::uint64_t m_size2;
     int m_unit = 1;
     int m_lookAhead = 10;
+    int m_shift = 0;            // log2 of the unit
+    std::uint64_t m_units1 = 0; // units in each file, a partial last one included
+    std::uint64_t m_units2 = 0;
 
     std::vector<CompBlock> m_blocks;
-    std::map<std::uint64_t, Pending> m_pending;
     std::ptrdiff_t m_openDeleted = -1;
+    std::pmr::unsynchronized_pool_resource m_pool;
+    std::pmr::map<std::uint64_t, Pending> m_pending{&m_pool};
+    std::vector<std::uint64_t> m_claimed;
+
+    // What each search would look at, counted by digest: file-1 units [start, end) for the search
+    // from p1; for the search from p2, the unclaimed file-2 units after p2 and before end.
+    std::optional<CUnitFilter> m_filter1;
+    std::uint64_t m_window1Start = 0;
+    std::uint64_t m_window1End = 0;
+    std::optional<CUnitFilter> m_filter2;
+    std::uint64_t m_window2P2 = 0;
+    std::uint64_t m_window2End = 0;
+    std::uint64_t m_window2Count = 0;
+    bool m_window2Valid = false;
+
     CDifferenceScanner m_scanner;
 };

@@ -69,7 +69,8 @@ CompLine CCompLines::RowOf(const Geometry& g, std::uint64_t r) const {
     const bool hasFile1 = g.kind != BlockKind::New && g.kind != BlockKind::MoveTo;
     const bool hasFile2 = g.kind == BlockKind::Same || !hasFile1;
     return {g.kind, hasFile1 ? static_cast<std::uint32_t>(g.offset1 + start) : 0,
-            hasFile2 ? static_cast<std::uint32_t>(g.offset2 + start) : 0, static_cast<std::uint32_t>(end - start)};
+            hasFile2 ? static_cast<std::uint32_t>(g.offset2 + start) : 0,
+            static_cast<std::uint32_t>(end - start)};
 }
 
 CompLine CCompLines::GetAt(std::uint64_t index) const {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "compengine.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <vector>
+
+#include "compengine.h"
 
 // One row of a compare result: one display line of the compare view and one line of the log. Offsets
 // are 0 on the side a row does not have (file 1 for New and MoveTo, file 2 for Deleted and MoveFrom).
@@ -60,7 +60,8 @@ private:
     CompLine RowOf(const Geometry& g, std::uint64_t r) const;
 
     std::vector<CompBlock> m_blocks;
-    std::vector<std::uint64_t> m_firstRow; // block i's rows start at m_firstRow[i]; one entry more than blocks
+    std::vector<std::uint64_t>
+        m_firstRow; // block i's rows start at m_firstRow[i]; one entry more than blocks
     int m_unit = 1;
     std::uint32_t m_size1 = 0;
     std::uint32_t m_size2 = 0;

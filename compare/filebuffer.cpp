@@ -1,7 +1,5 @@
 #include "filebuffer.h"
 
-#include "compengine.h"
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+
+#include "compengine.h"
 
 namespace {
 
@@ -126,7 +126,8 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode) {
 // first touch of small pages is what makes reading a big file into fresh memory slow.
 bool CFileBuffer::Allocate(std::uint64_t size) {
     const bool huge = size >= kHugePage;
-    const std::size_t length = RoundUp(static_cast<std::size_t>(size) + kPadding, huge ? kHugePage : PageSize());
+    const std::size_t length =
+        RoundUp(static_cast<std::size_t>(size) + kPadding, huge ? kHugePage : PageSize());
     const std::size_t slack = huge ? kHugePage : 0;
     void* raw = mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) {
@@ -134,7 +135,8 @@ bool CFileBuffer::Allocate(std::uint64_t size) {
     }
     auto* base = static_cast<std::uint8_t*>(raw);
     if (huge) {
-        auto* aligned = reinterpret_cast<std::uint8_t*>(RoundUp(reinterpret_cast<std::uintptr_t>(base), kHugePage));
+        auto* aligned =
+            reinterpret_cast<std::uint8_t*>(RoundUp(reinterpret_cast<std::uintptr_t>(base), kHugePage));
         if (aligned > base) {
             munmap(base, static_cast<std::size_t>(aligned - base));
         }
@@ -200,8 +202,8 @@ CFileBuffer::Error CFileBuffer::MapRegular(int fd, std::uint64_t size) {
     if (base == MAP_FAILED) {
         return Error::CantOpen;
     }
-    if (size > 0 && mmap(base, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE | MAP_FIXED,
-                         fd, 0) == MAP_FAILED) {
+    if (size > 0 &&
+        mmap(base, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0) == MAP_FAILED) {
         munmap(base, length);
         return Error::CantOpen;
     }

@@ -1,9 +1,10 @@
 #include "logwriter.h"
 
-#include "bufferedwriter.h"
-
 #include <array>
+#include <bit>
 #include <cstring>
+
+#include "bufferedwriter.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ constexpr std::size_t kOffsetDigits = 8;
 constexpr std::size_t kBytesColumn = 11; // after "XXXXXXXX : "
 
 struct Tables {
+    // "XX  ": stored four bytes at a time, three apart, the fourth byte overwritten by the next.
+    std::array<std::uint32_t, 256> hex4{};
     std::array<std::array<char, 2>, 256> hex{};
     std::array<char, 256> ansi{};
 
@@ -20,6 +23,8 @@ struct Tables {
         constexpr char digits[] = "0123456789ABCDEF";
         for (int b = 0; b < 256; ++b) {
             hex[b] = {digits[b >> 4], digits[b & 15]};
+            const char text[4] = {digits[b >> 4], digits[b & 15], ' ', ' '};
+            std::memcpy(&hex4[b], text, 4);
             const bool control = b < 32 || b == 127 || (b >= 128 && b < 160);
             ansi[b] = control ? '.' : static_cast<char>(b);
         }
@@ -36,7 +41,8 @@ const Tables& Table() {
 CLogWriter::CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2,
                        bool ansi)
     : m_lines(lines), m_buffer1(buffer1), m_buffer2(buffer2),
-      m_bytesPerLine(static_cast<std::uint32_t>(lines.BytesPerLine())), m_ansi(ansi) {
+      m_bytesPerLine(static_cast<std::uint32_t>(lines.BytesPerLine())),
+      m_lineMask(std::has_single_bit(m_bytesPerLine) ? m_bytesPerLine - 1 : 0), m_ansi(ansi) {
     std::string part = "00000000 : " + std::string(3 * m_bytesPerLine, ' ') + "; ";
     if (m_ansi) {
         part.append(m_bytesPerLine, ' ');
@@ -83,14 +89,17 @@ void CLogWriter::FillPart(char* part, std::uint32_t offset, const std::uint8_t* 
     for (std::size_t i = 0; i < kOffsetDigits / 2; ++i) {
         std::memcpy(part + 2 * i, t.hex[(offset >> (24 - 8 * i)) & 0xFF].data(), 2);
     }
-    const std::uint32_t column = offset % m_bytesPerLine;
+    const std::uint32_t column = m_lineMask != 0 ? offset & m_lineMask : offset % m_bytesPerLine;
     char* hex = part + kBytesColumn + 3 * column;
-    for (std::uint32_t i = 0; i < length; ++i) {
-        std::memcpy(hex + 3 * i, t.hex[bytes[i]].data(), 2);
+    // The last byte's entry would spill onto the "; " after the last column: store it short.
+    std::uint32_t i = 0;
+    for (; i + 1 < length; ++i) {
+        std::memcpy(hex + 3 * i, &t.hex4[bytes[i]], 4);
     }
+    std::memcpy(hex + 3 * i, t.hex[bytes[i]].data(), 2);
     if (m_ansi) {
         char* chars = part + kBytesColumn + 3 * m_bytesPerLine + 2 + column;
-        for (std::uint32_t i = 0; i < length; ++i) {
+        for (i = 0; i < length; ++i) {
             chars[i] = t.ansi[bytes[i]];
         }
     }

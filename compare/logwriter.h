@@ -1,10 +1,10 @@
 #pragma once
 
-#include "complines.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "complines.h"
 
 class CBufferedWriter;
 
@@ -36,6 +36,7 @@ private:
     const std::uint8_t* m_buffer1;
     const std::uint8_t* m_buffer2;
     std::uint32_t m_bytesPerLine;
+    std::uint32_t m_lineMask; // bytesPerLine - 1 when a power of two, else 0
     bool m_ansi;
     std::size_t m_partWidth;
     // Whole lines of blanks and separators, filled in per row.

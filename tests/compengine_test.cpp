@@ -1,11 +1,11 @@
-#include "compare/compengine.h"
-#include "literalengine.h"
-#include "testinputs.h"
+#include <sstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
+#include "compare/compengine.h"
+#include "literalengine.h"
+#include "testinputs.h"
 
 namespace {
 
@@ -15,8 +15,8 @@ std::vector<std::uint8_t> Text(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-std::vector<CompBlock> Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, int unit,
-                               int lookAhead) {
+std::vector<CompBlock> Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b,
+                               int unit, int lookAhead) {
     const PaddedBytes p1(a);
     const PaddedBytes p2(b);
     CCompEngine engine(p1.Data(), p1.Size(), p2.Data(), p2.Size());
@@ -51,7 +51,8 @@ TEST(CompEngine, WorkedExamples) {
     EXPECT_EQ(Compare("ABXCDEFGH", "ABCDEFGH", 1, 10),
               (std::vector<CompBlock>{{K::Same, 2, 0, 0}, {K::Deleted, 1, 2, kNo}, {K::Same, 6, 3, 2}}));
     EXPECT_EQ(Compare("ABXYZDE", "ABPQRDE", 1, 10),
-              (std::vector<CompBlock>{{K::Same, 2, 0, 0}, {K::Deleted, 3, 2, kNo}, {K::New, 3, 2, kNo}, {K::Same, 2, 5, 5}}));
+              (std::vector<CompBlock>{
+                  {K::Same, 2, 0, 0}, {K::Deleted, 3, 2, kNo}, {K::New, 3, 2, kNo}, {K::Same, 2, 5, 5}}));
     // The moved block is emitted where the file-2 cursor jumps over the claimed units.
     EXPECT_EQ(Compare("ABCDEFGH", "EFABCDGH", 1, 10),
               (std::vector<CompBlock>{
@@ -101,8 +102,9 @@ TEST(CompEngine, ClaimedUnitsAreSkippedAndNotCounted) {
     // After the A is claimed at 2:1, the search for B steps over it: with look-ahead 1 the B at 2:2
     // is still one step away.
     const auto blocks = Compare("ABZZ", "ZABZ", 1, 1);
-    EXPECT_EQ(blocks, CLiteralEngine::Run(reinterpret_cast<const std::uint8_t*>("ABZZ\0\0\0\0\0\0\0\0\0\0\0\0"), 4,
-                                          reinterpret_cast<const std::uint8_t*>("ZABZ\0\0\0\0\0\0\0\0\0\0\0\0"), 4, 1, 1));
+    EXPECT_EQ(blocks, CLiteralEngine::Run(
+                          reinterpret_cast<const std::uint8_t*>("ABZZ\0\0\0\0\0\0\0\0\0\0\0\0"), 4,
+                          reinterpret_cast<const std::uint8_t*>("ZABZ\0\0\0\0\0\0\0\0\0\0\0\0"), 4, 1, 1));
     // A claimed unit is never reported as Same or New.
     for (const CompBlock& b : Compare("ABCDEFGH", "EFABCDGH", 1, 10)) {
         if (b.kind == BlockKind::Same) {
@@ -112,7 +114,8 @@ TEST(CompEngine, ClaimedUnitsAreSkippedAndNotCounted) {
 }
 
 // Every unit of each file belongs to exactly one block of the right kinds, and moves pair up.
-void ExpectWellFormed(const std::vector<CompBlock>& blocks, std::uint32_t size1, std::uint32_t size2, int unit) {
+void ExpectWellFormed(const std::vector<CompBlock>& blocks, std::uint32_t size1, std::uint32_t size2,
+                      int unit) {
     const std::uint32_t units1 = (size1 + unit - 1) / unit;
     const std::uint32_t units2 = (size2 + unit - 1) / unit;
     std::vector<int> seen1(units1), seen2(units2);
@@ -151,7 +154,8 @@ TEST(CompEngine, MatchesLiteralWalkOnSeededInputs) {
                 engine.SetUnitSize(unit);
                 engine.SetLookAhead(lookAhead);
                 engine.Run();
-                const auto expected = CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, lookAhead);
+                const auto expected =
+                    CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, lookAhead);
                 ASSERT_EQ(Describe(engine.Blocks()), Describe(expected))
                     << "seed " << seed << ", unit " << unit << ", look-ahead " << lookAhead;
                 ExpectWellFormed(engine.Blocks(), a.Size(), b.Size(), unit);

@@ -104,9 +104,9 @@ public:
 
         std::vector<CompBlock> out;
         for (Record* r = m_head; r != nullptr; r = r->next) {
-            out.push_back({r->kind, r->count, static_cast<std::uint32_t>(r->primary),
-                           r->secondary == kAbsent ? CompBlock::kAbsent
-                                                   : static_cast<std::uint32_t>(r->secondary)});
+            out.push_back(
+                {r->kind, r->count, static_cast<std::uint32_t>(r->primary),
+                 r->secondary == kAbsent ? CompBlock::kAbsent : static_cast<std::uint32_t>(r->secondary)});
         }
         return out;
     }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "compare/compengine.h"
-#include "compare/complines.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "compare/compengine.h"
+#include "compare/complines.h"
 
 // The comparison walk and the row cutting written out unit by unit, with the linked lists and the
 // list walks of the original description and no shortcut of any kind. Slow on purpose: it is the
@@ -16,6 +16,6 @@ public:
                                       int lookAhead);
 
     // Every row of every block, cut at line boundaries on each side the row has.
-    static std::vector<CompLine> BuildRows(const std::vector<CompBlock>& blocks, int unit, std::uint32_t size1,
-                                           std::uint32_t size2, int bytesPerLine);
+    static std::vector<CompLine> BuildRows(const std::vector<CompBlock>& blocks, int unit,
+                                           std::uint32_t size1, std::uint32_t size2, int bytesPerLine);
 };

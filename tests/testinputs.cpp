@@ -14,7 +14,9 @@ class Maker {
 public:
     explicit Maker(std::uint64_t seed) : m_rng(seed) {}
 
-    std::size_t Below(std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng); }
+    std::size_t Below(std::size_t n) {
+        return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(m_rng);
+    }
     bool Chance(int percent) { return static_cast<int>(Below(100)) < percent; }
 
     // A sequence of tokens drawn from a few, so that units of the token's size repeat.
@@ -67,8 +69,10 @@ public:
                 break;
             case 3: { // a stretch moved elsewhere
                 const std::size_t end = std::min(data.size(), at + span);
-                Bytes moved(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(end));
-                data.erase(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(end));
+                Bytes moved(data.begin() + static_cast<std::ptrdiff_t>(at),
+                            data.begin() + static_cast<std::ptrdiff_t>(end));
+                data.erase(data.begin() + static_cast<std::ptrdiff_t>(at),
+                           data.begin() + static_cast<std::ptrdiff_t>(end));
                 const std::size_t to = Below(data.size() + 1);
                 data.insert(data.begin() + static_cast<std::ptrdiff_t>(to), moved.begin(), moved.end());
                 break;
@@ -76,7 +80,8 @@ public:
             default: { // two neighbouring stretches swapped
                 const std::size_t mid = std::min(data.size(), at + span);
                 const std::size_t end = std::min(data.size(), mid + 1 + Below(span));
-                std::rotate(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(mid),
+                std::rotate(data.begin() + static_cast<std::ptrdiff_t>(at),
+                            data.begin() + static_cast<std::ptrdiff_t>(mid),
                             data.begin() + static_cast<std::ptrdiff_t>(end));
                 break;
             }

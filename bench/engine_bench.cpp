@@ -1,0 +1,234 @@
+// Throughput of the comparison core against the machine's own limits (memcmp over the same bytes)
+// and against the unit-by-unit reference walk.
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "compare/bufferedwriter.h"
+#include "compare/compengine.h"
+#include "compare/complines.h"
+#include "compare/filebuffer.h"
+#include "compare/logwriter.h"
+#include "literalengine.h"
+
+namespace {
+
+constexpr std::size_t kMiB = 1u << 20;
+
+std::vector<std::uint8_t> RandomBytes(std::size_t size, std::uint64_t seed) {
+    std::vector<std::uint8_t> v(size + CFileBuffer::kPadding);
+    std::mt19937_64 rng(seed);
+    for (std::size_t i = 0; i < size; ++i) {
+        v[i] = static_cast<std::uint8_t>(rng());
+    }
+    return v;
+}
+
+// Two equal buffers of `size` bytes, in memory advised as the GUI's loader advises it.
+struct EqualPair {
+    std::vector<std::uint8_t> a;
+    std::vector<std::uint8_t> b;
+    std::uint32_t size;
+};
+
+const EqualPair& Equal(std::size_t size) {
+    static EqualPair pair;
+    if (pair.size != size) {
+        pair.a = RandomBytes(size, 1);
+        pair.b = pair.a;
+        pair.size = static_cast<std::uint32_t>(size);
+    }
+    return pair;
+}
+
+// The bound: memcmp over both buffers, one thread.
+void BM_Memcmp(benchmark::State& state) {
+    const EqualPair& p = Equal(static_cast<std::size_t>(state.range(0)) * kMiB);
+    for (auto _ : state) {
+        int r = 0;
+        for (std::size_t off = 0; off < p.size; off += 16384) {
+            r |= std::memcmp(p.a.data() + off, p.b.data() + off, std::min<std::size_t>(16384, p.size - off));
+        }
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * p.size);
+}
+BENCHMARK(BM_Memcmp)->Arg(256)->Unit(benchmark::kMillisecond);
+
+// Identical files: bytes per second per file.
+void BM_EngineIdentical(benchmark::State& state) {
+    const EqualPair& p = Equal(static_cast<std::size_t>(state.range(0)) * kMiB);
+    for (auto _ : state) {
+        CCompEngine engine(p.a.data(), p.size, p.b.data(), p.size);
+        engine.SetUnitSize(8);
+        engine.SetLookAhead(0);
+        engine.Run();
+        benchmark::DoNotOptimize(engine.Blocks().data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * p.size);
+}
+BENCHMARK(BM_EngineIdentical)->Arg(256)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Fully random files, unit 1, look-ahead 100: every unit differs and both searches run to the end.
+struct RandomPair {
+    std::vector<std::uint8_t> a = RandomBytes(64 * kMiB, 2);
+    std::vector<std::uint8_t> b = RandomBytes(64 * kMiB, 3);
+};
+const RandomPair& Random64() {
+    static const RandomPair pair;
+    return pair;
+}
+
+void BM_EngineRandomUnit1LookAhead100(benchmark::State& state) {
+    const RandomPair& p = Random64();
+    const auto size = static_cast<std::uint32_t>(state.range(0) * kMiB);
+    for (auto _ : state) {
+        CCompEngine engine(p.a.data(), size, p.b.data(), size);
+        engine.SetUnitSize(1);
+        engine.SetLookAhead(100);
+        engine.Run();
+        benchmark::DoNotOptimize(engine.Blocks().data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+}
+BENCHMARK(BM_EngineRandomUnit1LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_LiteralRandomUnit1LookAhead100(benchmark::State& state) {
+    const RandomPair& p = Random64();
+    const auto size = static_cast<std::uint32_t>(state.range(0) * kMiB);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CLiteralEngine::Run(p.a.data(), size, p.b.data(), size, 1, 100).data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+}
+BENCHMARK(BM_LiteralRandomUnit1LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Units of 8 that never line up again after a one-byte insertion: the searches' worst case.
+void BM_EngineShiftedUnit8LookAhead100(benchmark::State& state) {
+    const RandomPair& p = Random64();
+    const auto size = static_cast<std::uint32_t>(state.range(0) * kMiB);
+    for (auto _ : state) {
+        CCompEngine engine(p.a.data(), size, p.a.data() + 1, size - 1);
+        engine.SetUnitSize(8);
+        engine.SetLookAhead(100);
+        engine.Run();
+        benchmark::DoNotOptimize(engine.Blocks().data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+}
+BENCHMARK(BM_EngineShiftedUnit8LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Rows from blocks: building the index and reading rows at random places.
+std::vector<CompBlock> ManyBlocks(std::size_t count) {
+    std::vector<CompBlock> blocks;
+    std::uint32_t pos = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        blocks.push_back({BlockKind::Same, 1000, pos, pos + 3});
+        blocks.push_back({BlockKind::Deleted, 1, pos + 1000, CompBlock::kAbsent});
+        pos += 1001;
+    }
+    return blocks;
+}
+
+void BM_RowsBuild(benchmark::State& state) {
+    const auto blocks = ManyBlocks(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        const CCompLines lines(blocks, 1, 0xF0000000u, 0xF0000000u, 8);
+        benchmark::DoNotOptimize(lines.GetCount());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0) * 2);
+}
+BENCHMARK(BM_RowsBuild)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+void BM_RowsGetAt(benchmark::State& state) {
+    const CCompLines lines(ManyBlocks(1'000'000), 1, 0xF0000000u, 0xF0000000u, 8);
+    std::mt19937_64 rng(1);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(lines.GetAt(rng() % lines.GetCount()));
+    }
+}
+BENCHMARK(BM_RowsGetAt);
+
+// Loading a file of `range` MiB from the page cache: plain read into fresh memory, the loader's
+// read into memory advised for huge pages, and the loader's mapping (touched page by page).
+std::string CachedFile(std::size_t mib) {
+    const std::string path = "/tmp/dyad-bench-load-" + std::to_string(mib) + ".bin";
+    if (access(path.c_str(), R_OK) != 0) {
+        const auto data = RandomBytes(mib * kMiB, 9);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        benchmark::DoNotOptimize(write(fd, data.data(), mib * kMiB));
+        close(fd);
+    }
+    return path;
+}
+
+void BM_LoadPlainRead(benchmark::State& state) {
+    const std::size_t size = static_cast<std::size_t>(state.range(0)) * kMiB;
+    const std::string path = CachedFile(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size + 64]);
+        const int fd = open(path.c_str(), O_RDONLY);
+        std::size_t done = 0;
+        for (ssize_t n; done < size && (n = read(fd, buffer.get() + done, size - done)) > 0;) {
+            done += static_cast<std::size_t>(n);
+        }
+        close(fd);
+        benchmark::DoNotOptimize(buffer.get());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+BENCHMARK(BM_LoadPlainRead)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void LoadWith(benchmark::State& state, CFileBuffer::Mode mode) {
+    const std::size_t size = static_cast<std::size_t>(state.range(0)) * kMiB;
+    const std::string path = CachedFile(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        CFileBuffer buffer;
+        buffer.Load(path, mode);
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < buffer.Size(); i += 4096) {
+            sum += buffer.Data()[i];
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+void BM_LoadRead(benchmark::State& state) {
+    LoadWith(state, CFileBuffer::Mode::Read);
+}
+void BM_LoadMap(benchmark::State& state) {
+    LoadWith(state, CFileBuffer::Mode::Map);
+}
+BENCHMARK(BM_LoadRead)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadMap)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole log of a 64 MiB comparison with a few changes, into /dev/null: formatting alone.
+void BM_LogFormat(benchmark::State& state) {
+    const EqualPair& p = Equal(64 * kMiB);
+    std::vector<std::uint8_t> changed = p.b;
+    for (std::size_t i = 0; i < p.size; i += 100'003) {
+        changed[i] ^= 1;
+    }
+    CCompEngine engine(p.a.data(), p.size, changed.data(), p.size);
+    engine.SetUnitSize(8);
+    engine.Run();
+    const CCompLines lines(engine.Blocks(), 8, p.size, p.size, 8);
+    const int fd = open("/dev/null", O_WRONLY);
+    for (auto _ : state) {
+        CBufferedWriter out(fd);
+        CLogWriter(lines, p.a.data(), changed.data(), true).WriteLog(out);
+        out.Finish();
+    }
+    close(fd);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * p.size);
+}
+BENCHMARK(BM_LogFormat)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

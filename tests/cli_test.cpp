@@ -1,0 +1,243 @@
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/buserrorguard.h"
+#include "cli/comparecommand.h"
+#include "compare/filebuffer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char name[] = "/tmp/dyadclitestXXXXXX";
+        m_path = mkdtemp(name);
+    }
+    ~TempDir() { fs::remove_all(m_path); }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the real dyadmon-cli; `inChild` runs between fork and exec.
+Result RunCli(const std::vector<std::string>& args, const std::function<void()>& inChild = {}) {
+    TempDir dir;
+    const std::string out = dir / "out";
+    const std::string err = dir / "err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(o, STDOUT_FILENO);
+        dup2(e, STDERR_FILENO);
+        if (inChild) {
+            inChild();
+        }
+        std::vector<char*> argv{const_cast<char*>(DYADMON_CLI)};
+        for (const std::string& a : args) {
+            argv.push_back(const_cast<char*>(a.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(DYADMON_CLI, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(out), ReadFile(err)};
+}
+
+class CliCompare : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile(dir / "a", "ABCDEFGH");
+        WriteFile(dir / "b", "ABXCDEFGH");
+        WriteFile(dir / "a2", "ABCDEFGH");
+    }
+    TempDir dir;
+};
+
+TEST_F(CliCompare, ExitStatusTellsIdenticalFromDifferent) {
+    EXPECT_EQ(RunCli({"compare", dir / "a", dir / "a2"}).status, 0);
+    EXPECT_EQ(RunCli({"compare", dir / "a", dir / "b"}).status, 1);
+    // Unit 16: a trailing zero byte compares as Same, but the files are not identical.
+    WriteFile(dir / "z", std::string("ABCDEFGH") + '\0');
+    const Result r = RunCli({"compare", "--unit", "16", "--format", "json", dir / "a", dir / "z"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"identical\": false"), std::string::npos);
+    EXPECT_NE(r.out.find("{\"kind\": \"same\", \"count\": 1, \"offset1\": 0, \"offset2\": 0}"),
+              std::string::npos);
+    EXPECT_EQ(r.out.find("\"new\""), std::string::npos);
+}
+
+TEST_F(CliCompare, JsonListsTheEnginesBlocks) {
+    const Result r = RunCli({"compare", "--unit=1", "--lookahead=10", "--format=json", dir / "a", dir / "b"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "{\n  \"file1\": {\"name\": \"" + dir / "a" +
+                         "\", \"size\": 8},\n  \"file2\": {\"name\": \"" + dir / "b" +
+                         "\", \"size\": 9},\n  \"unit\": 1,\n  \"lookahead\": 10,\n  \"identical\": false,\n"
+                         "  \"blocks\": [\n"
+                         "    {\"kind\": \"same\", \"count\": 2, \"offset1\": 0, \"offset2\": 0},\n"
+                         "    {\"kind\": \"new\", \"count\": 1, \"offset1\": null, \"offset2\": 2},\n"
+                         "    {\"kind\": \"same\", \"count\": 6, \"offset1\": 2, \"offset2\": 3}\n  ]\n}\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliCompare, LogGoesToStandardOutputOrTheNamedFile) {
+    const Result toStdout = RunCli({"compare", dir / "a", dir / "b"});
+    // Defaults: 8 bytes per side with the characters column, 8L + 31 characters a Same line.
+    EXPECT_EQ(toStdout.out.substr(0, 24), "Dyadmon v3.0 log file.\r\n");
+    EXPECT_NE(toStdout.out.find("\r\n00000000 : 41 42 43 44 45 46 47 48 ; ABCDEFGH"), std::string::npos);
+    const Result toFile = RunCli({"compare", "--log", dir / "log.txt", dir / "a", dir / "b"});
+    EXPECT_EQ(toFile.status, 1);
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(ReadFile(dir / "log.txt"), toStdout.out);
+    EXPECT_EQ(RunCli({"compare", "--log", "-", dir / "a", dir / "b"}).out, toStdout.out);
+
+    const Result narrow = RunCli(
+        {"compare", "--no-ansi", "--bytes-per-line", "3", "--log", dir / "n.txt", dir / "a", dir / "a2"});
+    EXPECT_EQ(narrow.status, 0);
+    EXPECT_NE(ReadFile(dir / "n.txt").find("\r\n00000006 : 47 48    ;      00000006 : 47 48    ; \r\n"),
+              std::string::npos);
+}
+
+TEST_F(CliCompare, WrongArgumentsNameTheOptionAndItsRange) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--unit", "3"}, "--unit: '3' is not a compare unit; use 1, 2, 4, 8 or 16"},
+        {{"--lookahead", "101"}, "--lookahead: '101' is out of range; use 0 to 100"},
+        {{"--lookahead", "-1"}, "--lookahead: '-1' is out of range; use 0 to 100"},
+        {{"--bytes-per-line", "0"}, "--bytes-per-line: '0' is out of range; use 1 to 32"},
+        {{"--bytes-per-line=33"}, "--bytes-per-line: '33' is out of range; use 1 to 32"},
+        {{"--unit", "8x"}, "--unit: '8x' is not a compare unit; use 1, 2, 4, 8 or 16"},
+        {{"--format", "xml"}, "--format: 'xml' is not a format; use log or json"},
+        {{"--colour"}, "unknown option --colour (see 'dyadmon-cli compare --help')"},
+    };
+    for (const auto& [options, message] : cases) {
+        std::vector<std::string> args{"compare"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back(dir / "a");
+        args.push_back(dir / "b");
+        const Result r = RunCli(args);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_EQ(r.err, "dyadmon-cli: " + message + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(RunCli({"compare", dir / "a"}).err,
+              "dyadmon-cli: compare needs two files (see 'dyadmon-cli compare --help')\n");
+    EXPECT_EQ(RunCli({"compare", "--log"}).err, "dyadmon-cli: --log needs a value\n");
+    EXPECT_EQ(RunCli({"frobnicate"}).status, 2);
+    EXPECT_EQ(RunCli({}).status, 2);
+}
+
+TEST_F(CliCompare, HelpAndVersion) {
+    const Result help = RunCli({"compare", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--lookahead 0-100"), std::string::npos);
+    EXPECT_EQ(RunCli({"--help"}).status, 0);
+    EXPECT_EQ(RunCli({"--version"}).out, "dyadmon-cli " DYAD_VERSION "\n");
+}
+
+TEST_F(CliCompare, TroubleLeavesNoOutputFile) {
+    const Result missing = RunCli({"compare", "--log", dir / "log.txt", dir / "a", dir / "gone"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "dyadmon-cli: Can't open the file " + dir / "gone" + "\n");
+    EXPECT_FALSE(fs::exists(dir / "log.txt"));
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+
+    const Result noFolder = RunCli({"compare", "--log", dir / "none/log.txt", dir / "a", dir / "b"});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_EQ(noFolder.err, "dyadmon-cli: File is using by other application.\n");
+
+    const Result full = RunCli({"compare", "--log", "/dev/full", dir / "a", dir / "b"});
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "dyadmon-cli: Error in writing log file.\n");
+}
+
+// A write that fails part-way (here: the file size limit) keeps the earlier log whole and leaves no
+// temporary file behind.
+TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
+    std::string big(300000, 'q');
+    WriteFile(dir / "big1", big);
+    big[150000] = 'r';
+    WriteFile(dir / "big2", big);
+    WriteFile(dir / "log.txt", "the earlier log");
+    const Result r = RunCli({"compare", "--log", dir / "log.txt", dir / "big1", dir / "big2"}, [] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "dyadmon-cli: Error in writing log file.\n");
+    EXPECT_EQ(ReadFile(dir / "log.txt"), "the earlier log");
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 6); // a, b, a2, big1, big2, log.txt
+}
+
+TEST_F(CliCompare, ParsesDefaultsFromTheSettings) {
+    CCompareCommand::Options options = CCompareCommand::DefaultOptions();
+    std::string error;
+    ASSERT_TRUE(CCompareCommand::Parse({"x", "--", "--y"}, options, error)) << error;
+    EXPECT_EQ(options.unit, 8);
+    EXPECT_EQ(options.lookAhead, 0);
+    EXPECT_EQ(options.bytesPerLine, 8);
+    EXPECT_TRUE(options.ansi);
+    EXPECT_FALSE(options.json);
+    EXPECT_EQ(options.file2, "--y");
+}
+
+// A mapped file that shrinks under the comparison ends in a message and status 2, and the output
+// being written is removed.
+TEST(BusErrorGuardDeathTest, ShrunkMappedFileEndsCleanly) {
+    TempDir dir;
+    const std::string path = dir / "shrinks";
+    WriteFile(path, std::string(1 << 16, 'k'));
+    WriteFile(dir / "partial-output", "x");
+    EXPECT_EXIT(
+        {
+            CFileBuffer buffer;
+            buffer.Load(path, CFileBuffer::Mode::Map);
+            CBusErrorGuard::Install("dyadmon-cli");
+            CBusErrorGuard::Watch(buffer.Data(), buffer.SpanLength(), "shrinks");
+            CBusErrorGuard::SetOutputFile(dir / "partial-output");
+            if (truncate(path.c_str(), 0) != 0) {
+                _exit(5);
+            }
+            volatile std::uint8_t sink = buffer.Data()[40000];
+            (void)sink;
+            _exit(0);
+        },
+        ::testing::ExitedWithCode(2),
+        "dyadmon-cli: The file shrinks changed size while it was being compared.");
+    EXPECT_FALSE(fs::exists(dir / "partial-output"));
+}
+
+} // namespace

@@ -1,0 +1,204 @@
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "compare/atomicfile.h"
+#include "compare/bufferedwriter.h"
+#include "compare/filebuffer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char name[] = "/tmp/dyadtestXXXXXX";
+        m_path = mkdtemp(name);
+    }
+    ~TempDir() { fs::remove_all(m_path); }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string Bytes(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (auto& c : s) {
+        c = static_cast<char>(rng());
+    }
+    return s;
+}
+
+// The file's bytes and then the zero padding, whichever way it was loaded and whatever its size
+// (a size of whole pages leaves no tail in the file's last page to stand in for the padding).
+TEST(FileBuffer, HoldsTheFileAndZeroPaddingInBothModes) {
+    TempDir dir;
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096}, std::size_t{3} << 20}) {
+        const std::string data = Bytes(size, static_cast<unsigned>(size));
+        const std::string path = dir / "f";
+        WriteFile(path, data);
+        for (auto mode : {CFileBuffer::Mode::Read, CFileBuffer::Mode::Map}) {
+            CFileBuffer buffer;
+            ASSERT_EQ(buffer.Load(path, mode), CFileBuffer::Error::None);
+            ASSERT_EQ(buffer.Size(), size);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.Data()), size), data);
+            for (std::size_t i = 0; i < CFileBuffer::kPadding; ++i) {
+                ASSERT_EQ(buffer.Data()[size + i], 0) << "size " << size << ", padding byte " << i;
+            }
+        }
+    }
+}
+
+TEST(FileBuffer, MissingFilesAreErrorsAndNeverCreated) {
+    TempDir dir;
+    CFileBuffer buffer;
+    EXPECT_EQ(buffer.Load(dir / "gone", CFileBuffer::Mode::Read), CFileBuffer::Error::CantOpen);
+    EXPECT_EQ(buffer.Load(dir / "gone", CFileBuffer::Mode::Map), CFileBuffer::Error::CantOpen);
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+    EXPECT_EQ(buffer.Load(dir.path().string(), CFileBuffer::Mode::Read), CFileBuffer::Error::CantOpen);
+    EXPECT_EQ(CFileBuffer::Message(CFileBuffer::Error::CantOpen, "a.bin"), "Can't open the file a.bin");
+    // A failed load leaves the buffer empty, not holding the previous file.
+    WriteFile(dir / "f", "abc");
+    ASSERT_EQ(buffer.Load(dir / "f", CFileBuffer::Mode::Read), CFileBuffer::Error::None);
+    EXPECT_EQ(buffer.Load(dir / "gone", CFileBuffer::Mode::Read), CFileBuffer::Error::CantOpen);
+    EXPECT_EQ(buffer.Size(), 0u);
+    EXPECT_EQ(buffer.Data()[0], 0);
+}
+
+// Sizes are 32-bit: a file of 4 GiB is refused, never cut. A sparse file costs no disk.
+TEST(FileBuffer, RefusesFilesOfFourGibibytes) {
+    TempDir dir;
+    const std::string path = dir / "big";
+    { std::ofstream touch(path); }
+    ASSERT_EQ(truncate(path.c_str(), off_t{1} << 32), 0);
+    CFileBuffer buffer;
+    EXPECT_EQ(buffer.Load(path, CFileBuffer::Mode::Map), CFileBuffer::Error::TooLarge);
+    EXPECT_EQ(buffer.Load(path, CFileBuffer::Mode::Read), CFileBuffer::Error::TooLarge);
+    EXPECT_NE(CFileBuffer::Message(CFileBuffer::Error::TooLarge, "big").find("big"), std::string::npos);
+}
+
+// A pipe has no size: it is read to its end.
+TEST(FileBuffer, ReadsPipesToTheirEnd) {
+    TempDir dir;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string data = Bytes(200000, 3);
+    std::thread writer([&] { WriteFile(fifo, data); });
+    CFileBuffer buffer;
+    EXPECT_EQ(buffer.Load(fifo, CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    writer.join();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size()), data);
+    EXPECT_EQ(buffer.Data()[buffer.Size()], 0);
+}
+
+TEST(AtomicFile, ReplacesOnlyOnCommit) {
+    TempDir dir;
+    const std::string path = dir / "log.txt";
+    WriteFile(path, "earlier");
+    chmod(path.c_str(), 0640);
+    {
+        CAtomicFile file;
+        ASSERT_TRUE(file.Open(path));
+        ASSERT_EQ(write(file.Fd(), "half", 4), 4);
+        EXPECT_EQ(ReadFile(path), "earlier");
+        // Dropped without a commit: the earlier file stays and nothing is left beside it.
+    }
+    EXPECT_EQ(ReadFile(path), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
+    {
+        CAtomicFile file;
+        ASSERT_TRUE(file.Open(path));
+        ASSERT_EQ(write(file.Fd(), "new", 3), 3);
+        ASSERT_TRUE(file.Commit(true));
+    }
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(AtomicFile, FollowsLinksAndWritesDevicesInPlace) {
+    TempDir dir;
+    WriteFile(dir / "real", "old");
+    fs::create_symlink(dir / "real", dir / "link");
+    {
+        CAtomicFile file;
+        ASSERT_TRUE(file.Open(dir / "link"));
+        ASSERT_EQ(write(file.Fd(), "via link", 8), 8);
+        ASSERT_TRUE(file.Commit(false));
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_EQ(ReadFile(dir / "real"), "via link");
+
+    CAtomicFile devnull;
+    ASSERT_TRUE(devnull.Open("/dev/null"));
+    EXPECT_TRUE(devnull.TempPath().empty());
+    EXPECT_TRUE(devnull.Commit(false));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    CAtomicFile nowhere;
+    EXPECT_FALSE(nowhere.Open(dir / "no-such-folder/log.txt"));
+}
+
+// Output that spans many chunks arrives whole and in order through the writer thread.
+TEST(BufferedWriter, LargeOutputArrivesInOrder) {
+    TempDir dir;
+    const std::string path = dir / "out";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string expected;
+    {
+        CBufferedWriter out(fd);
+        std::mt19937 rng(5);
+        for (int i = 0; i < 200000; ++i) {
+            const std::string piece = std::to_string(i) + std::string(rng() % 64, 'x') + "\n";
+            expected += piece;
+            if (i % 2 == 0) {
+                out.Write(piece);
+            } else {
+                std::memcpy(out.Reserve(piece.size()), piece.data(), piece.size());
+                out.Commit(piece.size());
+            }
+        }
+        EXPECT_TRUE(out.Finish());
+    }
+    close(fd);
+    EXPECT_EQ(ReadFile(path), expected);
+}
+
+TEST(BufferedWriter, ReportsAFullDevice) {
+    const int fd = open("/dev/full", O_WRONLY);
+    ASSERT_GE(fd, 0);
+    CBufferedWriter small(fd);
+    small.Write("a line\n");
+    EXPECT_FALSE(small.Finish());
+    EXPECT_EQ(small.Error(), ENOSPC);
+    CBufferedWriter large(fd);
+    for (int i = 0; i < 10000; ++i) {
+        large.Write(std::string(1000, 'y'));
+    }
+    EXPECT_FALSE(large.Finish());
+    close(fd);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "compare/bufferedwriter.h"
+#include "compare/compengine.h"
+#include "compare/complines.h"
+#include "compare/logwriter.h"
+#include "literalengine.h"
+#include "testinputs.h"
+
+namespace {
+
+using K = BlockKind;
+
+// Writes through the real buffered writer into a temporary file and reads it back.
+std::string WriteLog(const CCompLines& lines, const PaddedBytes& a, const PaddedBytes& b, bool ansi) {
+    char name[] = "/tmp/dyadlogXXXXXX";
+    const int fd = mkstemp(name);
+    {
+        CBufferedWriter out(fd);
+        EXPECT_TRUE(CLogWriter(lines, a.Data(), b.Data(), ansi).WriteLog(out));
+        EXPECT_TRUE(out.Finish());
+    }
+    std::string text;
+    lseek(fd, 0, SEEK_SET);
+    char chunk[65536];
+    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;) {
+        text.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    unlink(name);
+    return text;
+}
+
+// The layout written out with printf, one field at a time, as a second opinion on the table-driven
+// writer.
+std::string Part(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t n, int line, bool ansi) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08X", offset);
+    std::string s = std::string(buf) + " : ";
+    const int c = static_cast<int>(offset % static_cast<std::uint32_t>(line));
+    for (int i = 0; i < c; ++i) {
+        s += "   ";
+    }
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::snprintf(buf, sizeof buf, "%02X ", bytes[i]);
+        s += buf;
+    }
+    for (int i = 0; i < line - c - static_cast<int>(n); ++i) {
+        s += "   ";
+    }
+    s += "; ";
+    if (ansi) {
+        s += std::string(static_cast<std::size_t>(c), ' ');
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const std::uint8_t v = bytes[i];
+            s += (v < 32 || v == 127 || (v >= 128 && v < 160)) ? '.' : static_cast<char>(v);
+        }
+        s += std::string(static_cast<std::size_t>(line - c - static_cast<int>(n)), ' ');
+    }
+    return s;
+}
+
+std::string ReferenceLog(const std::vector<CompLine>& rows, const PaddedBytes& a, const PaddedBytes& b,
+                         int line, bool ansi) {
+    std::string out = "Dyadmon v3.0 log file.\r\n";
+    const char* sections[] = {"Same", "New", "Deleted", "Moved", "Moved"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const CompLine& r = rows[i];
+        if (i == 0 || r.kind != rows[i - 1].kind) {
+            out += std::string("\r\n--  ") + sections[static_cast<int>(r.kind)] + " block  --\r\n";
+        }
+        const std::string p1 = Part(r.offset1, a.Data() + r.offset1, r.length, line, ansi);
+        const std::string p2 = "     " + Part(r.offset2, b.Data() + r.offset2, r.length, line, ansi);
+        switch (r.kind) {
+        case K::Same:
+            out += p1 + p2;
+            break;
+        case K::Deleted:
+        case K::MoveFrom:
+            out += p1;
+            break;
+        default:
+            out += std::string(p1.size(), ' ') + p2;
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+TEST(LogWriter, DocumentedLine) {
+    const PaddedBytes a(std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'});
+    const PaddedBytes b(std::vector<std::uint8_t>{'A', 'B', 'X', 'C', 'D', 'E', 'F', 'G', 'H'});
+    const CCompLines lines({{K::Same, 5, 2, 3}}, 1, 8, 9, 8);
+    const CLogWriter writer(lines, a.Data(), b.Data(), true);
+    EXPECT_EQ(writer.LineText(lines.GetAt(0)), "00000002 :       43 44 45 46 47    ;   CDEFG      "
+                                               "00000003 :          43 44 45 46 47 ;    CDEFG\r\n");
+    // A Same line is 8L + 31 characters with the characters column, 6L + 31 without.
+    EXPECT_EQ(writer.LineText(lines.GetAt(0)).size(), 8u * 8 + 31 + 2);
+    EXPECT_EQ(CLogWriter(lines, a.Data(), b.Data(), false).LineText(lines.GetAt(0)).size(), 6u * 8 + 31 + 2);
+}
+
+TEST(LogWriter, HeaderSectionsAndColumns) {
+    // Two empty files: the header alone.
+    const PaddedBytes none(std::vector<std::uint8_t>{});
+    EXPECT_EQ(WriteLog(CCompLines({}, 8, 0, 0, 8), none, none, true), "Dyadmon v3.0 log file.\r\n");
+
+    // Two identical 20-byte files: one section, three lines, the last with four empty byte columns.
+    const PaddedBytes twenty(std::vector<std::uint8_t>(20, 'z'));
+    const std::string log = WriteLog(CCompLines({{K::Same, 20, 0, 0}}, 1, 20, 20, 8), twenty, twenty, false);
+    EXPECT_EQ(log.substr(0, 46), "Dyadmon v3.0 log file.\r\n\r\n--  Same block  --\r\n");
+    EXPECT_NE(log.find("00000010 : 7A 7A 7A 7A             ; "), std::string::npos);
+    EXPECT_EQ(log.size(), 46 + 3 * (6 * 8 + 31 + 2u));
+
+    // Deleted, New, Deleted: three sections; a New line starts with 3L + 13 blanks without ANSI; a
+    // row at offset 11 names offset 0B and leaves three empty byte columns.
+    std::vector<std::uint8_t> data(32);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<std::uint8_t>(i);
+    }
+    const PaddedBytes bytes(data);
+    const CCompLines mixed({{K::Deleted, 2, 11, CompBlock::kAbsent},
+                            {K::New, 1, 4, CompBlock::kAbsent},
+                            {K::Deleted, 1, 20, CompBlock::kAbsent}},
+                           1, 32, 32, 8);
+    const std::string m = WriteLog(mixed, bytes, bytes, false);
+    std::size_t sections = 0;
+    for (std::size_t at = 0; (at = m.find("--\r\n", at)) != std::string::npos; ++at) {
+        ++sections;
+    }
+    EXPECT_EQ(sections, 3u);
+    EXPECT_NE(m.find("\r\n0000000B : " + std::string(9, ' ') + "0B 0C " + std::string(9, ' ') + "; \r\n"),
+              std::string::npos);
+    EXPECT_NE(m.find("\r\n" + std::string(3 * 8 + 13, ' ') + "     00000004 :"), std::string::npos);
+
+    // MoveFrom then MoveTo: a new section although the text is the same.
+    const CCompLines moved({{K::MoveFrom, 1, 0, 8}, {K::MoveTo, 1, 8, 0}}, 1, 32, 32, 8);
+    const std::string mv = WriteLog(moved, bytes, bytes, true);
+    const std::size_t first = mv.find("--  Moved block  --");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_NE(mv.find("--  Moved block  --", first + 1), std::string::npos);
+}
+
+TEST(LogWriter, CharactersColumnKeepsHighBytesAndDotsControls) {
+    const PaddedBytes a(std::vector<std::uint8_t>{0xA0, 0x7F, 0x85, 0xFF, 0x1F, 0x20, 0x9F, 'q'});
+    const CCompLines lines({{K::Deleted, 8, 0, CompBlock::kAbsent}}, 1, 8, 0, 8);
+    const std::string line = CLogWriter(lines, a.Data(), a.Data(), true).LineText(lines.GetAt(0));
+    EXPECT_EQ(line.substr(line.size() - 10), std::string("\xA0..\xFF. .q\r\n"));
+}
+
+// Whole logs of seeded comparisons, against the printf layout, under every line length that
+// changes the columns and with the characters column on and off.
+TEST(LogWriter, MatchesPrintfLayoutOnSeededInputs) {
+    for (int seed = 0; seed < 300; ++seed) {
+        const CTestInputs::Pair pair = CTestInputs::Make(static_cast<std::uint64_t>(seed) + 77);
+        std::vector<std::uint8_t> f1 = pair.file1;
+        for (std::size_t i = 0; i < f1.size(); i += 7) {
+            f1[i] = static_cast<std::uint8_t>(i * 37); // every byte value in the characters column
+        }
+        const PaddedBytes a(f1);
+        const PaddedBytes b(pair.file2);
+        const int unit = 1 << (seed % 5);
+        CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+        engine.SetUnitSize(unit);
+        engine.SetLookAhead(seed % 3 == 0 ? 0 : 20);
+        engine.Run();
+        for (int line : {1, 5, 8, 32}) {
+            const CCompLines lines(engine.Blocks(), unit, a.Size(), b.Size(), line);
+            const auto rows = CLiteralEngine::BuildRows(engine.Blocks(), unit, a.Size(), b.Size(), line);
+            const bool ansi = (seed + line) % 2 == 0;
+            ASSERT_EQ(WriteLog(lines, a, b, ansi), ReferenceLog(rows, a, b, line, ansi))
+                << "seed " << seed << ", line " << line;
+        }
+    }
+}
+
+} // namespace
