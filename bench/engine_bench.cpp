@@ -96,7 +96,7 @@ void BM_EngineRandomUnit1LookAhead100(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
 }
-BENCHMARK(BM_EngineRandomUnit1LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_EngineRandomUnit1LookAhead100)->Arg(1)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_LiteralRandomUnit1LookAhead100(benchmark::State& state) {
     const RandomPair& p = Random64();
@@ -106,7 +106,7 @@ void BM_LiteralRandomUnit1LookAhead100(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
 }
-BENCHMARK(BM_LiteralRandomUnit1LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LiteralRandomUnit1LookAhead100)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Units of 8 that never line up again after a one-byte insertion: the searches' worst case.
 void BM_EngineShiftedUnit8LookAhead100(benchmark::State& state) {
@@ -124,8 +124,8 @@ void BM_EngineShiftedUnit8LookAhead100(benchmark::State& state) {
 BENCHMARK(BM_EngineShiftedUnit8LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Rows from blocks: building the index and reading rows at random places.
-std::vector<CompBlock> ManyBlocks(std::size_t count) {
-    std::vector<CompBlock> blocks;
+CompBlockList ManyBlocks(std::size_t count) {
+    CompBlockList blocks;
     std::uint32_t pos = 0;
     for (std::size_t i = 0; i < count; ++i) {
         blocks.push_back({BlockKind::Same, 1000, pos, pos + 3});

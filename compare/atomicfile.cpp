@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -64,28 +65,38 @@ bool CAtomicFile::Commit(bool flushToDisk) {
     if (m_fd < 0) {
         return false;
     }
+    const int fd = std::exchange(m_fd, -1);
     if (m_tempPath.empty()) {
-        const int rc = close(m_fd);
-        m_fd = -1;
-        return rc == 0;
+        return close(fd) == 0;
     }
-    bool ok = fchmod(m_fd, m_mode) == 0;
-    if (ok && flushToDisk) {
-        ok = fsync(m_fd) == 0;
-    }
-    const int saved = errno;
-    ok = close(m_fd) == 0 && ok;
-    m_fd = -1;
+    bool ok = fchmod(fd, m_mode) == 0 && (!flushToDisk || fsync(fd) == 0);
+    ok = close(fd) == 0 && ok;
     if (ok) {
-        ok = rename(m_tempPath.c_str(), m_target.c_str()) == 0;
+        ok = flushToDisk ? rename(m_tempPath.c_str(), m_target.c_str()) == 0 : MoveIntoPlace();
     }
     if (!ok) {
-        const int reason = errno != 0 ? errno : saved;
         unlink(m_tempPath.c_str());
-        errno = reason;
     }
     m_tempPath.clear();
     return ok;
+}
+
+// ext4 writes a file out at once when it is renamed over another one, which makes replacing a big
+// log take longer than writing it. A file that need not be on disk yet goes in place without a rename
+// over anything: the old one is moved aside first, and back if the new one cannot follow.
+bool CAtomicFile::MoveIntoPlace() {
+    const std::string aside = m_tempPath + ".old";
+    const bool hadTarget = rename(m_target.c_str(), aside.c_str()) == 0;
+    if (rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        if (hadTarget) {
+            rename(aside.c_str(), m_target.c_str());
+        }
+        return false;
+    }
+    if (hadTarget) {
+        unlink(aside.c_str());
+    }
+    return true;
 }
 
 void CAtomicFile::Discard() {

@@ -20,13 +20,15 @@ public:
     // The name being written, which Commit renames to the target (empty when writing in place).
     const std::string& TempPath() const { return m_tempPath; }
 
-    // Flushes to disk when asked, then puts the file in place of the target. On failure the target is
-    // left as it was and the temporary file is gone.
+    // Puts the file in place of the target; with `flushToDisk` it is on disk first and the target is
+    // replaced in one step. On failure the target is left as it was and the temporary file is gone.
     bool Commit(bool flushToDisk);
     // Removes the temporary file; the target is left as it was.
     void Discard();
 
 private:
+    bool MoveIntoPlace();
+
     int m_fd = -1;
     std::string m_target;
     std::string m_tempPath;

@@ -101,7 +101,7 @@ std::string CBlockJsonWriter::Quote(std::string_view text) {
 }
 
 bool CBlockJsonWriter::Write(CBufferedWriter& out, const File& file1, const File& file2, int unit,
-                             int lookAhead, bool identical, const std::vector<CompBlock>& blocks) {
+                             int lookAhead, bool identical, const CompBlockList& blocks) {
     const auto file = [&](const File& f) {
         return "{\"name\": " + Quote(f.name) + ", \"size\": " + std::to_string(f.size) + "}";
     };

@@ -19,7 +19,7 @@ public:
     };
 
     static bool Write(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead,
-                      bool identical, const std::vector<CompBlock>& blocks);
+                      bool identical, const CompBlockList& blocks);
 
     static std::string_view KindName(BlockKind kind);
     // A JSON string literal. File names need not be UTF-8; bytes that are not become U+FFFD.

@@ -253,6 +253,31 @@ std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
     return -1;
 }
 
+// How many steps in a row both cursors would take together through units that differ, with both
+// searches failing (or switched off): after an insertion that puts the units out of step for good,
+// that is the rest of the file. Only for when nothing is claimed, so that a file-2 step is one unit. A step
+// the filters cannot settle ends the run, and the full searches take it.
+std::uint64_t CCompEngine::ChangedRun(std::uint64_t p1, std::uint64_t p2) {
+    const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    std::uint64_t steps = 0;
+    for (; p1 < m_size1 && p2 < m_size2 && !UnitsEqual(p1, p2); ++steps, p1 += u, p2 += u) {
+        if (m_lookAhead <= 0) {
+            continue;
+        }
+        SyncWindow2(p2);
+        if (m_filter2->MayContain(m_buffer1 + p1)) {
+            break;
+        }
+        if (p1 + u < m_size1) {
+            SyncWindow1(p1);
+            if (m_filter1->MayContain(m_buffer2 + p2)) {
+                break;
+            }
+        }
+    }
+    return steps;
+}
+
 // Move targets stand where the file-2 cursor passes them.
 void CCompEngine::EmitPendingBefore(std::uint64_t pos2) {
     while (!m_pending.empty() && m_pending.begin()->first < pos2) {
@@ -358,6 +383,15 @@ void CCompEngine::Run() {
             p1 += count << m_shift;
             p2 = SkipClaimed(p2 + (count << m_shift));
             continue;
+        }
+        if (m_pending.empty()) {
+            if (const std::uint64_t steps = ChangedRun(p1, p2); steps > 0) {
+                AppendDeleted(p1, steps);
+                AppendNew(p2, steps);
+                p1 += steps << m_shift;
+                p2 += steps << m_shift;
+                continue;
+            }
         }
         const std::int64_t q2 = SearchFile2(p1, p2);
         const bool foundInFile1 = SearchFile1(p1, p2);

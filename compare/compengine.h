@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "differencescanner.h"
+#include "hugepageallocator.h"
 #include "unitfilter.h"
 
 // The kind of a block or row; the numbers are shared by the engine, the rows, the log and the views.
@@ -26,6 +27,9 @@ struct CompBlock {
 
     friend bool operator==(const CompBlock&, const CompBlock&) = default;
 };
+
+// A comparison of random data can make a block for every other byte.
+using CompBlockList = std::vector<CompBlock, CHugePageAllocator<CompBlock>>;
 
 // Compares two buffers held whole in memory in one greedy pass, unit by unit, looking a bounded number
 // of units ahead to tell insertions, deletions and moves from plain changes. The result is an ordered
@@ -50,8 +54,8 @@ public:
     // Called once.
     void Run();
 
-    const std::vector<CompBlock>& Blocks() const { return m_blocks; }
-    std::vector<CompBlock> TakeBlocks() { return std::move(m_blocks); }
+    const CompBlockList& Blocks() const { return m_blocks; }
+    CompBlockList TakeBlocks() { return std::move(m_blocks); }
 
 private:
     // A MoveTo block that the file-2 cursor has not passed yet, keyed by its file-2 start.
@@ -76,6 +80,7 @@ private:
     void SyncWindow1(std::uint64_t p1);
     void SyncWindow2(std::uint64_t p2);
     void FillWindow2();
+    std::uint64_t ChangedRun(std::uint64_t p1, std::uint64_t p2);
     void LeaveWindow2(std::uint64_t pos);
 
     void EmitPendingBefore(std::uint64_t pos2);
@@ -97,7 +102,7 @@ private:
     std::uint64_t m_units1 = 0; // units in each file, a partial last one included
     std::uint64_t m_units2 = 0;
 
-    std::vector<CompBlock> m_blocks;
+    CompBlockList m_blocks;
     std::ptrdiff_t m_openDeleted = -1;
     std::pmr::unsynchronized_pool_resource m_pool;
     std::pmr::map<std::uint64_t, Pending> m_pending{&m_pool};

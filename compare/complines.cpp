@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-CCompLines::CCompLines(std::vector<CompBlock> blocks, int unit, std::uint32_t size1, std::uint32_t size2,
+CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2,
                        int bytesPerLine)
     : m_blocks(std::move(blocks)), m_unit(unit), m_size1(size1), m_size2(size2),
       m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))) {

@@ -25,8 +25,7 @@ public:
     CCompLines() = default;
     // The last block ends at the end of its file; every other block keeps whole units, so a partial
     // unit inside it shows the zero bytes after the file's data.
-    CCompLines(std::vector<CompBlock> blocks, int unit, std::uint32_t size1, std::uint32_t size2,
-               int bytesPerLine);
+    CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int bytesPerLine);
 
     std::uint64_t GetCount() const { return m_firstRow.empty() ? 0 : m_firstRow.back(); }
     bool IsEmpty() const { return GetCount() == 0; }
@@ -37,7 +36,7 @@ public:
     template <typename F>
     void ForEach(std::uint64_t first, std::uint64_t last, F&& f) const;
 
-    const std::vector<CompBlock>& Blocks() const { return m_blocks; }
+    const CompBlockList& Blocks() const { return m_blocks; }
     int BytesPerLine() const { return m_bytesPerLine; }
     void RemoveAll();
 
@@ -59,7 +58,7 @@ private:
     std::uint64_t CutAt(const Geometry& g, std::uint64_t k) const;
     CompLine RowOf(const Geometry& g, std::uint64_t r) const;
 
-    std::vector<CompBlock> m_blocks;
+    CompBlockList m_blocks;
     std::vector<std::uint64_t>
         m_firstRow; // block i's rows start at m_firstRow[i]; one entry more than blocks
     int m_unit = 1;

@@ -10,10 +10,9 @@
 #include <utility>
 
 #include "compengine.h"
+#include "hugepagememory.h"
 
 namespace {
-
-constexpr std::size_t kHugePage = 2u << 20;
 
 std::size_t PageSize() {
     static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
@@ -83,8 +82,10 @@ CFileBuffer::~CFileBuffer() {
 }
 
 void CFileBuffer::Clear() {
-    if (m_data != nullptr) {
+    if (m_data != nullptr && m_mapped) {
         munmap(m_data, m_length);
+    } else if (m_data != nullptr) {
+        CHugePageMemory::Free(m_data, m_length);
     }
     m_data = nullptr;
     m_length = 0;
@@ -122,33 +123,14 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode) {
     return mode == Mode::Map ? MapRegular(fd.get(), size) : ReadRegular(fd.get(), size);
 }
 
-// Anonymous memory for `size` bytes and the padding, aligned and advised for huge pages when large:
-// first touch of small pages is what makes reading a big file into fresh memory slow.
 bool CFileBuffer::Allocate(std::uint64_t size) {
-    const bool huge = size >= kHugePage;
-    const std::size_t length =
-        RoundUp(static_cast<std::size_t>(size) + kPadding, huge ? kHugePage : PageSize());
-    const std::size_t slack = huge ? kHugePage : 0;
-    void* raw = mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) {
+    const std::size_t length = static_cast<std::size_t>(size) + kPadding;
+    m_data = static_cast<std::uint8_t*>(CHugePageMemory::Allocate(length));
+    if (m_data == nullptr) {
         return false;
     }
-    auto* base = static_cast<std::uint8_t*>(raw);
-    if (huge) {
-        auto* aligned =
-            reinterpret_cast<std::uint8_t*>(RoundUp(reinterpret_cast<std::uintptr_t>(base), kHugePage));
-        if (aligned > base) {
-            munmap(base, static_cast<std::size_t>(aligned - base));
-        }
-        const std::size_t tail = static_cast<std::size_t>((base + length + slack) - (aligned + length));
-        if (tail > 0) {
-            munmap(aligned + length, tail);
-        }
-        base = aligned;
-        madvise(base, length, MADV_HUGEPAGE);
-    }
-    m_data = base;
     m_length = length;
+    std::memset(m_data + size, 0, kPadding);
     return true;
 }
 
@@ -161,8 +143,9 @@ CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size) {
         Clear();
         return Error::CantOpen;
     }
-    // A file that shrank while being read is taken as it was read; the bytes past it stay zero.
+    // A file that shrank while being read is taken as it was read, followed by zeros.
     m_size = static_cast<std::uint32_t>(got);
+    std::memset(m_data + got, 0, m_length - static_cast<std::size_t>(got));
     return Error::None;
 }
 

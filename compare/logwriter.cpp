@@ -4,6 +4,11 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define DYAD_HAVE_SSSE3_PATH 1
+#endif
+
 #include "bufferedwriter.h"
 
 namespace {
@@ -36,6 +41,47 @@ const Tables& Table() {
     return tables;
 }
 
+#if DYAD_HAVE_SSSE3_PATH
+// Eight bytes as "XX " columns (24 characters) and, when `chars` is set, as eight characters with
+// the control characters shown as ".".
+__attribute__((target("ssse3"))) void FormatEight(const std::uint8_t* bytes, char* hex, char* chars) {
+    const __m128i x = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i hi = _mm_and_si128(_mm_srli_epi16(x, 4), nibble);
+    const __m128i lo = _mm_and_si128(x, nibble);
+    const __m128i digits =
+        _mm_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F');
+    const __m128i pairs = _mm_shuffle_epi8(digits, _mm_unpacklo_epi8(hi, lo));
+    // Spread the sixteen digits over 24 places, a space after every pair.
+    const __m128i spread0 = _mm_setr_epi8(0, 1, -1, 2, 3, -1, 4, 5, -1, 6, 7, -1, 8, 9, -1, 10);
+    const __m128i spread1 = _mm_setr_epi8(11, -1, 12, 13, -1, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i blanks0 = _mm_setr_epi8(0, 0, ' ', 0, 0, ' ', 0, 0, ' ', 0, 0, ' ', 0, 0, ' ', 0);
+    const __m128i blanks1 = _mm_setr_epi8(0, ' ', 0, 0, ' ', 0, 0, ' ', 0, 0, 0, 0, 0, 0, 0, 0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(hex),
+                     _mm_or_si128(_mm_shuffle_epi8(pairs, spread0), blanks0));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(hex + 16),
+                     _mm_or_si128(_mm_shuffle_epi8(pairs, spread1), blanks1));
+    if (chars != nullptr) {
+        // Signed compares after flipping the top bit compare unsigned: controls are 0-31, 127, 128-159.
+        const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+        const __m128i s = _mm_xor_si128(x, flip);
+        const __m128i low = _mm_cmplt_epi8(s, _mm_set1_epi8(static_cast<char>(0x80 + 32)));
+        const __m128i del = _mm_cmpeq_epi8(x, _mm_set1_epi8(127));
+        const __m128i c1 = _mm_and_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(0xA0))),
+                                         _mm_cmplt_epi8(x, _mm_setzero_si128()));
+        const __m128i control = _mm_or_si128(_mm_or_si128(low, del), c1);
+        const __m128i shown =
+            _mm_or_si128(_mm_and_si128(control, _mm_set1_epi8('.')), _mm_andnot_si128(control, x));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(chars), shown);
+    }
+}
+
+bool CanFormatEight() {
+    static const bool supported = __builtin_cpu_supports("ssse3");
+    return supported;
+}
+#endif
+
 } // namespace
 
 CLogWriter::CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2,
@@ -43,6 +89,9 @@ CLogWriter::CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, con
     : m_lines(lines), m_buffer1(buffer1), m_buffer2(buffer2),
       m_bytesPerLine(static_cast<std::uint32_t>(lines.BytesPerLine())),
       m_lineMask(std::has_single_bit(m_bytesPerLine) ? m_bytesPerLine - 1 : 0), m_ansi(ansi) {
+#if DYAD_HAVE_SSSE3_PATH
+    m_simd = CanFormatEight();
+#endif
     std::string part = "00000000 : " + std::string(3 * m_bytesPerLine, ' ') + "; ";
     if (m_ansi) {
         part.append(m_bytesPerLine, ' ');
@@ -91,15 +140,26 @@ void CLogWriter::FillPart(char* part, std::uint32_t offset, const std::uint8_t* 
     }
     const std::uint32_t column = m_lineMask != 0 ? offset & m_lineMask : offset % m_bytesPerLine;
     char* hex = part + kBytesColumn + 3 * column;
+    char* chars = m_ansi ? part + kBytesColumn + 3 * m_bytesPerLine + 2 + column : nullptr;
+    std::uint32_t done = 0;
+#if DYAD_HAVE_SSSE3_PATH
+    if (m_simd) {
+        for (; done + 8 <= length; done += 8) {
+            FormatEight(bytes + done, hex + 3 * done, chars != nullptr ? chars + done : nullptr);
+        }
+        if (done == length) {
+            return;
+        }
+    }
+#endif
     // The last byte's entry would spill onto the "; " after the last column: store it short.
-    std::uint32_t i = 0;
+    std::uint32_t i = done;
     for (; i + 1 < length; ++i) {
         std::memcpy(hex + 3 * i, &t.hex4[bytes[i]], 4);
     }
     std::memcpy(hex + 3 * i, t.hex[bytes[i]].data(), 2);
-    if (m_ansi) {
-        char* chars = part + kBytesColumn + 3 * m_bytesPerLine + 2 + column;
-        for (i = 0; i < length; ++i) {
+    if (chars != nullptr) {
+        for (i = done; i < length; ++i) {
             chars[i] = t.ansi[bytes[i]];
         }
     }

@@ -25,6 +25,8 @@ public:
     bool WriteLogLine(CBufferedWriter& out, std::uint64_t row) const;
     // The same line as text.
     std::string LineText(const CompLine& row) const;
+    // Byte at a time only, for tests that hold the fast path to the plain one.
+    void DisableSimd() { m_simd = false; }
 
 private:
     std::size_t LineLength(BlockKind kind) const;
@@ -38,6 +40,7 @@ private:
     std::uint32_t m_bytesPerLine;
     std::uint32_t m_lineMask; // bytesPerLine - 1 when a power of two, else 0
     bool m_ansi;
+    bool m_simd = false; // eight bytes at a time where the processor can
     std::size_t m_partWidth;
     // Whole lines of blanks and separators, filled in per row.
     std::string m_bothSides;

@@ -15,8 +15,8 @@ std::vector<std::uint8_t> Text(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-std::vector<CompBlock> Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b,
-                               int unit, int lookAhead) {
+CompBlockList Compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, int unit,
+                      int lookAhead) {
     const PaddedBytes p1(a);
     const PaddedBytes p2(b);
     CCompEngine engine(p1.Data(), p1.Size(), p2.Data(), p2.Size());
@@ -26,11 +26,11 @@ std::vector<CompBlock> Compare(const std::vector<std::uint8_t>& a, const std::ve
     return engine.Blocks();
 }
 
-std::vector<CompBlock> Compare(const std::string& a, const std::string& b, int unit, int lookAhead) {
+CompBlockList Compare(const std::string& a, const std::string& b, int unit, int lookAhead) {
     return Compare(Text(a), Text(b), unit, lookAhead);
 }
 
-std::string Describe(const std::vector<CompBlock>& blocks) {
+std::string Describe(const CompBlockList& blocks) {
     static const char* const names[] = {"Same", "New", "Deleted", "MoveFrom", "MoveTo"};
     std::ostringstream out;
     for (const CompBlock& b : blocks) {
@@ -47,27 +47,27 @@ TEST(CompEngine, WorkedExamples) {
     using K = BlockKind;
     // Insertion, deletion and change, look-ahead 10.
     EXPECT_EQ(Compare("ABCDEFGH", "ABXCDEFGH", 1, 10),
-              (std::vector<CompBlock>{{K::Same, 2, 0, 0}, {K::New, 1, 2, kNo}, {K::Same, 6, 2, 3}}));
+              (CompBlockList{{K::Same, 2, 0, 0}, {K::New, 1, 2, kNo}, {K::Same, 6, 2, 3}}));
     EXPECT_EQ(Compare("ABXCDEFGH", "ABCDEFGH", 1, 10),
-              (std::vector<CompBlock>{{K::Same, 2, 0, 0}, {K::Deleted, 1, 2, kNo}, {K::Same, 6, 3, 2}}));
+              (CompBlockList{{K::Same, 2, 0, 0}, {K::Deleted, 1, 2, kNo}, {K::Same, 6, 3, 2}}));
     EXPECT_EQ(Compare("ABXYZDE", "ABPQRDE", 1, 10),
-              (std::vector<CompBlock>{
+              (CompBlockList{
                   {K::Same, 2, 0, 0}, {K::Deleted, 3, 2, kNo}, {K::New, 3, 2, kNo}, {K::Same, 2, 5, 5}}));
     // The moved block is emitted where the file-2 cursor jumps over the claimed units.
     EXPECT_EQ(Compare("ABCDEFGH", "EFABCDGH", 1, 10),
-              (std::vector<CompBlock>{
+              (CompBlockList{
                   {K::MoveFrom, 4, 0, 2}, {K::Same, 2, 4, 0}, {K::MoveTo, 4, 2, 0}, {K::Same, 2, 6, 6}}));
     // Without look-ahead every later pair differs.
     EXPECT_EQ(Compare("ABCDEFGH", "ABXCDEFGH", 1, 0),
-              (std::vector<CompBlock>{{K::Same, 2, 0, 0}, {K::Deleted, 6, 2, kNo}, {K::New, 7, 2, kNo}}));
+              (CompBlockList{{K::Same, 2, 0, 0}, {K::Deleted, 6, 2, kNo}, {K::New, 7, 2, kNo}}));
 }
 
 TEST(CompEngine, EmptyAndIdenticalFiles) {
     using K = BlockKind;
     EXPECT_TRUE(Compare("", "", 8, 0).empty());
-    EXPECT_EQ(Compare("", "ABCDEFGHIJ", 4, 5), (std::vector<CompBlock>{{K::New, 3, 0, kNo}}));
-    EXPECT_EQ(Compare("ABCDEFGHIJ", "", 4, 5), (std::vector<CompBlock>{{K::Deleted, 3, 0, kNo}}));
-    EXPECT_EQ(Compare("ABCDEFGHIJ", "ABCDEFGHIJ", 2, 100), (std::vector<CompBlock>{{K::Same, 5, 0, 0}}));
+    EXPECT_EQ(Compare("", "ABCDEFGHIJ", 4, 5), (CompBlockList{{K::New, 3, 0, kNo}}));
+    EXPECT_EQ(Compare("ABCDEFGHIJ", "", 4, 5), (CompBlockList{{K::Deleted, 3, 0, kNo}}));
+    EXPECT_EQ(Compare("ABCDEFGHIJ", "ABCDEFGHIJ", 2, 100), (CompBlockList{{K::Same, 5, 0, 0}}));
 }
 
 TEST(CompEngine, PartialLastUnitsAreFilledWithZeros) {
@@ -77,12 +77,12 @@ TEST(CompEngine, PartialLastUnitsAreFilledWithZeros) {
     a[16] = 'p';
     b[16] = 'q';
     EXPECT_EQ(Compare(a, b, 16, 0),
-              (std::vector<CompBlock>{{K::Same, 1, 0, 0}, {K::Deleted, 1, 16, kNo}, {K::New, 1, 16, kNo}}));
+              (CompBlockList{{K::Same, 1, 0, 0}, {K::Deleted, 1, 16, kNo}, {K::New, 1, 16, kNo}}));
     // Eighteen bytes ending in two zeros against the first seventeen of them: one Same block.
     std::vector<std::uint8_t> c(18, 'y');
     c[16] = c[17] = 0;
     const std::vector<std::uint8_t> d(c.begin(), c.begin() + 17);
-    EXPECT_EQ(Compare(c, d, 16, 0), (std::vector<CompBlock>{{K::Same, 2, 0, 0}}));
+    EXPECT_EQ(Compare(c, d, 16, 0), (CompBlockList{{K::Same, 2, 0, 0}}));
 }
 
 TEST(CompEngine, LookAheadLimits) {
@@ -114,8 +114,7 @@ TEST(CompEngine, ClaimedUnitsAreSkippedAndNotCounted) {
 }
 
 // Every unit of each file belongs to exactly one block of the right kinds, and moves pair up.
-void ExpectWellFormed(const std::vector<CompBlock>& blocks, std::uint32_t size1, std::uint32_t size2,
-                      int unit) {
+void ExpectWellFormed(const CompBlockList& blocks, std::uint32_t size1, std::uint32_t size2, int unit) {
     const std::uint32_t units1 = (size1 + unit - 1) / unit;
     const std::uint32_t units2 = (size2 + unit - 1) / unit;
     std::vector<int> seen1(units1), seen2(units2);

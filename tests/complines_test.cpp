@@ -9,8 +9,7 @@ namespace {
 
 using K = BlockKind;
 
-CCompLines Lines(std::vector<CompBlock> blocks, int unit, std::uint32_t size1, std::uint32_t size2,
-                 int line) {
+CCompLines Lines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int line) {
     return CCompLines(std::move(blocks), unit, size1, size2, line);
 }
 

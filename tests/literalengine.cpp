@@ -31,7 +31,7 @@ public:
         }
     }
 
-    std::vector<CompBlock> Run() {
+    CompBlockList Run() {
         std::int64_t p1 = 0;
         std::int64_t p2 = 0;
         if (m_s1 != 0) {
@@ -102,7 +102,7 @@ public:
             LinkAtTail(r);
         }
 
-        std::vector<CompBlock> out;
+        CompBlockList out;
         for (Record* r = m_head; r != nullptr; r = r->next) {
             out.push_back(
                 {r->kind, r->count, static_cast<std::uint32_t>(r->primary),
@@ -250,14 +250,13 @@ private:
 
 } // namespace
 
-std::vector<CompBlock> CLiteralEngine::Run(const std::uint8_t* buffer1, std::uint32_t size1,
-                                           const std::uint8_t* buffer2, std::uint32_t size2, int unit,
-                                           int lookAhead) {
+CompBlockList CLiteralEngine::Run(const std::uint8_t* buffer1, std::uint32_t size1,
+                                  const std::uint8_t* buffer2, std::uint32_t size2, int unit, int lookAhead) {
     return Walk(buffer1, size1, buffer2, size2, unit, lookAhead).Run();
 }
 
-std::vector<CompLine> CLiteralEngine::BuildRows(const std::vector<CompBlock>& blocks, int unit,
-                                                std::uint32_t size1, std::uint32_t size2, int bytesPerLine) {
+std::vector<CompLine> CLiteralEngine::BuildRows(const CompBlockList& blocks, int unit, std::uint32_t size1,
+                                                std::uint32_t size2, int bytesPerLine) {
     std::vector<CompLine> rows;
     const std::int64_t line = bytesPerLine;
     for (std::size_t i = 0; i < blocks.size(); ++i) {

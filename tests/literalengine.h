@@ -11,11 +11,10 @@
 // reference that CCompEngine and CCompLines must match block for block and row for row.
 class CLiteralEngine {
 public:
-    static std::vector<CompBlock> Run(const std::uint8_t* buffer1, std::uint32_t size1,
-                                      const std::uint8_t* buffer2, std::uint32_t size2, int unit,
-                                      int lookAhead);
+    static CompBlockList Run(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
+                             std::uint32_t size2, int unit, int lookAhead);
 
     // Every row of every block, cut at line boundaries on each side the row has.
-    static std::vector<CompLine> BuildRows(const std::vector<CompBlock>& blocks, int unit,
-                                           std::uint32_t size1, std::uint32_t size2, int bytesPerLine);
+    static std::vector<CompLine> BuildRows(const CompBlockList& blocks, int unit, std::uint32_t size1,
+                                           std::uint32_t size2, int bytesPerLine);
 };
