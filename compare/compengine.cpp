@@ -92,11 +92,6 @@ std::uint64_t CCompEngine::ClaimedWord(std::uint64_t word) const {
     return word < m_claimed.size() ? m_claimed[word] : 0;
 }
 
-bool CCompEngine::IsClaimed(std::uint64_t pos) const {
-    const std::uint64_t unit = pos >> m_shift;
-    return (ClaimedWord(unit / 64) >> (unit % 64)) & 1;
-}
-
 void CCompEngine::Claim(std::uint64_t pos) {
     if (m_claimed.empty()) {
         m_claimed.assign(CeilDiv(m_units2, 64), 0);

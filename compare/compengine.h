@@ -68,7 +68,6 @@ private:
     std::uint64_t CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits);
 
     // Claimed file-2 units, one bit each; empty until the first claim.
-    bool IsClaimed(std::uint64_t pos) const;
     std::uint64_t ClaimedWord(std::uint64_t word) const;
     void Claim(std::uint64_t pos);
     std::uint64_t SkipClaimed(std::uint64_t pos) const;

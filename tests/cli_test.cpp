@@ -12,33 +12,11 @@
 #include "cli/buserrorguard.h"
 #include "cli/comparecommand.h"
 #include "compare/filebuffer.h"
+#include "tempdir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/dyadclitestXXXXXX";
-        m_path = mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(m_path); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-void WriteFile(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 struct Result {
     int status;
@@ -48,7 +26,7 @@ struct Result {
 
 // Runs the real dyadmon-cli; `inChild` runs between fork and exec.
 Result RunCli(const std::vector<std::string>& args, const std::function<void()>& inChild = {}) {
-    TempDir dir;
+    CTempDir dir;
     const std::string out = dir / "out";
     const std::string err = dir / "err";
     const pid_t pid = fork();
@@ -70,24 +48,25 @@ Result RunCli(const std::vector<std::string>& args, const std::function<void()>&
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(out), ReadFile(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), CTempDir::Read(out),
+            CTempDir::Read(err)};
 }
 
 class CliCompare : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFile(dir / "a", "ABCDEFGH");
-        WriteFile(dir / "b", "ABXCDEFGH");
-        WriteFile(dir / "a2", "ABCDEFGH");
+        CTempDir::Write(dir / "a", "ABCDEFGH");
+        CTempDir::Write(dir / "b", "ABXCDEFGH");
+        CTempDir::Write(dir / "a2", "ABCDEFGH");
     }
-    TempDir dir;
+    CTempDir dir;
 };
 
 TEST_F(CliCompare, ExitStatusTellsIdenticalFromDifferent) {
     EXPECT_EQ(RunCli({"compare", dir / "a", dir / "a2"}).status, 0);
     EXPECT_EQ(RunCli({"compare", dir / "a", dir / "b"}).status, 1);
     // Unit 16: a trailing zero byte compares as Same, but the files are not identical.
-    WriteFile(dir / "z", std::string("ABCDEFGH") + '\0');
+    CTempDir::Write(dir / "z", std::string("ABCDEFGH") + '\0');
     const Result r = RunCli({"compare", "--unit", "16", "--format", "json", dir / "a", dir / "z"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\"identical\": false"), std::string::npos);
@@ -117,13 +96,13 @@ TEST_F(CliCompare, LogGoesToStandardOutputOrTheNamedFile) {
     const Result toFile = RunCli({"compare", "--log", dir / "log.txt", dir / "a", dir / "b"});
     EXPECT_EQ(toFile.status, 1);
     EXPECT_EQ(toFile.out, "");
-    EXPECT_EQ(ReadFile(dir / "log.txt"), toStdout.out);
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), toStdout.out);
     EXPECT_EQ(RunCli({"compare", "--log", "-", dir / "a", dir / "b"}).out, toStdout.out);
 
     const Result narrow = RunCli(
         {"compare", "--no-ansi", "--bytes-per-line", "3", "--log", dir / "n.txt", dir / "a", dir / "a2"});
     EXPECT_EQ(narrow.status, 0);
-    EXPECT_NE(ReadFile(dir / "n.txt").find("\r\n00000006 : 47 48    ;      00000006 : 47 48    ; \r\n"),
+    EXPECT_NE(CTempDir::Read(dir / "n.txt").find("\r\n00000006 : 47 48    ;      00000006 : 47 48    ; \r\n"),
               std::string::npos);
 }
 
@@ -183,10 +162,10 @@ TEST_F(CliCompare, TroubleLeavesNoOutputFile) {
 // temporary file behind.
 TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
     std::string big(300000, 'q');
-    WriteFile(dir / "big1", big);
+    CTempDir::Write(dir / "big1", big);
     big[150000] = 'r';
-    WriteFile(dir / "big2", big);
-    WriteFile(dir / "log.txt", "the earlier log");
+    CTempDir::Write(dir / "big2", big);
+    CTempDir::Write(dir / "log.txt", "the earlier log");
     const Result r = RunCli({"compare", "--log", dir / "log.txt", dir / "big1", dir / "big2"}, [] {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1 << 20, 1 << 20};
@@ -194,12 +173,8 @@ TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
     });
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "dyadmon-cli: Error in writing log file.\n");
-    EXPECT_EQ(ReadFile(dir / "log.txt"), "the earlier log");
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 6); // a, b, a2, big1, big2, log.txt
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), "the earlier log");
+    EXPECT_EQ(dir.FileCount(), 6); // a, b, a2, big1, big2, log.txt
 }
 
 TEST_F(CliCompare, ParsesDefaultsFromTheSettings) {
@@ -217,10 +192,10 @@ TEST_F(CliCompare, ParsesDefaultsFromTheSettings) {
 // A mapped file that shrinks under the comparison ends in a message and status 2, and the output
 // being written is removed.
 TEST(BusErrorGuardDeathTest, ShrunkMappedFileEndsCleanly) {
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir / "shrinks";
-    WriteFile(path, std::string(1 << 16, 'k'));
-    WriteFile(dir / "partial-output", "x");
+    CTempDir::Write(path, std::string(1 << 16, 'k'));
+    CTempDir::Write(dir / "partial-output", "x");
     EXPECT_EXIT(
         {
             CFileBuffer buffer;

@@ -13,33 +13,11 @@
 #include "compare/atomicfile.h"
 #include "compare/bufferedwriter.h"
 #include "compare/filebuffer.h"
+#include "tempdir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/dyadtestXXXXXX";
-        m_path = mkdtemp(name);
-    }
-    ~TempDir() { fs::remove_all(m_path); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-void WriteFile(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::string Bytes(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -53,12 +31,12 @@ std::string Bytes(std::size_t n, unsigned seed) {
 // The file's bytes and then the zero padding, whichever way it was loaded and whatever its size
 // (a size of whole pages leaves no tail in the file's last page to stand in for the padding).
 TEST(FileBuffer, HoldsTheFileAndZeroPaddingInBothModes) {
-    TempDir dir;
+    CTempDir dir;
     for (std::size_t size :
          {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{4096}, std::size_t{3} << 20}) {
         const std::string data = Bytes(size, static_cast<unsigned>(size));
         const std::string path = dir / "f";
-        WriteFile(path, data);
+        CTempDir::Write(path, data);
         for (auto mode : {CFileBuffer::Mode::Read, CFileBuffer::Mode::Map}) {
             CFileBuffer buffer;
             ASSERT_EQ(buffer.Load(path, mode), CFileBuffer::Error::None);
@@ -72,7 +50,7 @@ TEST(FileBuffer, HoldsTheFileAndZeroPaddingInBothModes) {
 }
 
 TEST(FileBuffer, MissingFilesAreErrorsAndNeverCreated) {
-    TempDir dir;
+    CTempDir dir;
     CFileBuffer buffer;
     EXPECT_EQ(buffer.Load(dir / "gone", CFileBuffer::Mode::Read), CFileBuffer::Error::CantOpen);
     EXPECT_EQ(buffer.Load(dir / "gone", CFileBuffer::Mode::Map), CFileBuffer::Error::CantOpen);
@@ -80,7 +58,7 @@ TEST(FileBuffer, MissingFilesAreErrorsAndNeverCreated) {
     EXPECT_EQ(buffer.Load(dir.path().string(), CFileBuffer::Mode::Read), CFileBuffer::Error::CantOpen);
     EXPECT_EQ(CFileBuffer::Message(CFileBuffer::Error::CantOpen, "a.bin"), "Can't open the file a.bin");
     // A failed load leaves the buffer empty, not holding the previous file.
-    WriteFile(dir / "f", "abc");
+    CTempDir::Write(dir / "f", "abc");
     ASSERT_EQ(buffer.Load(dir / "f", CFileBuffer::Mode::Read), CFileBuffer::Error::None);
     EXPECT_EQ(buffer.Load(dir / "gone", CFileBuffer::Mode::Read), CFileBuffer::Error::CantOpen);
     EXPECT_EQ(buffer.Size(), 0u);
@@ -89,7 +67,7 @@ TEST(FileBuffer, MissingFilesAreErrorsAndNeverCreated) {
 
 // Sizes are 32-bit: a file of 4 GiB is refused, never cut. A sparse file costs no disk.
 TEST(FileBuffer, RefusesFilesOfFourGibibytes) {
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir / "big";
     { std::ofstream touch(path); }
     ASSERT_EQ(truncate(path.c_str(), off_t{1} << 32), 0);
@@ -101,11 +79,11 @@ TEST(FileBuffer, RefusesFilesOfFourGibibytes) {
 
 // A pipe has no size: it is read to its end.
 TEST(FileBuffer, ReadsPipesToTheirEnd) {
-    TempDir dir;
+    CTempDir dir;
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string data = Bytes(200000, 3);
-    std::thread writer([&] { WriteFile(fifo, data); });
+    std::thread writer([&] { CTempDir::Write(fifo, data); });
     CFileBuffer buffer;
     EXPECT_EQ(buffer.Load(fifo, CFileBuffer::Mode::Map), CFileBuffer::Error::None);
     writer.join();
@@ -114,33 +92,33 @@ TEST(FileBuffer, ReadsPipesToTheirEnd) {
 }
 
 TEST(AtomicFile, ReplacesOnlyOnCommit) {
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir / "log.txt";
-    WriteFile(path, "earlier");
+    CTempDir::Write(path, "earlier");
     chmod(path.c_str(), 0640);
     {
         CAtomicFile file;
         ASSERT_TRUE(file.Open(path));
         ASSERT_EQ(write(file.Fd(), "half", 4), 4);
-        EXPECT_EQ(ReadFile(path), "earlier");
+        EXPECT_EQ(CTempDir::Read(path), "earlier");
         // Dropped without a commit: the earlier file stays and nothing is left beside it.
     }
-    EXPECT_EQ(ReadFile(path), "earlier");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(CTempDir::Read(path), "earlier");
+    EXPECT_EQ(dir.FileCount(), 1);
     {
         CAtomicFile file;
         ASSERT_TRUE(file.Open(path));
         ASSERT_EQ(write(file.Fd(), "new", 3), 3);
         ASSERT_TRUE(file.Commit(true));
     }
-    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(CTempDir::Read(path), "new");
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST(AtomicFile, FollowsLinksAndWritesDevicesInPlace) {
-    TempDir dir;
-    WriteFile(dir / "real", "old");
+    CTempDir dir;
+    CTempDir::Write(dir / "real", "old");
     fs::create_symlink(dir / "real", dir / "link");
     {
         CAtomicFile file;
@@ -149,7 +127,7 @@ TEST(AtomicFile, FollowsLinksAndWritesDevicesInPlace) {
         ASSERT_TRUE(file.Commit(false));
     }
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
-    EXPECT_EQ(ReadFile(dir / "real"), "via link");
+    EXPECT_EQ(CTempDir::Read(dir / "real"), "via link");
 
     CAtomicFile devnull;
     ASSERT_TRUE(devnull.Open("/dev/null"));
@@ -163,7 +141,7 @@ TEST(AtomicFile, FollowsLinksAndWritesDevicesInPlace) {
 
 // Output that spans many chunks arrives whole and in order through the writer thread.
 TEST(BufferedWriter, LargeOutputArrivesInOrder) {
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir / "out";
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::string expected;
@@ -183,7 +161,7 @@ TEST(BufferedWriter, LargeOutputArrivesInOrder) {
         EXPECT_TRUE(out.Finish());
     }
     close(fd);
-    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(CTempDir::Read(path), expected);
 }
 
 TEST(BufferedWriter, ReportsAFullDevice) {
