@@ -46,6 +46,7 @@ public:
     CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
                 std::uint32_t size2);
 
+    // One of 1, 2, 4, 8 and 16.
     void SetUnitSize(int unitSize) { m_unit = unitSize; }
     void SetLookAhead(int lookAhead) { m_lookAhead = lookAhead; }
     int UnitSize() const { return m_unit; }

@@ -113,14 +113,19 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode) {
     if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
         return Error::CantOpen;
     }
-    if (!S_ISREG(st.st_mode)) {
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    // Files of /proc and /sys say they are empty and are not: read those to their end as well.
+    if (!S_ISREG(st.st_mode) || size == 0) {
         return ReadStream(fd.get());
     }
-    const auto size = static_cast<std::uint64_t>(st.st_size);
     if (size > CCompEngine::kMaxFileSize) {
         return Error::TooLarge;
     }
-    return mode == Mode::Map ? MapRegular(fd.get(), size) : ReadRegular(fd.get(), size);
+    // Some file systems cannot map files; reading them works all the same.
+    if (mode == Mode::Map && MapRegular(fd.get(), size) == Error::None) {
+        return Error::None;
+    }
+    return ReadRegular(fd.get(), size);
 }
 
 bool CFileBuffer::Allocate(std::uint64_t size) {

@@ -26,7 +26,7 @@ public:
     ~CFileBuffer();
 
     // Replaces the contents with the file at `path`. On failure the buffer is left empty. Files that
-    // are not regular files (pipes, devices) are read to their end whatever the mode.
+    // cannot be mapped (pipes, devices, /proc) are read to their end whatever the mode.
     Error Load(const std::string& path, Mode mode);
     void Clear();
 

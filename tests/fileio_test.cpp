@@ -77,6 +77,14 @@ TEST(FileBuffer, RefusesFilesOfFourGibibytes) {
     EXPECT_NE(CFileBuffer::Message(CFileBuffer::Error::TooLarge, "big").find("big"), std::string::npos);
 }
 
+// Files that cannot be mapped, or say they are empty when they are not, are read to their end.
+TEST(FileBuffer, ReadsProcFilesThatClaimToBeEmpty) {
+    CFileBuffer buffer;
+    ASSERT_EQ(buffer.Load("/proc/self/status", CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    EXPECT_GT(buffer.Size(), 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.Data()), 5), "Name:");
+}
+
 // A pipe has no size: it is read to its end.
 TEST(FileBuffer, ReadsPipesToTheirEnd) {
     CTempDir dir;
