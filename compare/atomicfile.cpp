@@ -61,6 +61,20 @@ bool CAtomicFile::Open(const std::string& path) {
     return true;
 }
 
+bool CAtomicFile::WriteAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(m_fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
 bool CAtomicFile::Commit(bool flushToDisk) {
     if (m_fd < 0) {
         return false;
@@ -76,6 +90,15 @@ bool CAtomicFile::Commit(bool flushToDisk) {
     }
     if (!ok) {
         unlink(m_tempPath.c_str());
+    } else if (flushToDisk) {
+        // The rename itself is only lasting once the folder is on disk too.
+        const std::size_t slash = m_target.rfind('/');
+        const int folder = open(slash == std::string::npos ? "." : m_target.substr(0, slash + 1).c_str(),
+                                O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            fsync(folder);
+            close(folder);
+        }
     }
     m_tempPath.clear();
     return ok;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 // A file written under a temporary name beside its target and renamed over the target only once it
@@ -17,6 +18,7 @@ public:
     // read-only. errno tells why.
     bool Open(const std::string& path);
     int Fd() const { return m_fd; }
+    bool WriteAll(std::string_view bytes);
     // The name being written, which Commit renames to the target (empty when writing in place).
     const std::string& TempPath() const { return m_tempPath; }
 

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "snapshotrecord.h"
+
+class CStoreMessages;
+class CStoreProfile;
+
+// The snapshots of one working folder: numbered image files, copied at once when a snapshot is taken
+// and deleted at once when it is removed, and the catalogue "DadUzura.cfg" of their records, read
+// when the store is loaded and written in full when it is destroyed.
+//
+// One writer at a time: a store that may write holds a lock on the folder for its whole life. A store
+// that finds the lock taken, or the folder not writable, works read-only: it loads and lists, and
+// never saves, makes or deletes anything.
+class CSnapshotStore {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit CSnapshotStore(CStoreMessages& messages);
+    CSnapshotStore(const CSnapshotStore&) = delete;
+    CSnapshotStore& operator=(const CSnapshotStore&) = delete;
+    // Saves the catalogue when the store may write.
+    virtual ~CSnapshotStore();
+
+    // The working folder from the profile's "Settings"/"WorkingDir" when it names a usable folder;
+    // otherwise a "DadUzura" folder beside the program, or, when none can be made or written there,
+    // in the user's data folder. The choice is written back to the profile. Empty when no folder can
+    // be had at all.
+    static std::string ChooseWorkingFolder(CStoreProfile& profile, const std::string& programFolder,
+                                           const std::string& userDataFolder);
+    // $XDG_DATA_HOME (or ~/.local/share) + "/Orvane Lab/Dyadmon v3.0".
+    static std::string DefaultUserDataFolder();
+
+    // Reads the catalogue of `folder`, making an empty one if there is none (when writable).
+    bool LoadCatalogue(const std::string& folder, Access access = Access::ReadWrite);
+    void SaveCatalogue();
+
+    // Copies record.sourcePath to the next image number and appends the record: its position, or -1
+    // with LastError() saying why.
+    int AddRecord(SnapshotRecord record);
+    // The new image's name, or empty with LastError() saying why.
+    std::string MakeImage(const std::string& sourcePath);
+    bool RemoveRecord(int position);
+    // False, with LastError(), for a text the catalogue cannot hold.
+    bool SetDescription(int position, const std::string& text);
+
+    int GetCount() const { return static_cast<int>(m_records.size()); }
+    bool IsValidPosition(int position) const { return position >= 0 && position < GetCount(); }
+    const SnapshotRecord& GetAt(int position) const { return m_records[static_cast<std::size_t>(position)]; }
+    const std::string& GetWorkingDir() const { return m_folder; }
+    std::string ImagePath(int position) const;
+
+    bool IsReadOnly() const { return m_readOnly; }
+    bool IsDamaged() const { return m_damaged; }
+    const std::string& LastError() const { return m_lastError; }
+
+    // A target is a path, or "*" and a 1-based record number. Gives the name to show and the file to
+    // read; false when a reference names no record.
+    bool ResolveTarget(const std::string& target, std::string& name, std::string& path) const;
+
+    // Fields 1 to 5 of a snapshot of `path` taken at `now`; false, with `error`, when the file
+    // cannot be examined.
+    static bool DescribeFile(const std::string& path, std::time_t now, SnapshotRecord& record,
+                             std::string& error);
+
+private:
+    std::string CataloguePath() const;
+    bool TakeLock();
+    bool RefuseIfReadOnly();
+    void KeepDamagedCopy(const std::string& bytes);
+
+    CStoreMessages& m_messages;
+    std::vector<SnapshotRecord> m_records;
+    std::string m_folder;
+    std::string m_lastError;
+    int m_lockFd = -1;
+    bool m_readOnly = true;
+    bool m_damaged = false;
+    // A catalogue that could not be read is never written over.
+    bool m_saveable = false;
+};

@@ -1,0 +1,284 @@
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <sys/resource.h>
+
+#include <gtest/gtest.h>
+
+#include "snapshots/localtimetext.h"
+#include "snapshots/snapshotcatalogue.h"
+#include "snapshots/snapshotstore.h"
+#include "snapshots/storemessages.h"
+#include "snapshots/storeprofile.h"
+#include "tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FakeProfile : public CStoreProfile {
+public:
+    std::string GetString(const std::string& section, const std::string& key) override {
+        return values[section + "/" + key];
+    }
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override {
+        values[section + "/" + key] = value;
+        ++writes;
+    }
+    std::map<std::string, std::string> values;
+    int writes = 0;
+};
+
+class RecordedMessages : public CStoreMessages {
+public:
+    void ShowError(const std::string& text) override { errors.push_back(text); }
+    void ShowNotice(const std::string& text) override { notices.push_back(text); }
+    std::vector<std::string> errors;
+    std::vector<std::string> notices;
+};
+
+class SnapshotStore : public ::testing::Test {
+protected:
+    std::string Folder() const { return dir / "store"; }
+    std::string Catalogue() const { return dir / "store/DadUzura.cfg"; }
+
+    void SetUp() override {
+        fs::create_directory(Folder());
+        CTempDir::Write(dir / "source.bin", "source bytes");
+    }
+
+    SnapshotRecord RecordFor(const std::string& path) {
+        SnapshotRecord r;
+        std::string error;
+        EXPECT_TRUE(CSnapshotStore::DescribeFile(path, 0, r, error)) << error;
+        return r;
+    }
+
+    CTempDir dir;
+    RecordedMessages messages;
+};
+
+TEST_F(SnapshotStore, MissingCatalogueIsMadeEmptyAndSavedEmpty) {
+    {
+        CSnapshotStore store(messages);
+        ASSERT_TRUE(store.LoadCatalogue(Folder()));
+        EXPECT_EQ(store.GetCount(), 0);
+        EXPECT_FALSE(store.IsReadOnly());
+        EXPECT_TRUE(fs::exists(Catalogue()));
+    }
+    EXPECT_TRUE(messages.errors.empty());
+    EXPECT_EQ(fs::file_size(Catalogue()), 0u);
+}
+
+TEST_F(SnapshotStore, AddCopiesAtOnceAndTheCatalogueChangesOnlyAtTheEnd) {
+    {
+        CSnapshotStore store(messages);
+        store.LoadCatalogue(Folder());
+        ASSERT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), 0);
+        ASSERT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), 1);
+        EXPECT_EQ(store.GetAt(1).imageFile, "Hex00002.img");
+        EXPECT_EQ(CTempDir::Read(Folder() + "/Hex00001.img"), "source bytes");
+        EXPECT_EQ(store.GetAt(0).sourcePath, dir / "source.bin");
+        EXPECT_EQ(store.GetAt(0).size, 12u);
+        EXPECT_EQ(fs::file_size(Catalogue()), 0u);
+        EXPECT_TRUE(store.SetDescription(1, std::string(500, 'd')));
+        EXPECT_FALSE(store.SetDescription(1, std::string(501, 'd')));
+        EXPECT_NE(store.LastError().find("500 bytes"), std::string::npos);
+    }
+    CSnapshotStore again(messages);
+    again.LoadCatalogue(Folder());
+    ASSERT_EQ(again.GetCount(), 2);
+    EXPECT_EQ(again.GetAt(1).description, std::string(500, 'd'));
+    EXPECT_TRUE(messages.errors.empty());
+}
+
+TEST_F(SnapshotStore, NumbersComeFromTheNamesOnDisk) {
+    CSnapshotStore store(messages);
+    store.LoadCatalogue(Folder());
+    // Names that do not count: too short, a letter among the digits, too long.
+    for (const char* name : {"Hex0001.img", "Hex0000a.img", "Hex000010.img", "other.img"}) {
+        CTempDir::Write(Folder() + "/" + name, "");
+    }
+    EXPECT_EQ(store.MakeImage(dir / "source.bin"), "Hex00001.img");
+    CTempDir::Write(Folder() + "/Hex00005.img", "");
+    EXPECT_EQ(store.MakeImage(dir / "source.bin"), "Hex00006.img");
+    CTempDir::Write(Folder() + "/HEX00009.IMG", ""); // the pattern ignores case
+    EXPECT_EQ(store.MakeImage(dir / "source.bin"), "Hex00010.img");
+    CTempDir::Write(Folder() + "/Hex99999.img", "");
+    EXPECT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), -1);
+    EXPECT_NE(store.LastError().find("Hex99999.img"), std::string::npos);
+    EXPECT_EQ(store.GetCount(), 0);
+    EXPECT_EQ(store.MakeImage(dir / "missing.bin"), "");
+}
+
+TEST_F(SnapshotStore, RecordsThatCannotLoadAgainAreNotAdded) {
+    CSnapshotStore store(messages);
+    store.LoadCatalogue(Folder());
+    SnapshotRecord r = RecordFor(dir / "source.bin");
+    r.sourcePath = dir / (std::string(480, 'p') + "/source.bin");
+    EXPECT_EQ(store.AddRecord(r), -1);
+    EXPECT_NE(store.LastError().find("500 bytes"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Folder() + "/Hex00001.img"));
+}
+
+TEST_F(SnapshotStore, RemoveDeletesTheImageAtOnce) {
+    CSnapshotStore store(messages);
+    store.LoadCatalogue(Folder());
+    for (int i = 0; i < 3; ++i) {
+        store.AddRecord(RecordFor(dir / "source.bin"));
+    }
+    ASSERT_TRUE(store.RemoveRecord(1));
+    EXPECT_EQ(store.GetCount(), 2);
+    EXPECT_EQ(store.GetAt(1).imageFile, "Hex00003.img");
+    EXPECT_FALSE(fs::exists(Folder() + "/Hex00002.img"));
+    EXPECT_TRUE(messages.errors.empty());
+    // Its image already gone: the record goes, and the failure is told.
+    fs::remove(Folder() + "/Hex00003.img");
+    EXPECT_TRUE(store.RemoveRecord(1));
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Delete Hex00003.img failed."});
+}
+
+TEST_F(SnapshotStore, DamagedCatalogueKeepsGoodRecordsAndACopy) {
+    const std::string good = CSnapshotCatalogue::Serialize({{"a", "/a", "d", 1, "", "Hex00001.img"}});
+    const std::string damaged = good + std::string("\xF5\x01\x00\x00", 4) + "rest";
+    CTempDir::Write(Catalogue(), damaged);
+    {
+        CSnapshotStore store(messages);
+        store.LoadCatalogue(Folder());
+        EXPECT_EQ(store.GetCount(), 1);
+        EXPECT_TRUE(store.IsDamaged());
+    }
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Config file DadUzura.cfg damaged."});
+    EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged"), damaged);
+    EXPECT_EQ(CTempDir::Read(Catalogue()), good);
+    // A second damaged catalogue does not replace the first copy.
+    CTempDir::Write(Catalogue(), "xy");
+    {
+        CSnapshotStore store(messages);
+        store.LoadCatalogue(Folder());
+    }
+    EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged"), damaged);
+    EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged.2"), "xy");
+}
+
+TEST_F(SnapshotStore, CatalogueRemovedWhileRunningIsNotMadeAgain) {
+    {
+        CSnapshotStore store(messages);
+        store.LoadCatalogue(Folder());
+        store.AddRecord(RecordFor(dir / "source.bin"));
+        fs::remove(Catalogue());
+    }
+    EXPECT_EQ(messages.errors, std::vector<std::string>{"Error in opening the config file."});
+    EXPECT_FALSE(fs::exists(Catalogue()));
+}
+
+// A save that cannot be written keeps the catalogue that was there, whole.
+TEST_F(SnapshotStore, FailedSaveKeepsThePreviousCatalogue) {
+    const std::string before = CSnapshotCatalogue::Serialize({{"a", "/a", "d", 1, "", "Hex00001.img"}});
+    CTempDir::Write(Catalogue(), before);
+    const auto saveWithTinyFileLimit = [this] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        RecordedMessages local;
+        {
+            CSnapshotStore store(local);
+            store.LoadCatalogue(Folder());
+            store.SetDescription(0, std::string(400, 'd'));
+        }
+        std::fprintf(stderr, "%s\n", local.errors.empty() ? "no message" : local.errors.front().c_str());
+        std::exit(0);
+    };
+    EXPECT_EXIT(saveWithTinyFileLimit(), ::testing::ExitedWithCode(0), "Error in writing the config file.");
+    EXPECT_EQ(CTempDir::Read(Catalogue()), before);
+    // Nothing left beside it: the catalogue and the lock.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), 2);
+}
+
+TEST_F(SnapshotStore, OneWriterAtATime) {
+    CSnapshotStore first(messages);
+    first.LoadCatalogue(Folder());
+    ASSERT_FALSE(first.IsReadOnly());
+    first.AddRecord(RecordFor(dir / "source.bin"));
+    {
+        RecordedMessages secondMessages;
+        CSnapshotStore second(secondMessages);
+        second.LoadCatalogue(Folder());
+        EXPECT_TRUE(second.IsReadOnly());
+        ASSERT_EQ(secondMessages.notices.size(), 1u);
+        EXPECT_NE(secondMessages.notices[0].find("Another Dyadmon"), std::string::npos);
+        EXPECT_EQ(second.AddRecord(RecordFor(dir / "source.bin")), -1);
+        EXPECT_FALSE(second.RemoveRecord(0));
+        EXPECT_FALSE(second.SetDescription(0, "x"));
+    }
+    // The read-only store neither saved nor made anything.
+    EXPECT_EQ(fs::file_size(Catalogue()), 0u);
+    EXPECT_FALSE(fs::exists(Folder() + "/Hex00002.img"));
+    // A reader needs no lock at all.
+    CSnapshotStore reader(messages);
+    reader.LoadCatalogue(Folder(), CSnapshotStore::Access::ReadOnly);
+    EXPECT_TRUE(reader.IsReadOnly());
+}
+
+TEST_F(SnapshotStore, ResolvesTargets) {
+    CSnapshotStore store(messages);
+    store.LoadCatalogue(Folder());
+    for (int i = 0; i < 3; ++i) {
+        store.AddRecord(RecordFor(dir / "source.bin"));
+    }
+    std::string name, path;
+    ASSERT_TRUE(store.ResolveTarget("*3", name, path));
+    EXPECT_EQ(name, store.GetAt(2).snapshotName);
+    EXPECT_EQ(path, Folder() + "/Hex00003.img");
+    for (const char* bad : {"*0", "*4", "*", "*x", "*-1"}) {
+        EXPECT_FALSE(store.ResolveTarget(bad, name, path)) << bad;
+    }
+    ASSERT_TRUE(store.ResolveTarget("/some/file", name, path));
+    EXPECT_EQ(name, "/some/file");
+    EXPECT_EQ(path, "/some/file");
+}
+
+TEST(WorkingFolder, ProfileThenBesideTheProgramThenTheUserDataFolder) {
+    CTempDir dir;
+    fs::create_directory(dir / "program");
+    FakeProfile profile;
+    // A fresh profile: "DadUzura" is made beside the program and written back.
+    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "program/", dir / "data"),
+              dir / "program/DadUzura");
+    EXPECT_TRUE(fs::is_directory(dir / "program/DadUzura"));
+    EXPECT_EQ(profile.values["Settings/WorkingDir"], dir / "program/DadUzura");
+
+    // A usable folder in the profile is taken as it is and nothing is written.
+    fs::create_directory(dir / "mine");
+    profile.values["Settings/WorkingDir"] = dir / "mine";
+    profile.writes = 0;
+    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "program", dir / "data"), dir / "mine");
+    EXPECT_EQ(profile.writes, 0);
+
+    // A folder gone from disk: the existing "DadUzura" beside the program, not the program folder.
+    profile.values["Settings/WorkingDir"] = dir / "gone";
+    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "program", dir / "data"),
+              dir / "program/DadUzura");
+    EXPECT_EQ(profile.values["Settings/WorkingDir"], dir / "program/DadUzura");
+
+    // Nothing can be made beside the program: the user's data folder.
+    CTempDir::Write(dir / "file", "");
+    profile.values.clear();
+    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "file", dir / "data"),
+              dir / "data/DadUzura");
+    EXPECT_TRUE(fs::is_directory(dir / "data/DadUzura"));
+    EXPECT_EQ(profile.values["Settings/WorkingDir"], dir / "data/DadUzura");
+}
+
+TEST(LocalTimeText, DropsTheSecondsFromTheLocalesFormats) {
+    EXPECT_EQ(CLocalTimeText::TimeFormatWithoutSeconds("%H:%M:%S"), "%H:%M");
+    EXPECT_EQ(CLocalTimeText::TimeFormatWithoutSeconds("%r"), "%I:%M %p");
+    EXPECT_EQ(CLocalTimeText::TimeFormatWithoutSeconds("%T"), "%H:%M");
+    EXPECT_EQ(CLocalTimeText::TimeFormatWithoutSeconds("%H.%M.%S Uhr"), "%H.%M Uhr");
+    // The "C" locale: month/day/year, two blanks, hours and minutes.
+    const std::string text = CLocalTimeText::Format(0);
+    ASSERT_EQ(text.size(), 15u) << text;
+    EXPECT_EQ(text.substr(2, 1) + text.substr(5, 1) + text.substr(8, 2) + text.substr(12, 1), "//  :");
+}
+
+} // namespace
