@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <unistd.h>
 
 #include "buserrorguard.h"
@@ -15,6 +16,9 @@
 #include "compare/compsettings.h"
 #include "compare/filebuffer.h"
 #include "compare/logwriter.h"
+#include "snapshots/snapshotstore.h"
+#include "stderrmessages.h"
+#include "storefolder.h"
 
 namespace {
 
@@ -47,6 +51,7 @@ int Trouble(const std::string& message) {
 const char* CCompareCommand::Usage() {
     return "Usage: dyadmon-cli compare [OPTION]... FILE1 FILE2\n"
            "Compare two files byte by byte and write the result as a log or as JSON.\n"
+           "A file given as *N is snapshot N of the snapshot store (see 'dyadmon-cli snapshot').\n"
            "\n"
            "  --unit 1|2|4|8|16        compare unit in bytes (default 8)\n"
            "  --lookahead 0-100        units to look ahead for moved blocks; 0 is off (default 0)\n"
@@ -54,6 +59,7 @@ const char* CCompareCommand::Usage() {
            "  --ansi, --no-ansi        write the characters column in the log (default on)\n"
            "  --log FILE               write to FILE instead of standard output ('-' for it)\n"
            "  --format log|json        the text log, or the blocks as JSON (default log)\n"
+           "  --store DIR              the snapshot folder for *N (default: the program's)\n"
            "  --help                   show this help\n"
            "\n"
            "Exit status: 0 if the files are identical, 1 if they differ, 2 on trouble.\n";
@@ -130,6 +136,11 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
                 return false;
             }
             options.logPath = value;
+        } else if (arg == "--store") {
+            if (!takeValue()) {
+                return false;
+            }
+            options.storeFolder = value;
         } else if (arg == "--format") {
             if (!takeValue()) {
                 return false;
@@ -157,17 +168,51 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
     return true;
 }
 
+// Snapshot references name the snapshot and read its image; anything else is a path.
+bool CCompareCommand::ResolveTargets(const Options& options, std::string names[2], std::string paths[2]) {
+    const std::string targets[2] = {options.file1, options.file2};
+    std::optional<CStderrMessages> messages;
+    std::optional<CSnapshotStore> store;
+    for (int i = 0; i < 2; ++i) {
+        if (!targets[i].starts_with("*")) {
+            names[i] = paths[i] = targets[i];
+            continue;
+        }
+        if (!store) {
+            std::string error;
+            const std::string folder = CStoreFolder::Find(options.storeFolder, error);
+            if (folder.empty()) {
+                Trouble(error);
+                return false;
+            }
+            messages.emplace();
+            store.emplace(*messages);
+            store->LoadCatalogue(folder, CSnapshotStore::Access::ReadOnly);
+        }
+        if (!store->ResolveTarget(targets[i], names[i], paths[i])) {
+            Trouble("There is no snapshot " + targets[i] + ": the snapshot folder " + store->GetWorkingDir() +
+                    " holds " + std::to_string(store->GetCount()) + ".");
+            return false;
+        }
+    }
+    return true;
+}
+
 int CCompareCommand::Run(const Options& options) {
     CBusErrorGuard::Install(kProgram);
+    std::string names[2];
+    std::string paths[2];
+    if (!ResolveTargets(options, names, paths)) {
+        return kTrouble;
+    }
     CFileBuffer buffers[2];
-    const std::string* names[2] = {&options.file1, &options.file2};
     for (int i = 0; i < 2; ++i) {
-        const CFileBuffer::Error error = buffers[i].Load(*names[i], CFileBuffer::Mode::Map);
+        const CFileBuffer::Error error = buffers[i].Load(paths[i], CFileBuffer::Mode::Map);
         if (error != CFileBuffer::Error::None) {
-            return Trouble(CFileBuffer::Message(error, *names[i]));
+            return Trouble(CFileBuffer::Message(error, names[i]));
         }
         if (buffers[i].IsMapped()) {
-            CBusErrorGuard::Watch(buffers[i].Data(), buffers[i].SpanLength(), *names[i]);
+            CBusErrorGuard::Watch(buffers[i].Data(), buffers[i].SpanLength(), names[i]);
         }
     }
 
@@ -191,7 +236,7 @@ int CCompareCommand::Run(const Options& options) {
 
     CBufferedWriter out(toStdout ? STDOUT_FILENO : file.Fd());
     if (options.json) {
-        CBlockJsonWriter::Write(out, {options.file1, buffers[0].Size()}, {options.file2, buffers[1].Size()},
+        CBlockJsonWriter::Write(out, {names[0], buffers[0].Size()}, {names[1], buffers[1].Size()},
                                 options.unit, options.lookAhead, identical, blocks);
     } else {
         const CCompLines lines(engine.TakeBlocks(), options.unit, buffers[0].Size(), buffers[1].Size(),

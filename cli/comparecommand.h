@@ -18,7 +18,8 @@ public:
         bool ansi;
         bool json = false;
         bool help = false;
-        std::string logPath; // empty or "-": standard output
+        std::string logPath;     // empty or "-": standard output
+        std::string storeFolder; // for snapshot references; empty: the program's
         std::string file1;
         std::string file2;
     };
@@ -30,4 +31,7 @@ public:
     static int Run(const Options& options);
     static int Main(const std::vector<std::string>& args);
     static const char* Usage();
+
+private:
+    static bool ResolveTargets(const Options& options, std::string names[2], std::string paths[2]);
 };

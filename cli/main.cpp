@@ -1,8 +1,10 @@
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "comparecommand.h"
+#include "snapshotcommand.h"
 
 namespace {
 
@@ -11,6 +13,9 @@ const char* const kUsage = "Usage: dyadmon-cli COMMAND [ARGUMENT]...\n"
                            "\n"
                            "Commands:\n"
                            "  compare FILE1 FILE2    compare two files (see 'dyadmon-cli compare --help')\n"
+                           "  snapshot list|add|remove|describe\n"
+                           "                         keep copies of files to compare with later\n"
+                           "                         (see 'dyadmon-cli snapshot --help')\n"
                            "\n"
                            "  --help                 show this help\n"
                            "  --version              show the version\n";
@@ -18,6 +23,8 @@ const char* const kUsage = "Usage: dyadmon-cli COMMAND [ARGUMENT]...\n"
 } // namespace
 
 int main(int argc, char** argv) {
+    // Dates in snapshot records follow the user's locale.
+    std::setlocale(LC_ALL, "");
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::cerr << kUsage;
@@ -35,6 +42,9 @@ int main(int argc, char** argv) {
     }
     if (command == "compare") {
         return CCompareCommand::Main(args);
+    }
+    if (command == "snapshot") {
+        return CSnapshotCommand::Main(args);
     }
     std::cerr << "dyadmon-cli: unknown command '" << command << "' (see 'dyadmon-cli --help')\n";
     return 2;

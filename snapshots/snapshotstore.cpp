@@ -84,7 +84,9 @@ int ImageNumber(std::string_view name) {
 CSnapshotStore::CSnapshotStore(CStoreMessages& messages) : m_messages(messages) {}
 
 CSnapshotStore::~CSnapshotStore() {
-    SaveCatalogue();
+    if (!m_saved) {
+        SaveCatalogue();
+    }
     if (m_lockFd >= 0) {
         close(m_lockFd);
     }
@@ -161,6 +163,7 @@ bool CSnapshotStore::LoadCatalogue(const std::string& folder, Access access) {
     m_records.clear();
     m_damaged = false;
     m_saveable = false;
+    m_saved = false;
     m_readOnly = access == Access::ReadOnly || !TakeLock();
 
     const std::string path = CataloguePath();
@@ -227,24 +230,27 @@ void CSnapshotStore::KeepDamagedCopy(const std::string& bytes) {
     m_saveable = false;
 }
 
-void CSnapshotStore::SaveCatalogue() {
+bool CSnapshotStore::SaveCatalogue() {
     if (m_readOnly || !m_saveable) {
-        return;
+        return true;
     }
+    m_saved = true;
     // Removed while the program ran: not made again.
     if (access(CataloguePath().c_str(), F_OK) != 0) {
         m_messages.ShowError(kOpenFailed);
-        return;
+        return false;
     }
     CAtomicFile file;
     if (!file.Open(CataloguePath())) {
         m_messages.ShowError(kOpenFailed);
-        return;
+        return false;
     }
     if (!file.WriteAll(CSnapshotCatalogue::Serialize(m_records)) || !file.Commit(true)) {
         file.Discard();
         m_messages.ShowError(kWriteFailed);
+        return false;
     }
+    return true;
 }
 
 bool CSnapshotStore::RefuseIfReadOnly() {
@@ -294,6 +300,7 @@ int CSnapshotStore::AddRecord(SnapshotRecord record) {
         return -1;
     }
     m_records.push_back(std::move(record));
+    m_saved = false;
     return GetCount() - 1;
 }
 
@@ -303,6 +310,7 @@ bool CSnapshotStore::RemoveRecord(int position) {
     }
     const std::string image = GetAt(position).imageFile;
     m_records.erase(m_records.begin() + position);
+    m_saved = false;
     if (unlink((m_folder + "/" + image).c_str()) != 0) {
         m_messages.ShowError("Delete " + image + " failed.");
     }
@@ -319,6 +327,7 @@ bool CSnapshotStore::SetDescription(int position, const std::string& text) {
         return false;
     }
     m_records[static_cast<std::size_t>(position)].description = text;
+    m_saved = false;
     return true;
 }
 

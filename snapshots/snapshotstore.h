@@ -23,7 +23,7 @@ public:
     explicit CSnapshotStore(CStoreMessages& messages);
     CSnapshotStore(const CSnapshotStore&) = delete;
     CSnapshotStore& operator=(const CSnapshotStore&) = delete;
-    // Saves the catalogue when the store may write.
+    // Saves the catalogue when the store may write, unless it was saved since its last change.
     virtual ~CSnapshotStore();
 
     // The working folder from the profile's "Settings"/"WorkingDir" when it names a usable folder;
@@ -37,7 +37,9 @@ public:
 
     // Reads the catalogue of `folder`, making an empty one if there is none (when writable).
     bool LoadCatalogue(const std::string& folder, Access access = Access::ReadWrite);
-    void SaveCatalogue();
+    // False when the catalogue could not be written (the message has been shown). A read-only store
+    // has nothing to save.
+    bool SaveCatalogue();
 
     // Copies record.sourcePath to the next image number and appends the record: its position, or -1
     // with LastError() saying why.
@@ -82,4 +84,5 @@ private:
     bool m_damaged = false;
     // A catalogue that could not be read is never written over.
     bool m_saveable = false;
+    bool m_saved = false;
 };

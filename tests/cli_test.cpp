@@ -12,6 +12,8 @@
 #include "cli/buserrorguard.h"
 #include "cli/comparecommand.h"
 #include "compare/filebuffer.h"
+#include "snapshots/snapshotstore.h"
+#include "snapshots/storemessages.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;
@@ -213,6 +215,135 @@ TEST(BusErrorGuardDeathTest, ShrunkMappedFileEndsCleanly) {
         ::testing::ExitedWithCode(2),
         "dyadmon-cli: The file shrinks changed size while it was being compared.");
     EXPECT_FALSE(fs::exists(dir / "partial-output"));
+}
+
+} // namespace
+
+namespace {
+
+// dyadmon-cli with its profile and data folders in `home`, so no test touches the user's.
+Result RunIn(const CTempDir& home, const std::vector<std::string>& args) {
+    const std::string config = home / "config";
+    const std::string data = home / "data";
+    return RunCli(args, [&] {
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        setenv("XDG_DATA_HOME", data.c_str(), 1);
+    });
+}
+
+class CliSnapshot : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CTempDir::Write(dir / "v1", "version one");
+        CTempDir::Write(dir / "v2", "version two!");
+    }
+    // "snapshot VERB --store STORE ARGS...".
+    Result Snap(const std::vector<std::string>& args) {
+        std::vector<std::string> full{"snapshot", args.front(), "--store", store};
+        full.insert(full.end(), args.begin() + 1, args.end());
+        return RunIn(dir, full);
+    }
+    CTempDir dir;
+    std::string store = dir / "snaps";
+};
+
+TEST_F(CliSnapshot, AddListDescribeRemove) {
+    EXPECT_EQ(Snap({"add", dir / "v1"}).out, "1\n");
+    EXPECT_EQ(Snap({"add", dir / "v2"}).out, "2\n");
+    EXPECT_EQ(Snap({"describe", "2", "tab\there\nand \\ back"}).status, 0);
+    const Result list = Snap({"list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.err, "");
+    const std::string second = list.out.substr(list.out.find("\n2\t") + 1);
+    EXPECT_TRUE(second.starts_with("2\tv2  (")) << second;
+    const std::string source = dir / "v2";
+    EXPECT_EQ(second.substr(second.find(")\t") + 2, source.size() + 1), source + '\t');
+    EXPECT_NE(second.find("\t12\ttab\\there\\nand \\\\ back\tHex00002.img\n"), std::string::npos) << second;
+
+    EXPECT_EQ(Snap({"remove", "1"}).status, 0);
+    EXPECT_FALSE(fs::exists(store + "/Hex00001.img"));
+    const Result after = Snap({"list"});
+    EXPECT_TRUE(after.out.starts_with("1\tv2  (")) << after.out;
+    EXPECT_EQ(std::count(after.out.begin(), after.out.end(), '\n'), 1);
+}
+
+TEST_F(CliSnapshot, RemovesSeveralByTheNumbersListed) {
+    for (int i = 0; i < 4; ++i) {
+        Snap({"add", dir / (i % 2 ? "v2" : "v1")});
+    }
+    EXPECT_EQ(Snap({"remove", "1", "3"}).status, 0);
+    const Result list = Snap({"list"});
+    EXPECT_NE(list.out.find("1\tv2"), std::string::npos);
+    EXPECT_NE(list.out.find("Hex00002.img\n2\tv2"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("Hex00004.img\n"), std::string::npos);
+    const Result bad = Snap({"remove", "3"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err, "dyadmon-cli: '3' is not a snapshot number; the snapshot folder " + store +
+                           " holds 2 snapshots\n");
+}
+
+// 500 bytes, not 500 characters: a longer description would make the next load stop as damaged.
+TEST_F(CliSnapshot, DescriptionsAreLimitedTo500Bytes) {
+    Snap({"add", dir / "v1"});
+    std::string euros;
+    for (int i = 0; i < 167; ++i) {
+        euros += "\xE2\x82\xAC"; // 501 bytes in 167 characters
+    }
+    const Result refused = Snap({"describe", "1", euros});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("500 bytes"), std::string::npos);
+    EXPECT_EQ(Snap({"describe", "1", euros.substr(3)}).status, 0);
+    EXPECT_EQ(Snap({"list"}).status, 0);
+}
+
+TEST_F(CliSnapshot, CompareTakesSnapshotReferences) {
+    Snap({"add", dir / "v1"});
+    CTempDir::Write(dir / "v1", "version ONE");
+    const Result r =
+        RunIn(dir, {"compare", "--store", store, "--format", "json", "--unit", "1", "*1", dir / "v1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"file1\": {\"name\": \"v1  ("), std::string::npos) << r.out;
+    EXPECT_EQ(RunIn(dir, {"compare", "--store", store, "*1", "*1"}).status, 0);
+    const Result missing = RunIn(dir, {"compare", "--store", store, "*1", "*2"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              "dyadmon-cli: There is no snapshot *2: the snapshot folder " + store + " holds 1.\n");
+}
+
+TEST_F(CliSnapshot, DamagedCatalogueListsTheGoodRecords) {
+    Snap({"add", dir / "v1"});
+    std::ofstream(store + "/DadUzura.cfg", std::ios::app) << "\x07";
+    const Result list = Snap({"list"});
+    EXPECT_EQ(list.status, 3);
+    EXPECT_TRUE(list.out.starts_with("1\tv1  ("));
+    EXPECT_EQ(list.err, "dyadmon-cli: Config file DadUzura.cfg damaged.\n");
+}
+
+TEST_F(CliSnapshot, ChangesWaitForTheOtherWriter) {
+    Snap({"add", dir / "v1"});
+    struct Quiet : CStoreMessages {
+        void ShowError(const std::string&) override {}
+        void ShowNotice(const std::string&) override {}
+    } quiet;
+    CSnapshotStore holder(quiet);
+    holder.LoadCatalogue(store);
+    ASSERT_FALSE(holder.IsReadOnly());
+    const Result add = Snap({"add", dir / "v2"});
+    EXPECT_EQ(add.status, 2);
+    EXPECT_NE(add.err.find("Another Dyadmon is using the snapshot folder " + store), std::string::npos);
+    EXPECT_FALSE(fs::exists(store + "/Hex00002.img"));
+    EXPECT_EQ(Snap({"list"}).status, 0);
+    EXPECT_EQ(RunIn(dir, {"compare", "--store", store, "*1", dir / "v1"}).status, 0);
+}
+
+// Without --store the folder comes from the profile, as the program keeps it.
+TEST_F(CliSnapshot, WorkingFolderFromTheProfile) {
+    fs::create_directories(dir / "config/Orvane Lab");
+    fs::create_directories(dir / "kept");
+    CTempDir::Write(dir / "config/Orvane Lab/Dyadmon v3.0.conf",
+                    "[Settings]\nWorkingDir=" + dir / "kept" + "\n");
+    EXPECT_EQ(RunIn(dir, {"snapshot", "add", dir / "v1"}).out, "1\n");
+    EXPECT_TRUE(fs::exists(dir / "kept/Hex00001.img"));
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "snapshots/storemessages.h"
+
+// The store's messages as lines on standard error, counted so a command can end with status 2.
+class CStderrMessages : public CStoreMessages {
+public:
+    void ShowError(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
+    int ErrorCount() const { return m_errors; }
+
+private:
+    int m_errors = 0;
+};
