@@ -1,13 +1,14 @@
 // libFuzzer target for the catalogue reader: any bytes at all must load without a fault, and
 // whatever loads must save and load again to the same records.
-#include "snapshots/snapshotcatalogue.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "snapshots/snapshotcatalogue.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto contents = CSnapshotCatalogue::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    const auto contents =
+        CSnapshotCatalogue::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const SnapshotRecord& r : contents.records) {
         if (!CSnapshotCatalogue::IsImageName(r.imageFile) || !CSnapshotCatalogue::Fits(r)) {
             __builtin_trap();
