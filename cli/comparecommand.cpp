@@ -42,7 +42,7 @@ bool ParseRange(const std::string& name, const std::string& text, int low, int h
 }
 
 int Trouble(const std::string& message) {
-    std::cerr << kProgram << ": " << message << '\n';
+    CStderrMessages::Print(message);
     return CCompareCommand::kTrouble;
 }
 

@@ -5,6 +5,7 @@
 
 #include "comparecommand.h"
 #include "snapshotcommand.h"
+#include "stderrmessages.h"
 
 namespace {
 
@@ -46,6 +47,6 @@ int main(int argc, char** argv) {
     if (command == "snapshot") {
         return CSnapshotCommand::Main(args);
     }
-    std::cerr << "dyadmon-cli: unknown command '" << command << "' (see 'dyadmon-cli --help')\n";
+    CStderrMessages::Print("unknown command '" + command + "' (see 'dyadmon-cli --help')");
     return 2;
 }

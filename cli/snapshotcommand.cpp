@@ -13,7 +13,7 @@
 namespace {
 
 int Trouble(const std::string& message) {
-    std::cerr << "dyadmon-cli: " << message << '\n';
+    CStderrMessages::Print(message);
     return CSnapshotCommand::kTrouble;
 }
 

@@ -2,11 +2,15 @@
 
 #include <iostream>
 
-void CStderrMessages::ShowError(const std::string& text) {
-    ++m_errors;
+void CStderrMessages::Print(const std::string& text) {
     std::cerr << "dyadmon-cli: " << text << '\n';
 }
 
+void CStderrMessages::ShowError(const std::string& text) {
+    ++m_errors;
+    Print(text);
+}
+
 void CStderrMessages::ShowNotice(const std::string& text) {
-    std::cerr << "dyadmon-cli: " << text << '\n';
+    Print(text);
 }

@@ -8,6 +8,8 @@ public:
     void ShowError(const std::string& text) override;
     void ShowNotice(const std::string& text) override;
     int ErrorCount() const { return m_errors; }
+    // One line on standard error, "dyadmon-cli: " first: how every dyadmon-cli message is told.
+    static void Print(const std::string& text);
 
 private:
     int m_errors = 0;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "memorywords.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -12,17 +14,10 @@
 namespace {
 
 template <typename T>
-T Load(const std::uint8_t* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <typename T>
 std::int64_t FindWord(const std::uint8_t* p, std::uint64_t count, const std::uint8_t* needle) {
-    const T n = Load<T>(needle);
+    const T n = LoadWord<T>(needle);
     for (std::uint64_t i = 0; i < count; ++i) {
-        if (Load<T>(p + i * sizeof(T)) == n) {
+        if (LoadWord<T>(p + i * sizeof(T)) == n) {
             return static_cast<std::int64_t>(i);
         }
     }
@@ -72,14 +67,14 @@ bool CCompEngine::UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const {
     case 1:
         return *a == *b;
     case 2:
-        return Load<std::uint16_t>(a) == Load<std::uint16_t>(b);
+        return LoadWord<std::uint16_t>(a) == LoadWord<std::uint16_t>(b);
     case 4:
-        return Load<std::uint32_t>(a) == Load<std::uint32_t>(b);
+        return LoadWord<std::uint32_t>(a) == LoadWord<std::uint32_t>(b);
     case 8:
-        return Load<std::uint64_t>(a) == Load<std::uint64_t>(b);
+        return LoadWord<std::uint64_t>(a) == LoadWord<std::uint64_t>(b);
     default:
-        return Load<std::uint64_t>(a) == Load<std::uint64_t>(b) &&
-               Load<std::uint64_t>(a + 8) == Load<std::uint64_t>(b + 8);
+        return LoadWord<std::uint64_t>(a) == LoadWord<std::uint64_t>(b) &&
+               LoadWord<std::uint64_t>(a + 8) == LoadWord<std::uint64_t>(b + 8);
     }
 }
 

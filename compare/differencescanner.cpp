@@ -4,17 +4,13 @@
 #include <bit>
 #include <cstring>
 
+#include "memorywords.h"
+
 namespace {
 
 // A run shorter than this stays on one thread: most runs end long before it.
 constexpr std::size_t kFirstWindow = 1u << 20;
 constexpr std::size_t kMaxWindow = 32u << 20;
-
-std::uint64_t Load64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
 
 } // namespace
 
@@ -41,7 +37,7 @@ std::size_t CDifferenceScanner::Scan(const std::uint8_t* a, const std::uint8_t* 
             continue;
         }
         for (; off + 8 <= end; off += 8) {
-            const std::uint64_t x = Load64(a + off) ^ Load64(b + off);
+            const std::uint64_t x = LoadWord<std::uint64_t>(a + off) ^ LoadWord<std::uint64_t>(b + off);
             if (x != 0) {
                 const int bit =
                     std::endian::native == std::endian::little ? std::countr_zero(x) : std::countl_zero(x);

@@ -11,16 +11,13 @@
 
 #include "compengine.h"
 #include "hugepagememory.h"
+#include "memorywords.h"
 
 namespace {
 
 std::size_t PageSize() {
     static const std::size_t size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     return size;
-}
-
-std::size_t RoundUp(std::size_t n, std::size_t to) {
-    return (n + to - 1) / to * to;
 }
 
 class Fd {

@@ -5,13 +5,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace {
+#include "memorywords.h"
 
-std::size_t RoundUp(std::size_t n, std::size_t to) {
-    return (n + to - 1) / to * to;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::size_t CHugePageMemory::Extent(std::size_t bytes) {
     return IsLarge(bytes) ? RoundUp(bytes, kHugePage) : bytes;

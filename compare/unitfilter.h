@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
+
+#include "memorywords.h"
 
 // Counts the units of a sliding window by a digest of their bytes. A zero count proves that a unit is
 // not in the window, which settles most searches of the comparison without looking at the window at
@@ -18,29 +19,22 @@ public:
     bool IsExact() const { return m_unit <= 2; }
 
 private:
-    template <typename T>
-    static T Load(const std::uint8_t* p) {
-        T v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
-    }
-
     std::uint32_t Digest(const std::uint8_t* unit) const {
         constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
         switch (m_unit) {
         case 1:
             return unit[0];
         case 2:
-            return Load<std::uint16_t>(unit);
+            return LoadWord<std::uint16_t>(unit);
         case 4:
-            return static_cast<std::uint32_t>((Load<std::uint32_t>(unit) * kMix) >> 48);
+            return static_cast<std::uint32_t>((LoadWord<std::uint32_t>(unit) * kMix) >> 48);
         case 8:
-            return static_cast<std::uint32_t>((Load<std::uint64_t>(unit) * kMix) >> 48);
+            return static_cast<std::uint32_t>((LoadWord<std::uint64_t>(unit) * kMix) >> 48);
         default:
-            return static_cast<std::uint32_t>(
-                ((Load<std::uint64_t>(unit) ^ (Load<std::uint64_t>(unit + 8) * 0xC2B2AE3D27D4EB4Full)) *
-                 kMix) >>
-                48);
+            return static_cast<std::uint32_t>(((LoadWord<std::uint64_t>(unit) ^
+                                                (LoadWord<std::uint64_t>(unit + 8) * 0xC2B2AE3D27D4EB4Full)) *
+                                               kMix) >>
+                                              48);
         }
     }
 

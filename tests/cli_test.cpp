@@ -179,18 +179,6 @@ TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
     EXPECT_EQ(dir.FileCount(), 6); // a, b, a2, big1, big2, log.txt
 }
 
-TEST_F(CliCompare, ParsesDefaultsFromTheSettings) {
-    CCompareCommand::Options options = CCompareCommand::DefaultOptions();
-    std::string error;
-    ASSERT_TRUE(CCompareCommand::Parse({"x", "--", "--y"}, options, error)) << error;
-    EXPECT_EQ(options.unit, 8);
-    EXPECT_EQ(options.lookAhead, 0);
-    EXPECT_EQ(options.bytesPerLine, 8);
-    EXPECT_TRUE(options.ansi);
-    EXPECT_FALSE(options.json);
-    EXPECT_EQ(options.file2, "--y");
-}
-
 // A mapped file that shrinks under the comparison ends in a message and status 2, and the output
 // being written is removed.
 TEST(BusErrorGuardDeathTest, ShrunkMappedFileEndsCleanly) {
