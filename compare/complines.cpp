@@ -73,8 +73,12 @@ CompLine CCompLines::RowOf(const Geometry& g, std::uint64_t r) const {
             static_cast<std::uint32_t>(end - start)};
 }
 
-CompLine CCompLines::GetAt(std::uint64_t index) const {
+std::size_t CCompLines::BlockOfRow(std::uint64_t index) const {
     const auto it = std::upper_bound(m_firstRow.begin(), m_firstRow.end(), index);
-    const std::size_t block = static_cast<std::size_t>(it - m_firstRow.begin()) - 1;
+    return static_cast<std::size_t>(it - m_firstRow.begin()) - 1;
+}
+
+CompLine CCompLines::GetAt(std::uint64_t index) const {
+    const std::size_t block = BlockOfRow(index);
     return RowOf(GeometryOf(block), index - m_firstRow[block]);
 }

@@ -36,7 +36,13 @@ public:
     template <typename F>
     void ForEach(std::uint64_t first, std::uint64_t last, F&& f) const;
 
+    // Rows of one block share its kind: walks over kinds go block by block through these.
     const CompBlockList& Blocks() const { return m_blocks; }
+    // The block row `index` (< GetCount()) comes from, and the first row of block `block` (its end
+    // for block == Blocks().size()).
+    std::size_t BlockOfRow(std::uint64_t index) const;
+    std::uint64_t FirstRowOf(std::size_t block) const { return m_firstRow[block]; }
+    BlockKind KindAt(std::uint64_t index) const { return m_blocks[BlockOfRow(index)].kind; }
     int BytesPerLine() const { return m_bytesPerLine; }
     void RemoveAll();
 
@@ -73,8 +79,7 @@ void CCompLines::ForEach(std::uint64_t first, std::uint64_t last, F&& f) const {
     if (first >= last) {
         return;
     }
-    auto it = std::upper_bound(m_firstRow.begin(), m_firstRow.end(), first);
-    std::size_t block = static_cast<std::size_t>(it - m_firstRow.begin()) - 1;
+    std::size_t block = BlockOfRow(first);
     std::uint64_t r = first - m_firstRow[block];
     for (std::uint64_t index = first; index < last; ++block, r = 0) {
         const Geometry g = GeometryOf(block);

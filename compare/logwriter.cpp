@@ -30,8 +30,7 @@ struct Tables {
             hex[b] = {digits[b >> 4], digits[b & 15]};
             const char text[4] = {digits[b >> 4], digits[b & 15], ' ', ' '};
             std::memcpy(&hex4[b], text, 4);
-            const bool control = b < 32 || b == 127 || (b >= 128 && b < 160);
-            ansi[b] = control ? '.' : static_cast<char>(b);
+            ansi[b] = CLogWriter::ShowsAsDot(static_cast<std::uint8_t>(b)) ? '.' : static_cast<char>(b);
         }
     }
 };

@@ -18,6 +18,8 @@ public:
     CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2, bool ansi);
 
     static std::string_view SectionText(BlockKind kind);
+    // The ANSI column shows control characters (0-31, 127, 128-159) as ".", everything else as itself.
+    static constexpr bool ShowsAsDot(std::uint8_t b) { return b < 32 || b == 127 || (b >= 128 && b < 160); }
 
     // Header, section lines and every row; false when a write failed.
     bool WriteLog(CBufferedWriter& out) const;

@@ -1,0 +1,121 @@
+#include "compdoc.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include <QFile>
+
+#include "compare/comparesettingsdlg.h"
+#include "compare/compengine.h"
+#include "compare/compsettings.h"
+#include "platform/prompts.h"
+#include "platform/statustext.h"
+#include "snapshots/snapshotstore.h"
+
+namespace {
+
+bool AskWithDialog(CCompSettings& settings, std::int32_t& unit, std::int32_t& lookAhead) {
+    CCompareSettingsDlg dialog(settings);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    unit = dialog.UnitSize();
+    lookAhead = dialog.LookAhead();
+    return true;
+}
+
+QString Text(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+void ShowCantOpen(const std::string& name) {
+    CPrompts::Current().Message(nullptr, QStringLiteral("Can't open the file ") + Text(name),
+                                CPrompts::Icon::Error);
+}
+
+} // namespace
+
+CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status)
+    : m_settings(settings), m_store(store), m_status(status), m_askSettings(AskWithDialog),
+      m_nBytesPerLine(settings.BytesPerLineForCompare()), m_bAnsi(settings.showAnsi) {}
+
+void CCompDoc::SetBytesPerLine(std::int32_t bytes) {
+    m_nBytesPerLine = std::clamp(bytes, 1, kMaxBytesPerLine);
+}
+
+bool CCompDoc::Resolve(const std::string& target, std::string& name, std::string& path) const {
+    // A snapshot number that names no record fails as a missing file does.
+    if (!m_store.ResolveTarget(target, name, path)) {
+        name = target;
+        return false;
+    }
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+bool CCompDoc::OnOpenDocument(const QString& targets) {
+    const std::string all = QFile::encodeName(targets).toStdString();
+    const std::size_t split = all.find('?');
+    const std::string target1 = all.substr(0, split);
+    const std::string target2 = split == std::string::npos ? std::string() : all.substr(split + 1);
+    if (!Resolve(target1, m_strName1, m_strPath1)) {
+        ShowCantOpen(m_strName1);
+        return false;
+    }
+    if (!Resolve(target2, m_strName2, m_strPath2)) {
+        ShowCantOpen(m_strName2);
+        return false;
+    }
+    return true;
+}
+
+bool CCompDoc::LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name) {
+    const CFileBuffer::Error error = buffer.Load(path, CFileBuffer::Mode::Read);
+    if (error == CFileBuffer::Error::None) {
+        return true;
+    }
+    CPrompts::Current().Message(nullptr, Text(CFileBuffer::Message(error, name)), CPrompts::Icon::Error);
+    return false;
+}
+
+void CCompDoc::LoadAndCompare() {
+    SetTitle(Text(m_strName1) + QStringLiteral(" : ") + Text(m_strName2));
+    m_lines.RemoveAll();
+    if (LoadFile(m_buffer1, m_strPath1, m_strName1) && LoadFile(m_buffer2, m_strPath2, m_strName2)) {
+        Compare();
+    } else {
+        m_buffer1.Clear();
+        m_buffer2.Clear();
+    }
+    UpdateAllViews();
+}
+
+void CCompDoc::Compare() {
+    if (m_bFirstCompare) {
+        m_nUnit = m_settings.unitSize;
+        m_nLookAhead = m_settings.lookAhead;
+        if (m_settings.askBeforeCompare) {
+            // A cancelled dialog leaves the values the settings held when it opened.
+            std::int32_t unit = m_nUnit;
+            std::int32_t lookAhead = m_nLookAhead;
+            if (m_askSettings(m_settings, unit, lookAhead)) {
+                m_nUnit = unit;
+                m_nLookAhead = lookAhead;
+            }
+        }
+        m_bFirstCompare = false;
+    }
+    CCompEngine engine(m_buffer1.Data(), m_buffer1.Size(), m_buffer2.Data(), m_buffer2.Size());
+    engine.SetUnitSize(m_nUnit);
+    engine.SetLookAhead(m_nLookAhead);
+    ShowStatus(QStringLiteral("Comparing ..."));
+    engine.Run();
+    m_lines = CCompLines(engine.TakeBlocks(), m_nUnit, m_buffer1.Size(), m_buffer2.Size(), m_nBytesPerLine);
+    ShowStatus(QStringLiteral("Ready"));
+}
+
+void CCompDoc::ShowStatus(const QString& text) const {
+    if (m_status != nullptr) {
+        m_status->SetStatusText(text);
+    }
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "prompts.h"
+
+// The prompts as the user sees them: Qt's message box, file and colour dialogs.
+class CDialogPrompts : public CPrompts {
+public:
+    void Message(QWidget* parent, const QString& text, Icon icon) override;
+    QString SaveFileName(QWidget* parent, const SaveRequest& request) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) override;
+};

@@ -1,0 +1,48 @@
+#include "doctemplate.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "document.h"
+#include "view.h"
+
+CDocTemplate::CDocTemplate(int resourceId, QString typeName, DocumentFactory makeDocument,
+                           ViewFactory makeView, FrameFactory makeFrame)
+    : m_resourceId(resourceId), m_typeName(std::move(typeName)), m_makeDocument(std::move(makeDocument)),
+      m_makeView(std::move(makeView)), m_makeFrame(std::move(makeFrame)) {}
+
+CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
+    if (m_area.isNull()) {
+        return nullptr;
+    }
+    std::unique_ptr<CDocument> document = m_makeDocument();
+    if (!document->OnOpenDocument(path)) {
+        return nullptr;
+    }
+    QMdiSubWindow* frame = m_makeFrame();
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    CView* view = m_makeView(*document);
+    frame->setWidget(view);
+    frame->setWindowTitle(document->GetTitle());
+    CDocument* opened = document.release();
+    // The view goes with the frame's children; the document follows once they are gone.
+    QObject::connect(frame, &QObject::destroyed, opened, [opened] { delete opened; });
+    QObject::connect(opened, &CDocument::TitleChanged, frame, &QWidget::setWindowTitle);
+    m_area->addSubWindow(frame);
+    view->OnInitialUpdate();
+    frame->show();
+    m_area->setActiveSubWindow(frame);
+    std::erase_if(m_documents, [](const QPointer<CDocument>& held) { return held.isNull(); });
+    m_documents.emplace_back(opened);
+    return opened;
+}
+
+std::vector<CDocument*> CDocTemplate::GetDocuments() const {
+    std::vector<CDocument*> documents;
+    for (const QPointer<CDocument>& document : m_documents) {
+        if (!document.isNull()) {
+            documents.push_back(document.data());
+        }
+    }
+    return documents;
+}

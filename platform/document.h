@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "commandtarget.h"
+
+class CView;
+
+// A document of the document/view pattern: the data one window shows, its title and its views. It is
+// opened on a path (or any string its template passes) and lives as long as its window.
+class CDocument : public QObject, public CCommandTarget {
+    Q_OBJECT
+
+public:
+    CDocument() = default;
+
+    const QString& GetTitle() const { return m_title; }
+    void SetTitle(const QString& title);
+
+    // False when the document cannot be opened; its template then discards it.
+    virtual bool OnOpenDocument(const QString& path) = 0;
+
+    void AddView(CView* view);
+    void RemoveView(CView* view);
+    std::vector<CView*> GetViews() const;
+    // Tells every view but `sender` that the document changed.
+    void UpdateAllViews(CView* sender = nullptr);
+
+signals:
+    void TitleChanged(const QString& title);
+
+private:
+    QString m_title;
+    std::vector<QPointer<CView>> m_views;
+};

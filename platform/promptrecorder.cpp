@@ -1,0 +1,37 @@
+#include "promptrecorder.h"
+
+CPromptRecorder::CPromptRecorder() : m_previous(&CPrompts::Current()) {
+    CPrompts::Install(this);
+}
+
+CPromptRecorder::~CPromptRecorder() {
+    CPrompts::Install(m_previous);
+}
+
+void CPromptRecorder::Message(QWidget*, const QString& text, Icon icon) {
+    messages.push_back({text, icon});
+}
+
+QString CPromptRecorder::SaveFileName(QWidget*, const SaveRequest& request) {
+    saveRequests.push_back(request);
+    return OpenFileName(nullptr, {}, {});
+}
+
+QString CPromptRecorder::OpenFileName(QWidget*, const QString&, const QString&) {
+    if (fileAnswers.empty()) {
+        return {};
+    }
+    QString answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::uint32_t CPromptRecorder::PickColor(QWidget*, std::uint32_t initial) {
+    colorRequests.push_back(initial);
+    if (colorAnswers.empty()) {
+        return initial;
+    }
+    const std::uint32_t answer = colorAnswers.front();
+    colorAnswers.pop_front();
+    return answer;
+}

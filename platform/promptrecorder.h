@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "prompts.h"
+
+// Prompts for tests: installs itself for its lifetime, records every question and answers from queues
+// filled beforehand (an empty queue answers as a cancel would).
+class CPromptRecorder : public CPrompts {
+public:
+    struct Shown {
+        QString text;
+        Icon icon;
+    };
+
+    CPromptRecorder();
+    ~CPromptRecorder() override;
+    CPromptRecorder(const CPromptRecorder&) = delete;
+    CPromptRecorder& operator=(const CPromptRecorder&) = delete;
+
+    void Message(QWidget* parent, const QString& text, Icon icon) override;
+    QString SaveFileName(QWidget* parent, const SaveRequest& request) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
+    std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) override;
+
+    std::vector<Shown> messages;
+    std::vector<SaveRequest> saveRequests;
+    std::vector<std::uint32_t> colorRequests; // the starting colour of each
+    std::deque<QString> fileAnswers;          // for save and open alike
+    std::deque<std::uint32_t> colorAnswers;
+
+private:
+    CPrompts* m_previous;
+};

@@ -1,0 +1,3 @@
+#include "childframe.h"
+
+CChildFrame::CChildFrame(QWidget* parent) : QMdiSubWindow(parent) {}

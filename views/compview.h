@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QColor>
+
+#include "hexview.h"
+
+class CCompDoc;
+class CCompSettings;
+class CDiffMap;
+
+// The only view of a compare document: file 1 and file 2 as two hex panes side by side, every row in
+// the colour of its kind, with the difference map of the whole result at the right edge.
+class CCompView : public CHexView {
+    Q_OBJECT
+
+public:
+    static constexpr int kStripWidth = 40;
+    static constexpr int kPreviousChange = 33029;
+    static constexpr int kNextChange = 33030;
+
+    // Copies the colours now; later changes to the settings do not recolour this view.
+    CCompView(CCompDoc& document, const CCompSettings& settings, QWidget* parent = nullptr);
+
+    CCompDoc& GetDocument() const;
+    CDiffMap& DiffMap() const { return *m_diffMap; }
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    void OnPreviousChange();
+    void OnNextChange();
+
+protected:
+    std::int64_t RowCount() const override;
+    int ContentWidth() const override;
+    int VertBarX() const override { return m_textRight + 12; }
+    void Draw(QPainter& painter) override;
+    void OnLayout() override { BuildDiffMap(); }
+
+private:
+    int PaneWidth() const;
+    void BuildDiffMap();
+    void DrawHeader(QPainter& painter) const;
+
+    CDiffMap* m_diffMap;
+    // Indexed by BlockKind: common text, new, delete, move from, move to.
+    std::array<QColor, 5> m_clrKind;
+    std::array<std::uint32_t, 5> m_kindValue;
+};

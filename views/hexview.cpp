@@ -1,0 +1,209 @@
+#include "hexview.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "linescrollbar.h"
+#include "platform/colorvalue.h"
+
+namespace {
+
+constexpr int kOffsetX = 16;
+constexpr int kCaptionX = 25;
+constexpr int kOffsetGridX = 96;
+constexpr int kFirstCellX = 104;
+constexpr int kCellPitch = 27; // "XX " in 9-pixel cells
+constexpr int kPageRows = 10;
+constexpr int kWheelRows = 3;
+constexpr int kHorzLine = 10;
+
+int AnsiGridX(int bytesPerLine) {
+    return kCellPitch * bytesPerLine + 112;
+}
+int AnsiColumnX(int bytesPerLine) {
+    return kCellPitch * bytesPerLine + 120;
+}
+
+} // namespace
+
+CHexView::CHexView(CDocument& document, int stripWidth, QWidget* parent)
+    : CView(document, parent), m_clrHeader(ColorValue::ToQColor(kHeaderColor)),
+      m_clrGrid(ColorValue::ToQColor(kGridColor)), m_stripWidth(stripWidth),
+      m_horzBar(new QScrollBar(Qt::Horizontal, this)), m_vertBar(new CLineScrollBar(this)) {
+    // The whole view is painted each time, over a white background of its own.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    m_horzBar->setObjectName(QStringLiteral("128"));
+    m_vertBar->setObjectName(QStringLiteral("129"));
+    m_horzBar->setSingleStep(kHorzLine);
+    m_horzBar->setGeometry(0, 0, 0, 0);
+    m_vertBar->setGeometry(0, 0, 0, 0);
+    connect(m_horzBar, &QScrollBar::valueChanged, this, [this](int value) {
+        m_nHorzPos = value;
+        update();
+    });
+    connect(m_vertBar, &CLineScrollBar::Scrolled, this, &CHexView::OnVertScroll, Qt::QueuedConnection);
+}
+
+int CHexView::PaneWidth(int bytesPerLine, bool ansi) {
+    const int ansiWidth = ansi ? CCharGrid::kCellWidth * bytesPerLine + 16 : 0;
+    return kCellPitch * bytesPerLine + ansiWidth + 120;
+}
+
+void CHexView::OnUpdate() {
+    LayoutHorzBar();
+    LayoutVertBar();
+    OnLayout();
+    update();
+}
+
+void CHexView::resizeEvent(QResizeEvent* event) {
+    CView::resizeEvent(event);
+    m_textRight = width() - m_stripWidth;
+    m_textBottom = height() - kBarSize;
+    if (m_textRight != 0) {
+        LayoutHorzBar();
+        LayoutVertBar();
+        OnLayout();
+    }
+}
+
+void CHexView::LayoutHorzBar() {
+    m_horzBar->setGeometry(0, m_textBottom, std::max(m_textRight, 0), kBarSize);
+    const int content = ContentWidth();
+    const int page = m_textRight - m_textLeft;
+    if (page < content) {
+        // The standard bar's largest position is its maximum less its page, plus 1.
+        QSignalBlocker quiet(m_horzBar);
+        m_horzBar->setEnabled(true);
+        m_horzBar->setRange(0, content - page + 1);
+        m_horzBar->setPageStep(page);
+        m_horzBar->setValue(std::min(m_nHorzPos, content));
+        // Keep what is drawn where the bar says it is.
+        m_nHorzPos = m_horzBar->value();
+    } else {
+        QSignalBlocker quiet(m_horzBar);
+        m_horzBar->setRange(0, 0);
+        m_horzBar->setEnabled(false);
+        m_nHorzPos = 0;
+    }
+}
+
+void CHexView::LayoutVertBar() {
+    m_vertBar->setGeometry(VertBarX(), 0, kBarSize, std::max(m_textBottom - m_textTop, 0));
+    // The bar counts in 32 bits: rows past its range can be reached by a jump only.
+    const auto rows = static_cast<std::int32_t>(
+        std::min<std::int64_t>(RowCount(), std::numeric_limits<std::int32_t>::max() - 1));
+    const std::int32_t page = VisibleRows() - 1;
+    m_vertBar->SetRange(0, rows);
+    m_vertBar->SetPage(page);
+    std::int64_t position = m_vertBar->GetPos();
+    if (position + page > rows) {
+        position = std::int64_t{rows} - page + 1;
+    }
+    position = std::max<std::int64_t>(position, 0);
+    m_vertBar->SetPos(static_cast<std::int32_t>(position));
+    m_nTopLine = static_cast<std::int32_t>(position);
+}
+
+void CHexView::JumpTo(std::int64_t row) {
+    m_nTopLine = static_cast<std::int32_t>(row);
+    m_vertBar->SetPos(m_nTopLine);
+    update();
+}
+
+void CHexView::OnVertScroll(std::int32_t position) {
+    m_nTopLine = position;
+    update();
+}
+
+void CHexView::wheelEvent(QWheelEvent* event) {
+    const bool down = event->angleDelta().y() <= 0;
+    for (int i = 0; i < kWheelRows; ++i) {
+        down ? m_vertBar->LineDown() : m_vertBar->LineUp();
+    }
+    event->accept();
+}
+
+void CHexView::keyPressEvent(QKeyEvent* event) {
+    int steps = 0;
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        steps = -kPageRows;
+        break;
+    case Qt::Key_PageDown:
+        steps = kPageRows;
+        break;
+    case Qt::Key_Up:
+        steps = -1;
+        break;
+    case Qt::Key_Down:
+        steps = 1;
+        break;
+    default:
+        CView::keyPressEvent(event);
+        return;
+    }
+    for (int i = 0; i < std::abs(steps); ++i) {
+        steps < 0 ? m_vertBar->LineUp() : m_vertBar->LineDown();
+    }
+    event->accept();
+}
+
+void CHexView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    Draw(painter);
+}
+
+void CHexView::DrawVertLine(QPainter& painter, int x) const {
+    painter.setPen(m_clrGrid);
+    // Drawn as the classic interface does: the end point itself is left out.
+    if (m_textBottom - m_textTop > 0) {
+        painter.drawLine(x, 0, x, m_textBottom - m_textTop - 1);
+    }
+}
+
+void CHexView::DrawHeaderLine(QPainter& painter) const {
+    painter.setPen(m_clrGrid);
+    if (m_textRight - m_textLeft > 0) {
+        painter.drawLine(0, kHeaderLineY, m_textRight - m_textLeft - 1, kHeaderLineY);
+    }
+}
+
+void CHexView::DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bool ansi) const {
+    const int x = paneX - m_nHorzPos;
+    painter.setPen(m_clrHeader);
+    m_grid.DrawText(painter, x + kCaptionX, kHeaderY, "Offset");
+    for (int c = 0; c < bytesPerLine; ++c) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%2X", static_cast<unsigned>(c));
+        m_grid.DrawText(painter, x + kFirstCellX + kCellPitch * c, kHeaderY, number);
+    }
+    DrawVertLine(painter, x + kOffsetGridX);
+    if (ansi) {
+        DrawVertLine(painter, x + AnsiGridX(bytesPerLine));
+    }
+}
+
+void CHexView::DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint32_t offset,
+                           const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
+                           const QColor& color) const {
+    const int x = paneX - m_nHorzPos;
+    const int y = kFirstRowY + CCharGrid::kRowHeight * screenRow;
+    const int column = static_cast<int>(offset % static_cast<std::uint32_t>(bytesPerLine));
+    painter.setPen(m_clrHeader);
+    m_grid.DrawOffset(painter, x + kOffsetX, y, offset);
+    painter.setPen(color);
+    m_grid.DrawHexBytes(painter, x + kFirstCellX + kCellPitch * column, y, bytes, count);
+    if (ansi) {
+        m_grid.DrawAnsiBytes(painter, x + AnsiColumnX(bytesPerLine) + CCharGrid::kCellWidth * column, y,
+                             bytes, count);
+    }
+}

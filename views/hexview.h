@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QColor>
+
+#include "chargrid.h"
+#include "platform/view.h"
+
+class CLineScrollBar;
+class QPainter;
+class QScrollBar;
+
+// What the compare view and the viewer share: the character grid, the text area beside the bars,
+// rows scrolled through a CLineScrollBar and pixels through a standard horizontal bar, the keys and
+// the wheel, and the layout of one hex pane. A derived view says how many rows and how much content
+// it has, and paints them.
+class CHexView : public CView {
+    Q_OBJECT
+
+public:
+    static constexpr int kHeaderY = 5;
+    static constexpr int kHeaderLineY = 23;
+    static constexpr int kFirstRowY = 25;
+    static constexpr int kBarSize = 16;
+    static constexpr std::uint32_t kHeaderColor = 0x00BF0000;
+    static constexpr std::uint32_t kGridColor = 0x00808080;
+
+    // Width of one pane of `bytesPerLine` columns, with or without the ANSI column.
+    static int PaneWidth(int bytesPerLine, bool ansi);
+
+    std::int32_t TopLine() const { return m_nTopLine; }
+    std::int32_t HorzPos() const { return m_nHorzPos; }
+    // Rows the draw step paints: those that fit wholly in the text area.
+    int VisibleRows() const { return (m_textBottom - m_textTop) / CCharGrid::kRowHeight; }
+    CLineScrollBar& VertBar() const { return *m_vertBar; }
+    QScrollBar& HorzBar() const { return *m_horzBar; }
+
+    void OnUpdate() override;
+
+protected:
+    // `stripWidth`: the room right of the text area (the vertical bar, and the map beside it).
+    CHexView(CDocument& document, int stripWidth, QWidget* parent);
+
+    virtual std::int64_t RowCount() const = 0;
+    virtual int ContentWidth() const = 0;
+    virtual int VertBarX() const = 0;
+    // Everything but the white background; the painter is clipped to the view.
+    virtual void Draw(QPainter& painter) = 0;
+    // Called after the bars were laid out on a size change or an update.
+    virtual void OnLayout() {}
+
+    void LayoutHorzBar();
+    void LayoutVertBar();
+    // Moves the top row without a notification from the bar, as a jump does.
+    void JumpTo(std::int64_t row);
+
+    // One pane's "Offset" caption, column numbers and vertical grid lines, at pane start `paneX`.
+    void DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bool ansi) const;
+    // One pane's part of a row on screen row `screenRow`: its offset, and its bytes from the column
+    // the offset falls on.
+    void DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint32_t offset,
+                     const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
+                     const QColor& color) const;
+    void DrawVertLine(QPainter& painter, int x) const;
+    void DrawHeaderLine(QPainter& painter) const;
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    int m_textLeft = 0;
+    int m_textTop = 0;
+    int m_textRight = 0;
+    int m_textBottom = 0;
+    std::int32_t m_nHorzPos = 0;
+    std::int32_t m_nTopLine = 0;
+    const QColor m_clrHeader;
+    const QColor m_clrGrid;
+    CCharGrid m_grid;
+
+private:
+    void OnVertScroll(std::int32_t position);
+
+    int m_stripWidth;
+    QScrollBar* m_horzBar;
+    CLineScrollBar* m_vertBar;
+};

@@ -1,0 +1,39 @@
+#include "viewview.h"
+
+#include <QPainter>
+#include <QPalette>
+
+#include "compare/compsettings.h"
+#include "platform/colorvalue.h"
+#include "viewdoc.h"
+
+CViewView::CViewView(CViewDoc& document, const CCompSettings& settings, QWidget* parent)
+    : CHexView(document, kBarSize, parent), m_clrText(ColorValue::ToQColor(settings.m_clrCommon)) {}
+
+CViewDoc& CViewView::GetDocument() const {
+    return static_cast<CViewDoc&>(CView::GetDocument());
+}
+
+std::int64_t CViewView::RowCount() const {
+    return GetDocument().Lines().GetCount();
+}
+
+int CViewView::ContentWidth() const {
+    return PaneWidth(GetDocument().LineLength(), GetDocument().IsAnsi());
+}
+
+void CViewView::Draw(QPainter& painter) {
+    const CViewDoc& doc = GetDocument();
+    const int length = doc.LineLength();
+    DrawPaneHeader(painter, 0, length, doc.IsAnsi());
+    DrawHeaderLine(painter);
+    const std::uint32_t count = doc.Lines().GetCount();
+    const auto top = static_cast<std::uint32_t>(m_nTopLine);
+    for (std::uint32_t i = top; i < count && i - top < static_cast<std::uint32_t>(std::max(VisibleRows(), 0));
+         ++i) {
+        const ViewLine line = doc.Lines().GetAt(i);
+        DrawPaneRow(painter, 0, static_cast<int>(i - top), line.offset, doc.Buffer() + line.offset,
+                    line.length, length, doc.IsAnsi(), m_clrText);
+    }
+    painter.fillRect(m_textRight, m_textBottom, kBarSize, kBarSize, palette().color(QPalette::Midlight));
+}

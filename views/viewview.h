@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QColor>
+
+#include "hexview.h"
+
+class CCompSettings;
+class CViewDoc;
+
+// The view of the single-file viewer: one hex pane of the file's lines, scrolled like the compare
+// view, without a difference map.
+class CViewView : public CHexView {
+    Q_OBJECT
+
+public:
+    // Copies the byte colour now.
+    CViewView(CViewDoc& document, const CCompSettings& settings, QWidget* parent = nullptr);
+
+    CViewDoc& GetDocument() const;
+
+protected:
+    std::int64_t RowCount() const override;
+    int ContentWidth() const override;
+    int VertBarX() const override { return m_textRight; }
+    void Draw(QPainter& painter) override;
+
+private:
+    const QColor m_clrText;
+};

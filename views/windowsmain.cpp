@@ -1,0 +1,52 @@
+// dyadmon-windows: opens a compare window on two targets, or a viewer on one, without the rest of the
+// program. The settings are the defaults; snapshot targets ("*N") come from the user's store, read only.
+#include <cstdio>
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "compare/compsettings.h"
+#include "platform/settingsprofile.h"
+#include "snapshots/snapshotstore.h"
+#include "snapshots/storemessages.h"
+#include "windowhost.h"
+
+namespace {
+
+class StderrMessages : public CStoreMessages {
+public:
+    void ShowError(const std::string& text) override {
+        std::fprintf(stderr, "dyadmon-windows: %s\n", text.c_str());
+    }
+    void ShowNotice(const std::string& text) override { ShowError(text); }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() < 1 || args.size() > 2) {
+        std::fprintf(stderr, "usage: dyadmon-windows TARGET1 [TARGET2]\n"
+                             "  two targets open a compare window, one a viewer; a target is a file or *N\n");
+        return 2;
+    }
+    StderrMessages messages;
+    CSnapshotStore store(messages);
+    CSettingsProfile profile;
+    const std::string folder = profile.GetString("Settings", "WorkingDir");
+    if (!folder.empty()) {
+        store.LoadCatalogue(folder, CSnapshotStore::Access::ReadOnly);
+    }
+    CCompSettings settings;
+    CWindowHost host(settings, store);
+    host.resize(1100, 700);
+    host.show();
+    const bool opened = args.size() == 2 ? host.OpenCompare(args[0], args[1]) != nullptr
+                                         : host.OpenViewer(args[0]) != nullptr;
+    if (!opened) {
+        return 1;
+    }
+    return QApplication::exec();
+}
