@@ -9,10 +9,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include "cachedfile.h"
 #include "compare/bufferedwriter.h"
 #include "compare/compengine.h"
 #include "compare/complines.h"
 #include "compare/filebuffer.h"
+#include "compare/hugepagememory.h"
 #include "compare/logwriter.h"
 #include "literalengine.h"
 
@@ -154,17 +156,10 @@ void BM_RowsGetAt(benchmark::State& state) {
 }
 BENCHMARK(BM_RowsGetAt);
 
-// Loading a file of `range` MiB from the page cache: plain read into fresh memory, the loader's
-// read into memory advised for huge pages, and the loader's mapping (touched page by page).
+// Loading a file of `range` MiB from the page cache: plain read into fresh memory and into the
+// loader's huge-page memory, the loader's read, and the loader's mapping (touched page by page).
 std::string CachedFile(std::size_t mib) {
-    const std::string path = "/tmp/dyad-bench-load-" + std::to_string(mib) + ".bin";
-    if (access(path.c_str(), R_OK) != 0) {
-        const auto data = RandomBytes(mib * kMiB, 9);
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        benchmark::DoNotOptimize(write(fd, data.data(), mib * kMiB));
-        close(fd);
-    }
-    return path;
+    return CachedRandomFile("/tmp/dyad-bench-load-" + std::to_string(mib) + ".bin", mib * kMiB, 9);
 }
 
 void BM_LoadPlainRead(benchmark::State& state) {
@@ -183,6 +178,30 @@ void BM_LoadPlainRead(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 BENCHMARK(BM_LoadPlainRead)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same read loop into the loader's own allocation: the loader less its bookkeeping.
+void BM_LoadReadHuge(benchmark::State& state) {
+    const std::size_t size = static_cast<std::size_t>(state.range(0)) * kMiB;
+    const std::size_t length = size + CFileBuffer::kPadding;
+    const std::string path = CachedFile(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        auto* buffer = static_cast<std::uint8_t*>(CHugePageMemory::Allocate(length));
+        if (buffer == nullptr) {
+            state.SkipWithError("no memory");
+            break;
+        }
+        const int fd = open(path.c_str(), O_RDONLY);
+        std::size_t done = 0;
+        for (ssize_t n; done < size && (n = read(fd, buffer + done, size - done)) > 0;) {
+            done += static_cast<std::size_t>(n);
+        }
+        close(fd);
+        benchmark::DoNotOptimize(buffer);
+        CHugePageMemory::Free(buffer, length);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+BENCHMARK(BM_LoadReadHuge)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void LoadWith(benchmark::State& state, CFileBuffer::Mode mode) {
     const std::size_t size = static_cast<std::size_t>(state.range(0)) * kMiB;
