@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "recordedmessages.h"
 #include "snapshots/localtimetext.h"
 #include "snapshots/snapshotcatalogue.h"
 #include "snapshots/snapshotstore.h"
@@ -29,13 +30,7 @@ public:
     int writes = 0;
 };
 
-class RecordedMessages : public CStoreMessages {
-public:
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    void ShowNotice(const std::string& text) override { notices.push_back(text); }
-    std::vector<std::string> errors;
-    std::vector<std::string> notices;
-};
+using RecordedMessages = CRecordedMessages;
 
 class SnapshotStore : public ::testing::Test {
 protected:

@@ -20,7 +20,7 @@ constexpr char kDigits[] = "0123456789ABCDEF";
 
 } // namespace
 
-CCharGrid::CCharGrid() : m_font(BundledFont(), kPixelSize, QFont::PreferNoHinting) {
+CCharGrid::CCharGrid() : m_font(BundledFont(), kPixelSize, QFont::PreferFullHinting) {
     QString latin1(256, QChar(' '));
     for (int c = 32; c < 256; ++c) {
         latin1[c] = QChar(c);

@@ -48,12 +48,18 @@ CHexView::CHexView(CDocument& document, int stripWidth, QWidget* parent)
         m_nHorzPos = value;
         update();
     });
-    connect(m_vertBar, &CLineScrollBar::Scrolled, this, &CHexView::OnVertScroll, Qt::QueuedConnection);
+    // The bar posts its notifications already; a second queue would put the view a step behind.
+    connect(m_vertBar, &CLineScrollBar::Scrolled, this, &CHexView::OnVertScroll);
 }
 
 int CHexView::PaneWidth(int bytesPerLine, bool ansi) {
     const int ansiWidth = ansi ? CCharGrid::kCellWidth * bytesPerLine + 16 : 0;
     return kCellPitch * bytesPerLine + ansiWidth + 120;
+}
+
+QSize CHexView::sizeHint() const {
+    constexpr int kRows = 24;
+    return {ContentWidth() + m_stripWidth, kFirstRowY + CCharGrid::kRowHeight * kRows + kBarSize};
 }
 
 void CHexView::OnUpdate() {

@@ -37,6 +37,8 @@ public:
     QScrollBar& HorzBar() const { return *m_horzBar; }
 
     void OnUpdate() override;
+    // Room for the whole content beside the bars, and a screen of rows.
+    QSize sizeHint() const override;
 
 protected:
     // `stripWidth`: the room right of the text area (the vertical bar, and the map beside it).

@@ -1,5 +1,6 @@
 // dyadmon-windows: opens a compare window on two targets, or a viewer on one, without the rest of the
 // program. The settings are the defaults; snapshot targets ("*N") come from the user's store, read only.
+// With --grab FILE it saves a picture of the window instead of staying open.
 #include <cstdio>
 
 #include <QApplication>
@@ -26,9 +27,14 @@ public:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString grab;
+    if (args.size() >= 2 && args[0] == QLatin1String("--grab")) {
+        grab = args[1];
+        args = args.mid(2);
+    }
     if (args.size() < 1 || args.size() > 2) {
-        std::fprintf(stderr, "usage: dyadmon-windows TARGET1 [TARGET2]\n"
+        std::fprintf(stderr, "usage: dyadmon-windows [--grab FILE.png] TARGET1 [TARGET2]\n"
                              "  two targets open a compare window, one a viewer; a target is a file or *N\n");
         return 2;
     }
@@ -40,6 +46,8 @@ int main(int argc, char** argv) {
         store.LoadCatalogue(folder, CSnapshotStore::Access::ReadOnly);
     }
     CCompSettings settings;
+    // A picture cannot wait for the Compare Settings dialog.
+    settings.askBeforeCompare = grab.isEmpty();
     CWindowHost host(settings, store);
     host.resize(1100, 700);
     host.show();
@@ -47,6 +55,9 @@ int main(int argc, char** argv) {
                                          : host.OpenViewer(args[0]) != nullptr;
     if (!opened) {
         return 1;
+    }
+    if (!grab.isEmpty()) {
+        return host.grab().save(grab) ? 0 : 1;
     }
     return QApplication::exec();
 }
