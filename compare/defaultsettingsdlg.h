@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "compare/comparesettingsdlg.h"
 #include "compare/compsettings.h"
+#include "compare/settingscontrols.h"
 
 class CColorSwatch;
 class QCheckBox;

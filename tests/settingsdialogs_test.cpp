@@ -11,6 +11,7 @@
 #include "compare/colorswatch.h"
 #include "compare/comparesettingsdlg.h"
 #include "compare/defaultsettingsdlg.h"
+#include "compare/settingscontrols.h"
 #include "platform/promptrecorder.h"
 
 namespace {
