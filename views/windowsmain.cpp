@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include "chargrid.h"
 #include "compare/compsettings.h"
 #include "platform/settingsprofile.h"
 #include "snapshots/snapshotstore.h"
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: dyadmon-windows [--grab FILE.png] TARGET1 [TARGET2]\n"
                              "  two targets open a compare window, one a viewer; a target is a file or *N\n");
         return 2;
+    }
+    if (!CCharGrid().HasCellAdvance()) {
+        std::fprintf(stderr, "dyadmon-windows: the bundled grid font is missing or not 9 pixels wide\n");
     }
     StderrMessages messages;
     CSnapshotStore store(messages);
