@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QToolBar>
+
+class CDocTemplate;
+class CSnapshotStore;
+class QLabel;
+class QMimeData;
+class QPushButton;
+
+// The two target slots: the files, or snapshots, that the next comparison compares, shown side by
+// side in a thin docking bar around the "Compare!" button that starts it. The slots live for the run
+// only; every way of choosing a target or starting a comparison ends here.
+class DCCompareBar : public QToolBar {
+    Q_OBJECT
+
+public:
+    static constexpr int kBarHeight = 26;
+    static constexpr int kFloatingWidth = 600;
+    static constexpr int kButtonWidth = 100;
+
+    // The store and the template outlive the bar.
+    DCCompareBar(const CSnapshotStore& store, CDocTemplate& compTemplate, QWidget* parent = nullptr);
+
+    // A target starting with "*" is a snapshot reference ("*" and the 1-based record number); any
+    // other is a file path.
+    void SetTarget1(QString target);
+    void SetTarget2(QString target);
+    void ClearTargets();
+    void StartCompare();
+
+    // What StartCompare passes for each side: the snapshot reference or the path; empty when empty.
+    QString Target1() const;
+    QString Target2() const;
+    QString TargetString() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void SetTarget(QString target, QString& ref, QString& name, QLabel* label);
+    void ShowName(QLabel* label, const QString& name);
+    void PlaceClient();
+    void LayoutChildren();
+    void ApplyFixedSize();
+    static QStringList DroppedFiles(const QMimeData* data);
+
+    const CSnapshotStore& m_store;
+    CDocTemplate& m_compTemplate;
+    QWidget* m_client; // the bar less its handle: the three children's parent
+    QLabel* m_wndTarget1;
+    QLabel* m_wndTarget2;
+    QPushButton* m_btnCompare;
+
+    QString m_strRef1;
+    QString m_strRef2;
+    QString m_strName1;
+    QString m_strName2;
+};
