@@ -5,14 +5,22 @@
 
 #include <QFile>
 
+#include "compare/atomicfile.h"
+#include "compare/bufferedwriter.h"
 #include "compare/comparesettingsdlg.h"
 #include "compare/compengine.h"
 #include "compare/compsettings.h"
+#include "compare/logwriter.h"
 #include "platform/prompts.h"
 #include "platform/statustext.h"
+#include "res/resource.h"
 #include "snapshots/snapshotstore.h"
 
 namespace {
+
+const CommandEntry<CCompDoc> kCommands[] = {
+    {Res::kSaveLog, &CCompDoc::OnSaveLog},
+};
 
 bool AskWithDialog(CCompSettings& settings, std::int32_t& unit, std::int32_t& lookAhead) {
     CCompareSettingsDlg dialog(settings);
@@ -33,11 +41,48 @@ void ShowCantOpen(const std::string& name) {
                                 CPrompts::Icon::Error);
 }
 
+void ShowError(const QString& text) {
+    CPrompts::Current().Message(nullptr, text, CPrompts::Icon::Error);
+}
+
 } // namespace
 
 CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status)
     : m_settings(settings), m_store(store), m_status(status), m_askSettings(AskWithDialog),
       m_nBytesPerLine(settings.BytesPerLineForCompare()), m_bAnsi(settings.showAnsi) {}
+
+bool CCompDoc::OnCommand(int id) {
+    return DispatchCommand<CCompDoc>(*this, kCommands, id);
+}
+
+bool CCompDoc::OnUpdateCommand(int id, CommandState& state) {
+    return DispatchUpdate<CCompDoc>(*this, kCommands, id, state);
+}
+
+void CCompDoc::OnSaveLog() {
+    const QString chosen = CPrompts::Current().SaveFileName(
+        nullptr, {QStringLiteral("Save to log file"), QString(),
+                  QStringLiteral("Text Files (*.txt);;All Files (*)"), QStringLiteral("txt")});
+    if (chosen.isEmpty()) {
+        return;
+    }
+    CAtomicFile file;
+    if (!file.Open(QFile::encodeName(chosen).toStdString())) {
+        ShowError(QStringLiteral("File is using by other application."));
+        return;
+    }
+    bool written;
+    {
+        CBufferedWriter out(file.Fd());
+        written = CLogWriter(m_lines, Buffer1(), Buffer2(), m_bAnsi).WriteLog(out);
+        written = out.Finish() && written;
+    }
+    // A log the user asked for should outlast a crash right after the save.
+    if (!written || !file.Commit(true)) {
+        file.Discard();
+        ShowError(QStringLiteral("Error in writing log file."));
+    }
+}
 
 void CCompDoc::SetBytesPerLine(std::int32_t bytes) {
     m_nBytesPerLine = std::clamp(bytes, 1, kMaxBytesPerLine);

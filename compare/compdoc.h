@@ -38,6 +38,13 @@ public:
     // Replaces the Compare Settings dialog, for tests.
     void SetSettingsAsker(SettingsAsker asker) { m_askSettings = std::move(asker); }
 
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    // Writes the log to a file the user picks. The file appears only once the whole log is written,
+    // so a failed save leaves an earlier file of that name as it was.
+    void OnSaveLog();
+
     const CCompLines& Lines() const { return m_lines; }
     const std::uint8_t* Buffer1() const { return m_buffer1.Data(); }
     const std::uint8_t* Buffer2() const { return m_buffer2.Data(); }

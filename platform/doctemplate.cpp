@@ -28,12 +28,13 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
     // The view goes with the frame's children; the document follows once they are gone.
     QObject::connect(frame, &QObject::destroyed, opened, [opened] { delete opened; });
     QObject::connect(opened, &CDocument::TitleChanged, frame, &QWidget::setWindowTitle);
+    // Known as this template's before its window activates, so the main window can tell its kind.
+    std::erase_if(m_documents, [](const QPointer<CDocument>& held) { return held.isNull(); });
+    m_documents.emplace_back(opened);
     m_area->addSubWindow(frame);
     view->OnInitialUpdate();
     frame->show();
     m_area->setActiveSubWindow(frame);
-    std::erase_if(m_documents, [](const QPointer<CDocument>& held) { return held.isNull(); });
-    m_documents.emplace_back(opened);
     return opened;
 }
 

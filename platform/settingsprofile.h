@@ -12,6 +12,8 @@ public:
 
     std::string GetString(const std::string& section, const std::string& key) override;
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    // The same profile for binary values such as window placements and the bar layout.
+    QSettings& Settings() { return m_settings; }
 
 private:
     QSettings m_settings;

@@ -1,0 +1,18 @@
+#include "dockingpane.h"
+
+#include <QApplication>
+#include <QLabel>
+
+DCDockingPane::DCDockingPane(const QString& caption, int id, QWidget* parent) : QDockWidget(caption, parent) {
+    setObjectName(QString::number(id));
+    // Until the pane has contents, a focusable placeholder lets it hold the focus like a full pane.
+    auto* body = new QLabel(this);
+    body->setFocusPolicy(Qt::StrongFocus);
+    body->setMinimumSize(200, 80);
+    setWidget(body);
+}
+
+bool DCDockingPane::IsActive() const {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && (focus == this || isAncestorOf(focus));
+}

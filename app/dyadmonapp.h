@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+#include "platform/commandtarget.h"
+#include "snapshots/storemessages.h"
+
+class CCompSettings;
+class CDocTemplate;
+class CMainFrame;
+class CQuitSignals;
+class CSettingsProfile;
+class CSnapshotStore;
+
+// The application: settles the snapshot working folder, owns the store and the compare settings for
+// the whole run, registers the viewer and compare document templates, and makes the main window.
+// The store goes last, after the main window, and writes the catalogue as it goes.
+class CDyadmonApp : public QObject, public CCommandTarget, private CStoreMessages {
+    Q_OBJECT
+
+public:
+    // `programFolder` is where a "DadUzura" folder beside the program is looked for.
+    explicit CDyadmonApp(QString programFolder);
+    ~CDyadmonApp() override;
+
+    // The start-up sequence; false ends the program.
+    bool InitInstance();
+
+    CSnapshotStore* m_pSnapshotStore = nullptr;
+    CCompSettings* m_pSettings = nullptr;
+    CDocTemplate& GetViewTemplate() const { return *m_pViewTemplate; }
+    CDocTemplate& GetCompTemplate() const { return *m_pCompTemplate; }
+    CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+    void OnAppAbout();
+    void OnFileNew();
+    void OnFileOpen();
+
+private:
+    void ShowError(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
+
+    QString m_programFolder;
+    std::unique_ptr<CDocTemplate> m_pViewTemplate;
+    std::unique_ptr<CDocTemplate> m_pCompTemplate;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    std::unique_ptr<CQuitSignals> m_quitSignals;
+};

@@ -1,0 +1,491 @@
+#include "mainframe.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+#include "browser/comparebar.h"
+#include "compare/compdoc.h"
+#include "compare/defaultsettingsdlg.h"
+#include "dockingpane.h"
+#include "platform/doctemplate.h"
+#include "platform/lockkeys.h"
+#include "platform/settingsprofile.h"
+#include "platform/view.h"
+#include "res/resource.h"
+#include "res/resourcetables.h"
+#include "views/viewdoc.h"
+
+namespace {
+
+const CommandEntry<CMainFrame> kCommands[] = {
+    {Res::kCompare, &CMainFrame::OnCompare},
+    {Res::kSelectTarget1, &CMainFrame::OnSelectTarget1, &CMainFrame::OnUpdateAnyPane},
+    {Res::kSelectTarget2, &CMainFrame::OnSelectTarget2, &CMainFrame::OnUpdateAnyPane},
+    {Res::kRename, &CMainFrame::OnRename, &CMainFrame::OnUpdateBrowser},
+    {Res::kDelete, &CMainFrame::OnDelete, &CMainFrame::OnUpdateAnyPane},
+    {Res::kView, &CMainFrame::OnView, &CMainFrame::OnUpdateAnyPane},
+    {Res::kShellExecute, &CMainFrame::OnShellExecute, &CMainFrame::OnUpdateAnyPane},
+    {Res::kSnapshot, &CMainFrame::OnSnapshot, &CMainFrame::OnUpdateBrowser},
+    {Res::kDescription, &CMainFrame::OnDescription, &CMainFrame::OnUpdateSnapshotManager},
+    {Res::kDefaultSettings, &CMainFrame::OnDefaultSettings},
+    {Res::kHelpContents, &CMainFrame::OnHelpContents},
+    {Res::kWebPage, &CMainFrame::OnWebPage},
+    {Res::kViewAnsi, &CMainFrame::OnViewAnsi, &CMainFrame::OnUpdateViewAnsi},
+    {Res::kLessColumns, &CMainFrame::OnLessColumns, &CMainFrame::OnUpdateLessColumns},
+    {Res::kMoreColumns, &CMainFrame::OnMoreColumns, &CMainFrame::OnUpdateMoreColumns},
+    {Res::kBrowser1, &CMainFrame::OnToggleBrowser1, &CMainFrame::OnUpdateBrowser1},
+    {Res::kBrowser2, &CMainFrame::OnToggleBrowser2, &CMainFrame::OnUpdateBrowser2},
+    {Res::kSnapshotManager, &CMainFrame::OnToggleSnapshotManager, &CMainFrame::OnUpdateSnapshotManagerShown},
+    {Res::kFileClose, &CMainFrame::OnFileClose, &CMainFrame::OnUpdateHasWindow},
+    {Res::kAppExit, &CMainFrame::OnAppExit},
+    {Res::kWindowCascade, &CMainFrame::OnWindowCascade, &CMainFrame::OnUpdateHasWindow},
+    {Res::kWindowTile, &CMainFrame::OnWindowTile, &CMainFrame::OnUpdateHasWindow},
+    {Res::kWindowArrange, &CMainFrame::OnWindowArrange, &CMainFrame::OnUpdateHasWindow},
+};
+
+constexpr int kCheckable[] = {Res::kViewAnsi, Res::kBrowser1, Res::kBrowser2, Res::kSnapshotManager};
+
+QString String(int id) {
+    const std::string_view text = ResourceTables::String(id);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLabel* Indicator(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+    return label;
+}
+
+// The user guide that ships with the program: installed beside it, or in the source tree of a build.
+QString UserGuide() {
+    const QStringList candidates{
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/dyadmon/userguide.html"),
+#ifdef DYAD_USERGUIDE
+        QStringLiteral(DYAD_USERGUIDE),
+#endif
+    };
+    for (const QString& candidate : candidates) {
+        if (QFileInfo::exists(candidate)) {
+            return QFileInfo(candidate).canonicalFilePath();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDocTemplate& viewTemplate,
+                       CDocTemplate& compTemplate, CCommandTarget* application)
+    : m_settings(settings), m_viewTemplate(viewTemplate), m_compTemplate(compTemplate),
+      m_application(application), m_area(new QMdiArea(this)), m_actions(this, [this] { return Route(); }),
+      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(String(Res::kAppTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
+    setCentralWidget(m_area);
+    m_viewTemplate.SetMdiArea(m_area);
+    m_compTemplate.SetMdiArea(m_area);
+    menuBar()->setObjectName(QString::number(Res::kMenuBar));
+    CreateStatusBar();
+    m_snapshotManager = new DCDockingPane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, this);
+    m_browser2 = new DCDockingPane(QStringLiteral("Browser 2"), Res::kBrowser2, this);
+    m_browser1 = new DCDockingPane(QStringLiteral("Browser 1"), Res::kBrowser1, this);
+    m_compareBar = new DCCompareBar(store, compTemplate, this);
+    m_standard = new QToolBar(QStringLiteral("Standard"), this);
+    m_standard->setObjectName(QString::number(Res::kStandardToolbar));
+    m_standard->setIconSize(QSize(16, 16));
+    m_actions.FillToolBar(m_standard, Res::kMainFrame);
+    for (const int id : kCheckable) {
+        m_actions.Action(id)->setCheckable(true);
+    }
+    m_actions.AddAccelerators();
+    DockBars();
+    connect(m_area, &QMdiArea::subWindowActivated, this, &CMainFrame::OnActiveWindowChanged);
+    connect(qApp, &QApplication::focusChanged, this, [this] { m_actions.Update(); });
+    qApp->installEventFilter(this);
+    OnActiveWindowChanged();
+}
+
+// The actions go before the window's children: nothing may update them once teardown starts.
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    disconnect(qApp, nullptr, this, nullptr);
+    m_area->disconnect(this);
+}
+
+void CMainFrame::CreateStatusBar() {
+    statusBar()->setObjectName(QString::number(Res::kStatusBar));
+    m_logo = new QLabel(QStringLiteral("Orvane Lab"), this);
+    m_logo->setObjectName(QString::number(Res::kLogoIndicator));
+    m_logo->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_logo->setFixedWidth(m_logo->fontMetrics().horizontalAdvance(m_logo->text()) + 2 +
+                          2 * m_logo->frameWidth());
+    m_message = new QLabel(String(Res::kIdleMessage), this);
+    m_message->setObjectName(QStringLiteral("message"));
+    m_caps = Indicator(QStringLiteral("CAP"), this);
+    m_num = Indicator(QStringLiteral("NUM"), this);
+    m_scroll = Indicator(QStringLiteral("SCRL"), this);
+    statusBar()->addWidget(m_logo);
+    statusBar()->addWidget(m_message, 1);
+    for (QLabel* indicator : {m_caps, m_num, m_scroll}) {
+        statusBar()->addPermanentWidget(indicator);
+    }
+    RefreshLockIndicators();
+}
+
+void CMainFrame::DockBars() {
+    for (DCDockingPane* pane : {m_browser1, m_browser2, m_snapshotManager}) {
+        pane->setAllowedAreas(Qt::AllDockWidgetAreas);
+    }
+    addToolBar(Qt::BottomToolBarArea, m_compareBar);
+    addToolBar(Qt::TopToolBarArea, m_standard);
+    addDockWidget(Qt::BottomDockWidgetArea, m_browser1);
+    splitDockWidget(m_browser1, m_browser2, Qt::Horizontal);
+    addDockWidget(Qt::BottomDockWidgetArea, m_snapshotManager, Qt::Vertical);
+    resizeDocks({m_browser1, m_browser2}, {400, 400}, Qt::Horizontal);
+    resizeDocks({m_browser1, m_snapshotManager}, {150, 150}, Qt::Vertical);
+}
+
+void CMainFrame::RestoreAndShow() {
+    CSettingsProfile profile;
+    restoreState(profile.Settings().value(kBarStateKey).toByteArray());
+    const QByteArray placement = profile.Settings().value(kPlacementKey).toByteArray();
+    if (placement.isEmpty() || !restoreGeometry(placement)) {
+        resize(1000, 720);
+    }
+    // A window closed minimised comes back in its normal size.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    // The document area, not a pane, holds the focus at start.
+    m_area->setFocus();
+    show();
+    repaint();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // A minimised window is kept as shown normally.
+    if (windowState() & Qt::WindowMinimized) {
+        setWindowState(Qt::WindowNoState);
+    }
+    CSettingsProfile profile;
+    profile.Settings().setValue(kBarStateKey, saveState());
+    profile.Settings().setValue(kPlacementKey, saveGeometry());
+    profile.Settings().sync();
+    m_area->closeAllSubWindows();
+    QMainWindow::closeEvent(event);
+}
+
+CView* CMainFrame::ActiveView() const {
+    QMdiSubWindow* active = m_area->activeSubWindow();
+    return active != nullptr ? qobject_cast<CView*>(active->widget()) : nullptr;
+}
+
+CDocument* CMainFrame::ActiveDocument() const {
+    CView* view = ActiveView();
+    return view != nullptr ? &view->GetDocument() : nullptr;
+}
+
+CCommandRouter::Route CMainFrame::Route() const {
+    CView* view = ActiveView();
+    return {view, view != nullptr ? &view->GetDocument() : nullptr, const_cast<CMainFrame*>(this),
+            m_application};
+}
+
+bool CMainFrame::IsCompareDocument(const CDocument& document) const {
+    for (CDocument* held : m_compTemplate.GetDocuments()) {
+        if (held == &document) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMainFrame::OnActiveWindowChanged() {
+    CDocument* document = ActiveDocument();
+    const int menu = document == nullptr            ? Res::kMainFrame
+                     : IsCompareDocument(*document) ? Res::kCompType
+                                                    : Res::kViewType;
+    if (menu != m_menuId) {
+        m_menuId = menu;
+        m_actions.FillMenuBar(menuBar(), menu, [this](QMenu* windows) { FillWindowList(windows); });
+    }
+    disconnect(m_titleConnection);
+    const auto showTitle = [this, document] {
+        const QString app = String(Res::kAppTitle);
+        setWindowTitle(document == nullptr ? app : app + QStringLiteral(" - ") + document->GetTitle());
+    };
+    showTitle();
+    if (document != nullptr) {
+        m_titleConnection = connect(document, &CDocument::TitleChanged, this, showTitle);
+    }
+    m_actions.Update();
+}
+
+void CMainFrame::FillWindowList(QMenu* menu) {
+    for (QAction* action : menu->actions()) {
+        if (action->property("windowList").toBool()) {
+            menu->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    const QList<QMdiSubWindow*> windows = m_area->subWindowList();
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(window->windowTitle()));
+        action->setProperty("windowList", true);
+        action->setCheckable(true);
+        action->setChecked(window == m_area->activeSubWindow());
+        connect(action, &QAction::triggered, m_area, [this, window] { m_area->setActiveSubWindow(window); });
+    }
+}
+
+bool CMainFrame::OnCommand(int id) {
+    return DispatchCommand<CMainFrame>(*this, kCommands, id);
+}
+
+bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
+    return DispatchUpdate<CMainFrame>(*this, kCommands, id, state);
+}
+
+DCDockingPane* CMainFrame::ActivePane(PaneKind kind) const {
+    if (kind != PaneKind::SnapshotManager) {
+        for (DCDockingPane* browser : {m_browser1, m_browser2}) {
+            if (browser->IsActive()) {
+                return browser;
+            }
+        }
+    }
+    if (kind != PaneKind::Browser && m_snapshotManager->IsActive()) {
+        return m_snapshotManager;
+    }
+    return nullptr;
+}
+
+void CMainFrame::RouteToActivePane(PaneKind kind, const std::function<void(DCDockingPane&)>& operation) {
+    if (DCDockingPane* pane = ActivePane(kind)) {
+        operation(*pane);
+    }
+}
+
+void CMainFrame::OnCompare() {
+    m_compareBar->StartCompare();
+}
+void CMainFrame::OnSelectTarget1() {
+    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.SelectAsTarget(1); });
+}
+void CMainFrame::OnSelectTarget2() {
+    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.SelectAsTarget(2); });
+}
+void CMainFrame::OnRename() {
+    RouteToActivePane(PaneKind::Browser, [](DCDockingPane& pane) { pane.RenameSelected(); });
+}
+void CMainFrame::OnDelete() {
+    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.DeleteSelected(); });
+}
+void CMainFrame::OnView() {
+    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.ViewSelected(); });
+}
+void CMainFrame::OnShellExecute() {
+    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.ExecuteSelected(); });
+}
+void CMainFrame::OnSnapshot() {
+    RouteToActivePane(PaneKind::Browser, [](DCDockingPane& pane) { pane.SnapshotSelected(); });
+}
+void CMainFrame::OnDescription() {
+    RouteToActivePane(PaneKind::SnapshotManager, [](DCDockingPane& pane) { pane.EditDescription(); });
+}
+
+void CMainFrame::OnUpdateAnyPane(CommandState& state) {
+    state.enabled = ActivePane(PaneKind::Any) != nullptr;
+}
+void CMainFrame::OnUpdateBrowser(CommandState& state) {
+    state.enabled = ActivePane(PaneKind::Browser) != nullptr;
+}
+void CMainFrame::OnUpdateSnapshotManager(CommandState& state) {
+    state.enabled = ActivePane(PaneKind::SnapshotManager) != nullptr;
+}
+
+void CMainFrame::OnDefaultSettings() {
+    CDefaultSettingsDlg dialog(m_settings, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnHelpContents() {
+    // The help file goes by its bare name, as the desktop finds it in the current folder; without
+    // one, the guide that ships with the program.
+    const QString help = QDir::current().absoluteFilePath(QStringLiteral("Dyadmon.chm"));
+    const QString target = QFileInfo::exists(help) ? help : UserGuide();
+    if (!target.isEmpty()) {
+        m_openUrl(QUrl::fromLocalFile(target));
+    }
+}
+
+void CMainFrame::OnWebPage() {
+    m_openUrl(QUrl(QString::fromLatin1(kWebAddress)));
+}
+
+int CMainFrame::ActiveBytesPerLine(int& maximum) const {
+    CDocument* document = ActiveDocument();
+    if (document == nullptr) {
+        return 0;
+    }
+    if (IsCompareDocument(*document)) {
+        maximum = CCompDoc::kMaxBytesPerLine;
+        return static_cast<CCompDoc*>(document)->BytesPerLine();
+    }
+    maximum = CViewDoc::kMaxLineLength;
+    return static_cast<CViewDoc*>(document)->LineLength();
+}
+
+void CMainFrame::ChangeActiveDocument(int command) {
+    CDocument* document = ActiveDocument();
+    if (document == nullptr) {
+        return;
+    }
+    int maximum = 0;
+    const int bytes = ActiveBytesPerLine(maximum);
+    const int changed = command == Res::kLessColumns   ? std::max(bytes / 2, 1)
+                        : command == Res::kMoreColumns ? std::min(bytes * 2, maximum)
+                                                       : bytes;
+    if (IsCompareDocument(*document)) {
+        auto* compare = static_cast<CCompDoc*>(document);
+        if (command == Res::kViewAnsi) {
+            compare->SetAnsi(!compare->IsAnsi());
+        }
+        compare->SetBytesPerLine(changed);
+        compare->LoadAndCompare();
+    } else {
+        auto* viewer = static_cast<CViewDoc*>(document);
+        if (command == Res::kViewAnsi) {
+            viewer->SetAnsi(!viewer->IsAnsi());
+        }
+        viewer->SetLineLength(changed);
+        viewer->LoadFile();
+    }
+}
+
+void CMainFrame::OnViewAnsi() {
+    ChangeActiveDocument(Res::kViewAnsi);
+}
+void CMainFrame::OnLessColumns() {
+    ChangeActiveDocument(Res::kLessColumns);
+}
+void CMainFrame::OnMoreColumns() {
+    ChangeActiveDocument(Res::kMoreColumns);
+}
+
+void CMainFrame::OnUpdateViewAnsi(CommandState& state) {
+    CDocument* document = ActiveDocument();
+    state.enabled = document != nullptr;
+    if (document != nullptr) {
+        state.checked = IsCompareDocument(*document) ? static_cast<CCompDoc*>(document)->IsAnsi()
+                                                     : static_cast<CViewDoc*>(document)->IsAnsi();
+    }
+}
+
+void CMainFrame::OnUpdateLessColumns(CommandState& state) {
+    int maximum = 0;
+    state.enabled = ActiveBytesPerLine(maximum) > 1;
+}
+
+void CMainFrame::OnUpdateMoreColumns(CommandState& state) {
+    int maximum = 0;
+    const int bytes = ActiveBytesPerLine(maximum);
+    state.enabled = bytes > 0 && bytes < maximum;
+}
+
+void CMainFrame::OnToggleBrowser1() {
+    m_browser1->setVisible(!m_browser1->isVisible());
+}
+void CMainFrame::OnToggleBrowser2() {
+    m_browser2->setVisible(!m_browser2->isVisible());
+}
+void CMainFrame::OnToggleSnapshotManager() {
+    m_snapshotManager->setVisible(!m_snapshotManager->isVisible());
+}
+void CMainFrame::OnUpdateBrowser1(CommandState& state) {
+    state.checked = !m_browser1->isHidden();
+}
+void CMainFrame::OnUpdateBrowser2(CommandState& state) {
+    state.checked = !m_browser2->isHidden();
+}
+void CMainFrame::OnUpdateSnapshotManagerShown(CommandState& state) {
+    state.checked = !m_snapshotManager->isHidden();
+}
+
+void CMainFrame::OnFileClose() {
+    m_area->closeActiveSubWindow();
+}
+void CMainFrame::OnAppExit() {
+    close();
+}
+void CMainFrame::OnWindowCascade() {
+    m_area->cascadeSubWindows();
+}
+void CMainFrame::OnWindowTile() {
+    m_area->tileSubWindows();
+}
+
+void CMainFrame::OnWindowArrange() {
+    // Minimised windows in a row along the bottom of the area, left to right.
+    int x = 0;
+    const int bottom = m_area->viewport()->height();
+    for (QMdiSubWindow* window : m_area->subWindowList()) {
+        if (window->isMinimized()) {
+            window->move(x, bottom - window->height());
+            x += window->width();
+        }
+    }
+}
+
+void CMainFrame::OnUpdateHasWindow(CommandState& state) {
+    state.enabled = !m_area->subWindowList().isEmpty();
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    m_message->setText(text.isEmpty() ? String(Res::kIdleMessage) : text);
+    // A comparison holds the event loop: show the text now.
+    m_message->repaint();
+}
+
+QString CMainFrame::StatusText() const {
+    return m_message->text();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        SetStatusText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    if (event->type() == QEvent::WindowActivate) {
+        RefreshLockIndicators();
+    }
+    return QMainWindow::event(event);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        RefreshLockIndicators();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::RefreshLockIndicators() {
+    const CLockKeys::State locks = CLockKeys::Read();
+    // Like a keyboard's lights: the text shows while the lock is on.
+    m_caps->setText(locks.caps ? QStringLiteral("CAP") : QString());
+    m_num->setText(locks.num ? QStringLiteral("NUM") : QString());
+    m_scroll->setText(locks.scroll ? QStringLiteral("SCRL") : QString());
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <functional>
+
+#include <QMainWindow>
+#include <QUrl>
+
+#include "platform/commandactions.h"
+#include "platform/commandtarget.h"
+#include "platform/statustext.h"
+
+class CCompSettings;
+class CDocTemplate;
+class CDocument;
+class CSnapshotStore;
+class CView;
+class DCCompareBar;
+class DCDockingPane;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+
+// The one main window: the document windows in its MDI area, and around them the menu bar, the
+// "Standard" toolbar, the compare bar, the two browser panes, the snapshot manager and the status
+// bar. It routes file commands to whichever pane holds the focus, changes how the active document is
+// shown, and keeps its bar layout and placement in the profile between runs.
+class CMainFrame : public QMainWindow, public CCommandTarget, public CStatusText {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kBarStateKey = "Control Bar State";
+    static constexpr const char* kPlacementKey = "Main Window Placement";
+    static constexpr const char* kWebAddress = "https://www.orvanelab.com/dyadmon/";
+    using UrlOpener = std::function<bool(const QUrl&)>;
+
+    // `application` is the last target on the command route. Everything given outlives the frame.
+    CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDocTemplate& viewTemplate,
+               CDocTemplate& compTemplate, CCommandTarget* application);
+    ~CMainFrame() override;
+
+    // Restores the saved bar layout and placement, then shows the window: maximised only when it
+    // was closed maximised.
+    void RestoreAndShow();
+
+    QMdiArea& MdiArea() const { return *m_area; }
+    DCCompareBar& CompareBar() const { return *m_compareBar; }
+    DCDockingPane& Browser1() const { return *m_browser1; }
+    DCDockingPane& Browser2() const { return *m_browser2; }
+    DCDockingPane& SnapshotManager() const { return *m_snapshotManager; }
+    CCommandActions& Actions() { return m_actions; }
+    // The menu resource on show: 110 without a document window, 127 for a viewer, 153 for a compare.
+    int MenuId() const { return m_menuId; }
+    CView* ActiveView() const;
+    CDocument* ActiveDocument() const;
+    CCommandRouter::Route Route() const;
+
+    void SetStatusText(const QString& text) override;
+    QString StatusText() const;
+    // Replaces the desktop's default handler, for tests.
+    void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    void OnCompare();
+    void OnSelectTarget1();
+    void OnSelectTarget2();
+    void OnRename();
+    void OnDelete();
+    void OnView();
+    void OnShellExecute();
+    void OnSnapshot();
+    void OnDescription();
+    void OnDefaultSettings();
+    void OnHelpContents();
+    void OnWebPage();
+    void OnViewAnsi();
+    void OnLessColumns();
+    void OnMoreColumns();
+    void OnToggleBrowser1();
+    void OnToggleBrowser2();
+    void OnToggleSnapshotManager();
+    void OnFileClose();
+    void OnAppExit();
+    void OnWindowCascade();
+    void OnWindowTile();
+    void OnWindowArrange();
+
+    void OnUpdateAnyPane(CommandState& state);
+    void OnUpdateBrowser(CommandState& state);
+    void OnUpdateSnapshotManager(CommandState& state);
+    void OnUpdateViewAnsi(CommandState& state);
+    void OnUpdateLessColumns(CommandState& state);
+    void OnUpdateMoreColumns(CommandState& state);
+    void OnUpdateBrowser1(CommandState& state);
+    void OnUpdateBrowser2(CommandState& state);
+    void OnUpdateSnapshotManagerShown(CommandState& state);
+    void OnUpdateHasWindow(CommandState& state);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class PaneKind { Any, Browser, SnapshotManager };
+
+    void CreateStatusBar();
+    void DockBars();
+    void OnActiveWindowChanged();
+    void FillWindowList(QMenu* menu);
+    DCDockingPane* ActivePane(PaneKind kind) const;
+    void RouteToActivePane(PaneKind kind, const std::function<void(DCDockingPane&)>& operation);
+    // Changes the active document's display fields and has it read its files again.
+    void ChangeActiveDocument(int command);
+    bool IsCompareDocument(const CDocument& document) const;
+    int ActiveBytesPerLine(int& maximum) const;
+    void RefreshLockIndicators();
+
+    CCompSettings& m_settings;
+    CDocTemplate& m_viewTemplate;
+    CDocTemplate& m_compTemplate;
+    CCommandTarget* m_application;
+    QMdiArea* m_area;
+    CCommandActions m_actions;
+    QLabel* m_logo;
+    QLabel* m_message;
+    QLabel* m_caps;
+    QLabel* m_num;
+    QLabel* m_scroll;
+    DCDockingPane* m_snapshotManager;
+    DCDockingPane* m_browser2;
+    DCDockingPane* m_browser1;
+    DCCompareBar* m_compareBar;
+    QToolBar* m_standard;
+    int m_menuId = 0;
+    UrlOpener m_openUrl;
+    QMetaObject::Connection m_titleConnection;
+};

@@ -1,0 +1,294 @@
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusTipEvent>
+#include <gtest/gtest.h>
+
+#include "app/dockingpane.h"
+#include "app/dyadmonapp.h"
+#include "app/mainframe.h"
+#include "compare/compdoc.h"
+#include "compare/compsettings.h"
+#include "platform/doctemplate.h"
+#include "platform/promptrecorder.h"
+#include "platform/settingsprofile.h"
+#include "res/resource.h"
+#include "snapshots/snapshotstore.h"
+#include "tempdir.h"
+#include "views/viewdoc.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The program started on a profile and data folder of the test's own, beside a program folder with
+// no snapshot folder in it.
+class Program : public ::testing::Test {
+protected:
+    Program() {
+        CSettingsProfile().Settings().clear();
+        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+        fs::create_directory(dir / "program");
+    }
+    ~Program() override { app.reset(); }
+
+    CMainFrame& Start() {
+        app = std::make_unique<CDyadmonApp>(Q(dir / "program"));
+        EXPECT_TRUE(app->InitInstance());
+        app->m_pSettings->askBeforeCompare = false;
+        // Headless windows take the focus only once their window is the active one.
+        QApplication::setActiveWindow(app->GetMainFrame());
+        return *app->GetMainFrame();
+    }
+    void Stop() {
+        app->GetMainFrame()->close();
+        app.reset();
+    }
+    CMainFrame& Frame() { return *app->GetMainFrame(); }
+    CommandState State(int id) { return CCommandRouter::Update(Frame().Route(), id); }
+    bool Enabled(int id) { return State(id).enabled; }
+    void Run(int id) { Frame().Actions().Execute(id); }
+    CCompDoc* OpenCompare(const std::string& one, const std::string& two) {
+        auto* doc = static_cast<CCompDoc*>(app->GetCompTemplate().OpenDocumentFile(Q(one) + "?" + Q(two)));
+        if (doc != nullptr) {
+            doc->LoadAndCompare();
+        }
+        return doc;
+    }
+    CViewDoc* OpenViewer(const std::string& path) {
+        auto* doc = static_cast<CViewDoc*>(app->GetViewTemplate().OpenDocumentFile(Q(path)));
+        if (doc != nullptr) {
+            doc->LoadFile();
+        }
+        return doc;
+    }
+    std::vector<QString> MenuTitles() {
+        std::vector<QString> titles;
+        for (QAction* menu : Frame().menuBar()->actions()) {
+            titles.push_back(menu->text());
+        }
+        return titles;
+    }
+
+    CTempDir dir;
+    CPromptRecorder prompts;
+    std::unique_ptr<CDyadmonApp> app;
+};
+
+TEST_F(Program, AFreshStartMakesTheSnapshotFolderAndShowsANormalWindow) {
+    CMainFrame& frame = Start();
+    const std::string folder = app->m_pSnapshotStore->GetWorkingDir();
+    EXPECT_EQ(CSettingsProfile().GetString("Settings", "WorkingDir"), folder);
+    EXPECT_EQ(fs::path(folder), dir.path() / "program" / "DadUzura")
+        << "beside the program, which may write there";
+    EXPECT_EQ(fs::file_size(fs::path(folder) / "DadUzura.cfg"), 0u);
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_FALSE(frame.isMaximized());
+    EXPECT_TRUE(frame.MdiArea().subWindowList().isEmpty());
+    EXPECT_EQ(frame.windowTitle(), "Dyadmon v3.0");
+    EXPECT_EQ(frame.MenuId(), Res::kMainFrame);
+    EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "Action", "&View", "&Help"}));
+    EXPECT_EQ(frame.StatusText(), "Ready");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Program, TheCatalogueIsWrittenWhenTheProgramEnds) {
+    Start();
+    CTempDir::Write(dir / "source", "bytes");
+    SnapshotRecord record;
+    std::string error;
+    ASSERT_TRUE(CSnapshotStore::DescribeFile(dir / "source", 0, record, error));
+    ASSERT_EQ(app->m_pSnapshotStore->AddRecord(record), 0);
+    const fs::path catalogue = fs::path(app->m_pSnapshotStore->GetWorkingDir()) / "DadUzura.cfg";
+    EXPECT_EQ(fs::file_size(catalogue), 0u) << "not while the program runs";
+    Stop();
+    EXPECT_NE(CTempDir::Read(catalogue.string()).find("Hex00001.img"), std::string::npos);
+}
+
+TEST_F(Program, AWindowClosedMaximisedComesBackMaximisedAndAMinimisedOneNormal) {
+    Start().showMaximized();
+    Stop();
+    EXPECT_TRUE(Start().windowState() & Qt::WindowMaximized);
+    Frame().showMinimized();
+    Stop();
+    EXPECT_FALSE(Start().windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+}
+
+TEST_F(Program, TheBarLayoutComesBackAsItWasLeft) {
+    Start();
+    Run(Res::kBrowser2);
+    EXPECT_TRUE(Frame().Browser2().isHidden());
+    EXPECT_FALSE(State(Res::kBrowser2).checked);
+    Stop();
+    Start();
+    EXPECT_TRUE(Frame().Browser2().isHidden());
+    EXPECT_FALSE(Frame().Browser1().isHidden());
+    EXPECT_TRUE(State(Res::kBrowser1).checked);
+    EXPECT_FALSE(State(Res::kBrowser2).checked);
+}
+
+TEST_F(Program, MenusAndTitleFollowTheActiveWindow) {
+    Start();
+    CTempDir::Write(dir / "a", "aaaa");
+    CTempDir::Write(dir / "b", "abab");
+    ASSERT_NE(OpenViewer(dir / "a"), nullptr);
+    EXPECT_EQ(Frame().MenuId(), Res::kViewType);
+    EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "Action", "&View", "&Window", "&Help"}));
+    EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a"));
+    ASSERT_NE(OpenCompare(dir / "a", dir / "b"), nullptr);
+    EXPECT_EQ(Frame().MenuId(), Res::kCompType);
+    EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a") + " : " + Q(dir / "b"));
+    Frame().MdiArea().closeAllSubWindows();
+    EXPECT_EQ(Frame().MenuId(), Res::kMainFrame);
+    EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0");
+}
+
+TEST_F(Program, PaneCommandsFollowTheFocus) {
+    Start();
+    const int anyPane[] = {Res::kSelectTarget1, Res::kSelectTarget2, Res::kDelete, Res::kView,
+                           Res::kShellExecute};
+    for (const int id : anyPane) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    EXPECT_FALSE(Enabled(Res::kRename));
+    EXPECT_FALSE(Enabled(Res::kSnapshot));
+    EXPECT_FALSE(Enabled(Res::kDescription));
+
+    Frame().Browser1().widget()->setFocus();
+    ASSERT_TRUE(Frame().Browser1().IsActive());
+    for (const int id : anyPane) {
+        EXPECT_TRUE(Enabled(id)) << id;
+    }
+    EXPECT_TRUE(Enabled(Res::kRename));
+    EXPECT_TRUE(Enabled(Res::kSnapshot));
+    EXPECT_FALSE(Enabled(Res::kDescription));
+
+    Frame().SnapshotManager().widget()->setFocus();
+    EXPECT_TRUE(Enabled(Res::kView));
+    EXPECT_FALSE(Enabled(Res::kRename));
+    EXPECT_FALSE(Enabled(Res::kSnapshot));
+    EXPECT_TRUE(Enabled(Res::kDescription));
+    // Commands that always work, and those without a handler anywhere.
+    EXPECT_TRUE(Enabled(Res::kCompare));
+    EXPECT_TRUE(Enabled(Res::kDefaultSettings));
+    EXPECT_FALSE(Enabled(Res::kFileSave));
+    EXPECT_FALSE(Enabled(Res::kEditUndo));
+}
+
+TEST_F(Program, DocumentCommandsNeedAWindowAndStopAtTheirLimits) {
+    Start();
+    for (const int id : {Res::kViewAnsi, Res::kLessColumns, Res::kMoreColumns, Res::kSaveLog,
+                         Res::kNextChange, Res::kPreviousChange}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    CTempDir::Write(dir / "a", std::string(100, 'a'));
+    CCompDoc* compare = OpenCompare(dir / "a", dir / "a");
+    ASSERT_NE(compare, nullptr);
+    for (const int id : {Res::kSaveLog, Res::kNextChange, Res::kPreviousChange, Res::kViewAnsi}) {
+        EXPECT_TRUE(Enabled(id)) << id;
+    }
+    EXPECT_TRUE(State(Res::kViewAnsi).checked);
+    Run(Res::kViewAnsi);
+    EXPECT_FALSE(compare->IsAnsi());
+    EXPECT_FALSE(State(Res::kViewAnsi).checked);
+    compare->SetBytesPerLine(16);
+    Run(Res::kMoreColumns);
+    EXPECT_EQ(compare->BytesPerLine(), 32);
+    EXPECT_EQ(compare->Lines().GetCount(), 4u) << "compared again at the new width";
+    EXPECT_FALSE(Enabled(Res::kMoreColumns));
+    compare->SetBytesPerLine(3);
+    Run(Res::kLessColumns);
+    EXPECT_EQ(compare->BytesPerLine(), 1);
+    EXPECT_FALSE(Enabled(Res::kLessColumns));
+
+    CViewDoc* viewer = OpenViewer(dir / "a");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(Enabled(Res::kNextChange)) << "only a compare window moves between changes";
+    viewer->SetLineLength(32);
+    Run(Res::kMoreColumns);
+    EXPECT_EQ(viewer->LineLength(), 64);
+    EXPECT_EQ(viewer->Lines().GetCount(), 2u);
+    EXPECT_FALSE(Enabled(Res::kMoreColumns));
+}
+
+TEST_F(Program, TheLogIsWrittenThroughTheCommand) {
+    Start();
+    CTempDir::Write(dir / "a", std::string(20, 'x'));
+    ASSERT_NE(OpenCompare(dir / "a", dir / "a"), nullptr);
+    prompts.fileAnswers = {Q(dir / "log.txt")};
+    Run(Res::kSaveLog);
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt").substr(0, 24), "Dyadmon v3.0 log file.\r\n");
+}
+
+TEST_F(Program, OpenShowsAFileInAViewerOnce) {
+    Start();
+    CTempDir::Write(dir / "a", "bytes");
+    prompts.fileAnswers = {Q(dir / "a"), Q(dir / "a")};
+    Run(Res::kFileOpen);
+    ASSERT_EQ(Frame().MdiArea().subWindowList().size(), 1);
+    CTempDir::Write(dir / "b", "other");
+    ASSERT_NE(OpenViewer(dir / "b"), nullptr);
+    Run(Res::kFileOpen);
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2) << "brought forward, not opened again";
+    EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a"));
+    Run(Res::kFileNew);
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2);
+}
+
+TEST_F(Program, HelpOpensTheHelpFileOrElseTheGuide) {
+    Start();
+    std::vector<QUrl> opened;
+    Frame().SetUrlOpener([&opened](const QUrl& url) {
+        opened.push_back(url);
+        return false; // a failure is not reported
+    });
+    Run(Res::kHelpContents);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith("userguide.html"));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(Q(dir.path().string()));
+    CTempDir::Write(dir / "Dyadmon.chm", "help");
+    Run(Res::kHelpContents);
+    QDir::setCurrent(previous);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1].toLocalFile(), Q(dir / "Dyadmon.chm"));
+    Run(Res::kWebPage);
+    EXPECT_EQ(opened.at(2).scheme(), "https");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Program, TheStatusBarShowsPromptsAndReadyBetweenThem) {
+    Start();
+    QStatusTipEvent tip(QStringLiteral("Compare the selected files"));
+    QCoreApplication::sendEvent(&Frame(), &tip);
+    EXPECT_EQ(Frame().StatusText(), "Compare the selected files");
+    QStatusTipEvent none{QString()};
+    QCoreApplication::sendEvent(&Frame(), &none);
+    EXPECT_EQ(Frame().StatusText(), "Ready");
+    EXPECT_EQ(Frame().Actions().Action(Res::kCompare)->statusTip(), "Compare the selected files");
+    EXPECT_EQ(Frame().Actions().Action(Res::kCompare)->toolTip(), "Compare");
+    EXPECT_EQ(Frame().Actions().Action(Res::kFileOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+}
+
+TEST_F(Program, CompareWithEmptySlotsAsksForTwoFiles) {
+    Start();
+    Run(Res::kCompare);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Please select 2 target files first.");
+    EXPECT_TRUE(Frame().MdiArea().subWindowList().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "compare/bufferedwriter.h"
+#include "compare/compdoc.h"
+#include "compare/compsettings.h"
+#include "compare/logwriter.h"
+#include "platform/promptrecorder.h"
+#include "recordedmessages.h"
+#include "snapshots/snapshotstore.h"
+#include "tempdir.h"
+
+namespace {
+
+constexpr int kSaveLog = 33026;
+const QString kCantCreate = "File is using by other application.";
+const QString kCantWrite = "Error in writing log file.";
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Lowers the file size limit of the whole process for one save; a write past it fails with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_previousHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        const rlimit lower{bytes, m_previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int);
+};
+
+class SaveLog : public ::testing::Test {
+protected:
+    SaveLog() {
+        settings.askBeforeCompare = false;
+        settings.unitSize = 1;
+        std::filesystem::create_directory(dir / "store");
+        store.LoadCatalogue(dir / "store");
+    }
+
+    CCompDoc& Open(const std::string& data1, const std::string& data2, int bytesPerLine, bool ansi) {
+        CTempDir::Write(dir / "one", data1);
+        CTempDir::Write(dir / "two", data2);
+        doc = std::make_unique<CCompDoc>(settings, store, nullptr);
+        EXPECT_TRUE(doc->OnOpenDocument(Q(dir / "one") + "?" + Q(dir / "two")));
+        doc->SetBytesPerLine(bytesPerLine);
+        doc->SetAnsi(ansi);
+        doc->LoadAndCompare();
+        return *doc;
+    }
+
+    void SaveTo(const std::string& path) {
+        prompts.fileAnswers.push_back(Q(path));
+        doc->OnSaveLog();
+    }
+
+    std::vector<QString> Messages() {
+        std::vector<QString> texts;
+        for (const CPromptRecorder::Shown& shown : prompts.messages) {
+            EXPECT_EQ(shown.icon, CPrompts::Icon::Error);
+            texts.push_back(shown.text);
+        }
+        prompts.messages.clear();
+        return texts;
+    }
+
+    // What the log writer gives for the document as it stands, written outside the test's folder.
+    std::string ExpectedLog() const {
+        CTempDir elsewhere;
+        const std::string path = elsewhere / "expected";
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        {
+            CBufferedWriter out(fd);
+            CLogWriter(doc->Lines(), doc->Buffer1(), doc->Buffer2(), doc->IsAnsi()).WriteLog(out);
+            EXPECT_TRUE(out.Finish());
+        }
+        close(fd);
+        return CTempDir::Read(path);
+    }
+
+    CTempDir dir;
+    CRecordedMessages storeMessages;
+    CSnapshotStore store{storeMessages};
+    CCompSettings settings;
+    CPromptRecorder prompts;
+    std::unique_ptr<CCompDoc> doc;
+};
+
+TEST_F(SaveLog, TheCommandAsksForATextFileAndACancelWritesNothing) {
+    Open("abc", "abd", 8, false);
+    const int files = dir.FileCount();
+    CommandState state{false, true};
+    EXPECT_TRUE(doc->OnUpdateCommand(kSaveLog, state));
+    EXPECT_TRUE(state.enabled);
+    EXPECT_FALSE(state.checked);
+    EXPECT_FALSE(doc->OnCommand(kSaveLog + 1));
+
+    EXPECT_TRUE(doc->OnCommand(kSaveLog));
+    ASSERT_EQ(prompts.saveRequests.size(), 1u);
+    const CPrompts::SaveRequest& request = prompts.saveRequests[0];
+    EXPECT_EQ(request.caption, "Save to log file");
+    EXPECT_EQ(request.suggestedName, "");
+    EXPECT_EQ(request.filter, "Text Files (*.txt);;All Files (*)");
+    EXPECT_EQ(request.defaultSuffix, "txt");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(dir.FileCount(), files);
+}
+
+TEST_F(SaveLog, WritesTheLogAndReplacesAnEarlierFileWhole) {
+    Open("ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNOPQRST", 8, false);
+    CTempDir::Write(dir / "log.txt", std::string(5000, 'e'));
+    SaveTo(dir / "log.txt");
+    std::string expected = "Dyadmon v3.0 log file.\r\n\r\n--  Same block  --\r\n";
+    for (const std::string part :
+         {"00000000 : 41 42 43 44 45 46 47 48 ; ", "00000008 : 49 4A 4B 4C 4D 4E 4F 50 ; ",
+          "00000010 : 51 52 53 54             ; "}) {
+        expected += part + "     " + part + "\r\n";
+    }
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), expected);
+
+    // The layout follows the document's columns and ANSI flag as they stand.
+    Open("same start, then the first file's own bytes \x7F\xA0 and a shared end",
+         "same start, then other bytes and a shared end", 16, true);
+    SaveTo(dir / "log.txt");
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), ExpectedLog());
+    doc->SetAnsi(false);
+    SaveTo(dir / "log.txt");
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), ExpectedLog());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(dir.FileCount(), 4); // store, one, two, log.txt
+}
+
+TEST_F(SaveLog, EmptyFilesGiveTheHeaderOnly) {
+    Open("", "", 8, true);
+    SaveTo(dir / "empty.txt");
+    EXPECT_EQ(CTempDir::Read(dir / "empty.txt"), "Dyadmon v3.0 log file.\r\n");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(SaveLog, AFileThatCannotBeMadeIsReportedAndNothingIsWritten) {
+    Open("abc", "abd", 8, false);
+    std::filesystem::create_directory(dir / "folder");
+    const int files = dir.FileCount();
+    SaveTo(dir / "none/log.txt");
+    SaveTo(dir / "folder");
+    SaveTo("/proc/dyadmon-log.txt"); // not writable even for root
+    EXPECT_EQ(Messages(), (std::vector<QString>{kCantCreate, kCantCreate, kCantCreate}));
+    EXPECT_EQ(dir.FileCount(), files);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
+}
+
+TEST_F(SaveLog, AReadOnlyFolderOrFileKeepsTheEarlierFile) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root writes whatever the permissions say";
+    }
+    Open("abc", "abd", 8, false);
+    std::filesystem::create_directory(dir / "locked");
+    CTempDir::Write(dir / "locked/log.txt", "the earlier log");
+    CTempDir::Write(dir / "readonly.txt", "read-only log");
+    chmod((dir / "readonly.txt").c_str(), 0444);
+    chmod((dir / "locked").c_str(), 0555);
+    SaveTo(dir / "locked/log.txt");
+    SaveTo(dir / "readonly.txt");
+    chmod((dir / "locked").c_str(), 0755);
+    EXPECT_EQ(Messages(), (std::vector<QString>{kCantCreate, kCantCreate}));
+    EXPECT_EQ(CTempDir::Read(dir / "locked/log.txt"), "the earlier log");
+    EXPECT_EQ(CTempDir::Read(dir / "readonly.txt"), "read-only log");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "locked"), {}), 1);
+}
+
+TEST_F(SaveLog, AFailedWriteKeepsTheEarlierFileAndLeavesNoTemporary) {
+    std::string big(300000, 'q');
+    const std::string first = big;
+    big[150000] = 'r';
+    Open(first, big, 8, false);
+    CTempDir::Write(dir / "log.txt", "the earlier log");
+    const int files = dir.FileCount();
+
+    SaveTo("/dev/full");
+    EXPECT_EQ(Messages(), std::vector<QString>{kCantWrite});
+
+    constexpr rlim_t kLimit = 1 << 20;
+    {
+        const FileSizeLimit limit(kLimit);
+        SaveTo(dir / "log.txt");
+    }
+    EXPECT_EQ(Messages(), std::vector<QString>{kCantWrite});
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), "the earlier log");
+    EXPECT_EQ(dir.FileCount(), files);
+
+    // Without the limit the same log goes through, so the failure above came part-way.
+    SaveTo(dir / "log.txt");
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_GT(std::filesystem::file_size(dir / "log.txt"), kLimit);
+}
+
+} // namespace

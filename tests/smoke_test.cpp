@@ -1,0 +1,59 @@
+#include <csignal>
+#include <filesystem>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+
+#include "tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The real program, started headless on a profile of its own, until its window is up; then SIGTERM,
+// which must end it as closing its window does.
+TEST(Smoke, TheProgramStartsAndEndsInOrderOnSigterm) {
+    CTempDir dir;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(QStringLiteral("DISPLAY"))) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir / "config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(dir / "data"));
+    env.insert(QStringLiteral("DYADMON_NOTIFY_READY"), QStringLiteral("1"));
+    program.setProcessEnvironment(env);
+    // A copy of the program in a folder of its own: its snapshot folder is made beside it.
+    fs::create_directory(dir.path() / "program");
+    fs::copy_file(DYADMON_BIN, dir.path() / "program" / "dyadmon");
+    program.start(QString::fromStdString(dir / "program/dyadmon"), {QStringLiteral("ignored-argument.bin")});
+    ASSERT_TRUE(program.waitForStarted(30'000));
+    QByteArray told;
+    program.setReadChannel(QProcess::StandardError);
+    while (!told.contains("dyadmon: ready") && program.waitForReadyRead(60'000)) {
+        told += program.readAll();
+    }
+    ASSERT_TRUE(told.contains("dyadmon: ready")) << told.toStdString();
+
+    const fs::path catalogue = dir.path() / "program" / "DadUzura" / "DadUzura.cfg";
+    ASSERT_TRUE(fs::exists(catalogue));
+    // An old time stamp, so the write at exit shows.
+    const utimbuf old{1000, 1000};
+    ASSERT_EQ(utime(catalogue.c_str(), &old), 0);
+    kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(60'000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    struct stat written {};
+    ASSERT_EQ(stat(catalogue.c_str(), &written), 0);
+    EXPECT_GT(written.st_mtime, 1000);
+    const std::string profile =
+        CTempDir::Read((dir.path() / "config" / "Orvane Lab" / "Dyadmon v3.0.conf").string());
+    EXPECT_NE(profile.find("Control%20Bar%20State"), std::string::npos) << profile;
+    EXPECT_NE(profile.find("WorkingDir"), std::string::npos);
+}
+
+} // namespace
