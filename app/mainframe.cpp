@@ -131,8 +131,7 @@ void CMainFrame::CreateStatusBar() {
     m_logo = new QLabel(QStringLiteral("Orvane Lab"), this);
     m_logo->setObjectName(QString::number(Res::kLogoIndicator));
     m_logo->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    m_logo->setFixedWidth(m_logo->fontMetrics().horizontalAdvance(m_logo->text()) + 2 +
-                          2 * m_logo->frameWidth());
+    m_logo->setFixedWidth(m_logo->sizeHint().width() + 2);
     m_message = new QLabel(String(Res::kIdleMessage), this);
     m_message->setObjectName(QStringLiteral("message"));
     m_caps = Indicator(QStringLiteral("CAP"), this);
