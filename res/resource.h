@@ -5,11 +5,11 @@
 namespace Res {
 
 // Menus, toolbars, accelerator table and the document templates that carry them.
-constexpr int kMainFrame = 110;   // menu, toolbar "Standard", accelerators, program icon, title string
-constexpr int kViewType = 127;    // menu while a viewer window is active
-constexpr int kCompType = 153;    // menu while a compare window is active
-constexpr int kCompareBar = 123;  // the compare bar's toolbar
-constexpr int kMenuImages = 143;  // images of window and view commands in menus
+constexpr int kMainFrame = 110;  // menu, toolbar "Standard", accelerators, program icon, title string
+constexpr int kViewType = 127;   // menu while a viewer window is active
+constexpr int kCompType = 153;   // menu while a compare window is active
+constexpr int kCompareBar = 123; // the compare bar's toolbar
+constexpr int kMenuImages = 143; // images of window and view commands in menus
 constexpr int kContextMenus = 122;
 constexpr int kSnapshotImages = 151;
 
@@ -75,7 +75,7 @@ constexpr int kCompareButton = 59409;
 constexpr int kLogoIndicator = 33004;
 
 // Strings.
-constexpr int kAppTitle = 57344;   // "Dyadmon v3.0"
+constexpr int kAppTitle = 57344;    // "Dyadmon v3.0"
 constexpr int kIdleMessage = 57345; // "Ready"
 constexpr int kComparing = 61216;   // "Comparing ..."
 

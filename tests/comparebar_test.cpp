@@ -20,18 +20,16 @@
 #include "snapshots/snapshotstore.h"
 #include "tempdir.h"
 #include "views/windowhost.h"
+#include "windowfixture.h"
 
 namespace {
 
 const QString kNoTarget = "No target file selected";
 
 // A compare bar of its own, floating, whose comparisons open in a window host.
-class CompareBar : public ::testing::Test {
+class CompareBar : public CWindowFixture {
 protected:
     CompareBar() {
-        settings.askBeforeCompare = false;
-        std::filesystem::create_directory(dir / "store");
-        store.LoadCatalogue(dir / "store");
         CTempDir::Write(dir / "a", "first file");
         CTempDir::Write(dir / "b", "second file");
         host.resize(1000, 600);
@@ -42,16 +40,6 @@ protected:
     QLabel* Label(const char* name) const { return bar.findChild<QLabel*>(name); }
     QPushButton* Button() const { return bar.findChild<QPushButton*>("59409"); }
     int Windows() const { return static_cast<int>(host.MdiArea().subWindowList().size()); }
-
-    void TakeSnapshots(int count) {
-        for (int i = 1; i <= count; ++i) {
-            SnapshotRecord record;
-            std::string error;
-            ASSERT_TRUE(CSnapshotStore::DescribeFile(dir / "a", i, record, error));
-            record.snapshotName = "snap" + std::to_string(i);
-            ASSERT_EQ(store.AddRecord(record), i - 1);
-        }
-    }
 
     // Drags `urls` over the bar at `at` (bar coordinates) and drops them there: whether the drag was
     // accepted.
@@ -72,11 +60,6 @@ protected:
     QString Path(const char* name) const { return QString::fromStdString(dir / name); }
     QUrl File(const char* name) const { return QUrl::fromLocalFile(Path(name)); }
 
-    CTempDir dir;
-    CRecordedMessages messages;
-    CSnapshotStore store{messages};
-    CCompSettings settings;
-    CPromptRecorder prompts;
     CWindowHost host{settings, store};
     DCCompareBar bar{store, host.CompTemplate()};
 };

@@ -23,6 +23,7 @@
 #include "views/viewdoc.h"
 #include "views/viewview.h"
 #include "views/windowhost.h"
+#include "windowfixture.h"
 
 namespace {
 
@@ -32,55 +33,20 @@ public:
     std::vector<QString> texts;
 };
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // Compare and viewer windows in a host of their own, on files and snapshots in a temporary folder.
-class Documents : public ::testing::Test {
+class Documents : public CWindowFixture {
 protected:
     Documents() {
-        settings.askBeforeCompare = false;
-        settings.unitSize = 1;
-        std::filesystem::create_directory(dir / "store");
-        store.LoadCatalogue(dir / "store");
         CTempDir::Write(dir / "a", "first file");
         CTempDir::Write(dir / "b", "second file");
         host.resize(1000, 600);
         host.show();
     }
 
-    // Snapshots of a file that held "snapshot 1", "snapshot 2", ... when each was taken.
-    void TakeSnapshots(int count) {
-        for (int i = 1; i <= count; ++i) {
-            CTempDir::Write(dir / "source", "snapshot " + std::to_string(i));
-            SnapshotRecord record;
-            std::string error;
-            ASSERT_TRUE(CSnapshotStore::DescribeFile(dir / "source", i, record, error));
-            record.snapshotName = "snap" + std::to_string(i);
-            ASSERT_EQ(store.AddRecord(record), i - 1);
-        }
-        CTempDir::Write(dir / "source", "changed since");
-    }
-
-    std::vector<QString> Messages() const {
-        std::vector<QString> texts;
-        for (const CPromptRecorder::Shown& shown : prompts.messages) {
-            EXPECT_EQ(shown.icon, CPrompts::Icon::Error);
-            texts.push_back(shown.text);
-        }
-        return texts;
-    }
-
     static std::string Bytes(const std::uint8_t* data, std::uint32_t size) {
         return std::string(reinterpret_cast<const char*>(data), size);
     }
 
-    CTempDir dir;
-    CRecordedMessages messages;
-    CSnapshotStore store{messages};
-    CCompSettings settings;
-    CPromptRecorder prompts;
     CWindowHost host{settings, store};
 };
 
@@ -135,10 +101,7 @@ TEST_F(Documents, SnapshotTargetsReadTheImageUnderTheSnapshotsName) {
 class CompDoc : public Documents {
 protected:
     CCompDoc& Open(const std::string& data1, const std::string& data2) {
-        CTempDir::Write(dir / "one", data1);
-        CTempDir::Write(dir / "two", data2);
-        doc = std::make_unique<CCompDoc>(settings, store, &status);
-        EXPECT_TRUE(doc->OnOpenDocument(Q(dir / "one") + "?" + Q(dir / "two")));
+        doc = OpenCompareDoc(data1, data2, &status);
         doc->SetSettingsAsker([this](CCompSettings& shown, std::int32_t& unit, std::int32_t& lookAhead) {
             ++asked;
             EXPECT_EQ(&shown, &settings);

@@ -25,6 +25,7 @@
 #include "snapshots/snapshotstore.h"
 #include "tempdir.h"
 #include "views/viewdoc.h"
+#include "windowfixture.h"
 
 namespace fs = std::filesystem;
 

@@ -18,16 +18,13 @@
 #include "recordedmessages.h"
 #include "snapshots/snapshotstore.h"
 #include "tempdir.h"
+#include "windowfixture.h"
 
 namespace {
 
 constexpr int kSaveLog = 33026;
 const QString kCantCreate = "File is using by other application.";
 const QString kCantWrite = "Error in writing log file.";
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Lowers the file size limit of the whole process for one save; a write past it fails with EFBIG.
 class FileSizeLimit {
@@ -47,20 +44,10 @@ private:
     void (*m_previousHandler)(int);
 };
 
-class SaveLog : public ::testing::Test {
+class SaveLog : public CWindowFixture {
 protected:
-    SaveLog() {
-        settings.askBeforeCompare = false;
-        settings.unitSize = 1;
-        std::filesystem::create_directory(dir / "store");
-        store.LoadCatalogue(dir / "store");
-    }
-
     CCompDoc& Open(const std::string& data1, const std::string& data2, int bytesPerLine, bool ansi) {
-        CTempDir::Write(dir / "one", data1);
-        CTempDir::Write(dir / "two", data2);
-        doc = std::make_unique<CCompDoc>(settings, store, nullptr);
-        EXPECT_TRUE(doc->OnOpenDocument(Q(dir / "one") + "?" + Q(dir / "two")));
+        doc = OpenCompareDoc(data1, data2);
         doc->SetBytesPerLine(bytesPerLine);
         doc->SetAnsi(ansi);
         doc->LoadAndCompare();
@@ -70,16 +57,6 @@ protected:
     void SaveTo(const std::string& path) {
         prompts.fileAnswers.push_back(Q(path));
         doc->OnSaveLog();
-    }
-
-    std::vector<QString> Messages() {
-        std::vector<QString> texts;
-        for (const CPromptRecorder::Shown& shown : prompts.messages) {
-            EXPECT_EQ(shown.icon, CPrompts::Icon::Error);
-            texts.push_back(shown.text);
-        }
-        prompts.messages.clear();
-        return texts;
     }
 
     // What the log writer gives for the document as it stands, written outside the test's folder.
@@ -96,11 +73,6 @@ protected:
         return CTempDir::Read(path);
     }
 
-    CTempDir dir;
-    CRecordedMessages storeMessages;
-    CSnapshotStore store{storeMessages};
-    CCompSettings settings;
-    CPromptRecorder prompts;
     std::unique_ptr<CCompDoc> doc;
 };
 

@@ -1,0 +1,43 @@
+#include "windowfixture.h"
+
+#include <filesystem>
+
+#include "compare/compdoc.h"
+
+CWindowFixture::CWindowFixture() {
+    settings.askBeforeCompare = false;
+    settings.unitSize = 1;
+    std::filesystem::create_directory(dir.path() / "store");
+    store.LoadCatalogue(dir / "store");
+}
+
+void CWindowFixture::TakeSnapshots(int count) {
+    for (int i = 1; i <= count; ++i) {
+        CTempDir::Write(dir / "source", "snapshot " + std::to_string(i));
+        SnapshotRecord record;
+        std::string error;
+        ASSERT_TRUE(CSnapshotStore::DescribeFile(dir / "source", i, record, error)) << error;
+        record.snapshotName = "snap" + std::to_string(i);
+        ASSERT_EQ(store.AddRecord(record), i - 1);
+    }
+    CTempDir::Write(dir / "source", "changed since");
+}
+
+std::unique_ptr<CCompDoc> CWindowFixture::OpenCompareDoc(const std::string& data1, const std::string& data2,
+                                                         CStatusText* status) {
+    CTempDir::Write(dir / "one", data1);
+    CTempDir::Write(dir / "two", data2);
+    auto doc = std::make_unique<CCompDoc>(settings, store, status);
+    EXPECT_TRUE(doc->OnOpenDocument(Q(dir / "one") + "?" + Q(dir / "two")));
+    return doc;
+}
+
+std::vector<QString> CWindowFixture::Messages(CPrompts::Icon icon) {
+    std::vector<QString> texts;
+    for (const CPromptRecorder::Shown& shown : prompts.messages) {
+        EXPECT_EQ(shown.icon, icon) << shown.text.toStdString();
+        texts.push_back(shown.text);
+    }
+    prompts.messages.clear();
+    return texts;
+}
