@@ -166,18 +166,6 @@ TEST_F(CompDoc, WithoutAskingTheSettingsDecide) {
     EXPECT_EQ(doc->Lines().GetAt(2), (CompLine{BlockKind::New, 0, 16, 4}));
 }
 
-TEST_F(CompDoc, ColumnsStayBetweenOneAndThirtyTwo) {
-    settings.lineLength = 1;
-    Open(std::string(40, 'x'), std::string(40, 'x'));
-    EXPECT_EQ(doc->BytesPerLine(), 1);
-    doc->SetBytesPerLine(64);
-    EXPECT_EQ(doc->BytesPerLine(), 32);
-    doc->LoadAndCompare();
-    EXPECT_EQ(doc->Lines().GetCount(), 2u);
-    doc->SetBytesPerLine(0);
-    EXPECT_EQ(doc->BytesPerLine(), 1);
-}
-
 TEST_F(CompDoc, TheShownBytesAreTheDocumentsOwnUntilItReadsAgain) {
     Open("original bytes", "original bytes");
     doc->LoadAndCompare();

@@ -69,26 +69,6 @@ TEST(CommandStrings, EachIdHasOneEntryAndEveryCommandInUseHasBothTexts) {
     }
 }
 
-TEST(MenuBars, PopupsAreWellFormed) {
-    for (int menuId : kMenuIds) {
-        std::set<int> seen;
-        for (const Menu& menu : MenuBar(menuId)) {
-            SCOPED_TRACE(std::string(menu.title) + " of " + std::to_string(menuId));
-            ASSERT_FALSE(menu.items.empty());
-            EXPECT_NE(menu.items.front().id, 0);
-            EXPECT_NE(menu.items.back().id, 0);
-            for (std::size_t i = 0; i < menu.items.size(); ++i) {
-                const MenuItem& item = menu.items[i];
-                EXPECT_FALSE(i > 0 && item.id == 0 && menu.items[i - 1].id == 0) << "double separator " << i;
-                EXPECT_EQ(item.text.empty(), !IsCommand(item.id)) << item.id;
-                EXPECT_LE(std::count(item.text.begin(), item.text.end(), '&'), 1) << item.text;
-                EXPECT_TRUE(!IsCommand(item.id) || seen.insert(item.id).second) << "twice: " << item.id;
-            }
-        }
-    }
-    EXPECT_TRUE(MenuBar(Res::kContextMenus).empty());
-}
-
 // Each later menu bar is the earlier one with items appended to "&View" and, from 127 on, a "&Window"
 // menu before "&Help" that ends in the list of open windows.
 TEST(MenuBars, DocumentMenusExtendTheEarlierOnes) {
