@@ -1,8 +1,11 @@
 #include "dyadmonapp.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QThread>
+#include <QTimer>
 
 #include "aboutdlg.h"
 #include "compare/compdoc.h"
@@ -70,7 +73,9 @@ bool CDyadmonApp::InitInstance() {
         std::make_unique<CMainFrame>(settings, *m_pSnapshotStore, *m_pViewTemplate, *m_pCompTemplate, this);
     // The command line is not looked at: no document opens at start.
     m_quitSignals = std::make_unique<CQuitSignals>();
-    connect(m_quitSignals.get(), &CQuitSignals::Quit, m_pMainFrame.get(), &QWidget::close);
+    connect(m_quitSignals.get(), &CQuitSignals::Quit, this, &CDyadmonApp::QuitWhenSafe);
+    // The event loop that runs next is the main one.
+    m_mainLoopLevel = QThread::currentThread()->loopLevel() + 1;
     m_pMainFrame->RestoreAndShow();
     return true;
 }
@@ -111,6 +116,19 @@ void CDyadmonApp::OnFileOpen() {
     }
     if (auto* document = static_cast<CViewDoc*>(m_pViewTemplate->OpenDocumentFile(path))) {
         document->LoadFile();
+    }
+}
+
+void CDyadmonApp::QuitWhenSafe() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+    }
+    if (QThread::currentThread()->loopLevel() > m_mainLoopLevel) {
+        QTimer::singleShot(0, this, &CDyadmonApp::QuitWhenSafe);
+        return;
+    }
+    if (m_pMainFrame != nullptr) {
+        m_pMainFrame->close();
     }
 }
 

@@ -40,6 +40,9 @@ public:
     void OnAppAbout();
     void OnFileNew();
     void OnFileOpen();
+    // Closes the main window the orderly way, but never from inside a modal prompt's event loop,
+    // where a document's code waits for the prompt: the prompt is closed first.
+    void QuitWhenSafe();
 
 private:
     void ShowError(const std::string& text) override;
@@ -50,4 +53,5 @@ private:
     std::unique_ptr<CDocTemplate> m_pCompTemplate;
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::unique_ptr<CQuitSignals> m_quitSignals;
+    int m_mainLoopLevel = 1;
 };

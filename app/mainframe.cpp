@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,7 +24,7 @@
 #include "platform/settingsprofile.h"
 #include "platform/view.h"
 #include "res/resource.h"
-#include "res/resourcetables.h"
+#include "res/resourcetext.h"
 #include "views/viewdoc.h"
 
 namespace {
@@ -55,11 +56,6 @@ const CommandEntry<CMainFrame> kCommands[] = {
 };
 
 constexpr int kCheckable[] = {Res::kViewAnsi, Res::kBrowser1, Res::kBrowser2, Res::kSnapshotManager};
-
-QString String(int id) {
-    const std::string_view text = ResourceTables::String(id);
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLabel* Indicator(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -93,7 +89,7 @@ CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDo
       m_application(application), m_area(new QMdiArea(this)), m_actions(this, [this] { return Route(); }),
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("MainFrame"));
-    setWindowTitle(String(Res::kAppTitle));
+    setWindowTitle(ResourceText(Res::kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     setCentralWidget(m_area);
     m_viewTemplate.SetMdiArea(m_area);
@@ -132,7 +128,7 @@ void CMainFrame::CreateStatusBar() {
     m_logo->setObjectName(QString::number(Res::kLogoIndicator));
     m_logo->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_logo->setFixedWidth(m_logo->sizeHint().width() + 2);
-    m_message = new QLabel(String(Res::kIdleMessage), this);
+    m_message = new QLabel(ResourceText(Res::kIdleMessage), this);
     m_message->setObjectName(QStringLiteral("message"));
     m_caps = Indicator(QStringLiteral("CAP"), this);
     m_num = Indicator(QStringLiteral("NUM"), this);
@@ -222,7 +218,7 @@ void CMainFrame::OnActiveWindowChanged() {
     }
     disconnect(m_titleConnection);
     const auto showTitle = [this, document] {
-        const QString app = String(Res::kAppTitle);
+        const QString app = ResourceText(Res::kAppTitle);
         setWindowTitle(document == nullptr ? app : app + QStringLiteral(" - ") + document->GetTitle());
     };
     showTitle();
@@ -454,7 +450,7 @@ void CMainFrame::OnUpdateHasWindow(CommandState& state) {
 }
 
 void CMainFrame::SetStatusText(const QString& text) {
-    m_message->setText(text.isEmpty() ? String(Res::kIdleMessage) : text);
+    m_message->setText(text.isEmpty() ? ResourceText(Res::kIdleMessage) : text);
     // A comparison holds the event loop: show the text now.
     m_message->repaint();
 }
@@ -476,7 +472,10 @@ bool CMainFrame::event(QEvent* event) {
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease) {
-        RefreshLockIndicators();
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock) {
+            RefreshLockIndicators();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -14,6 +14,7 @@
 #include "platform/prompts.h"
 #include "platform/statustext.h"
 #include "res/resource.h"
+#include "res/resourcetext.h"
 #include "snapshots/snapshotstore.h"
 
 namespace {
@@ -153,10 +154,10 @@ void CCompDoc::Compare() {
     CCompEngine engine(m_buffer1.Data(), m_buffer1.Size(), m_buffer2.Data(), m_buffer2.Size());
     engine.SetUnitSize(m_nUnit);
     engine.SetLookAhead(m_nLookAhead);
-    ShowStatus(QStringLiteral("Comparing ..."));
+    ShowStatus(ResourceText(Res::kComparing));
     engine.Run();
     m_lines = CCompLines(engine.TakeBlocks(), m_nUnit, m_buffer1.Size(), m_buffer2.Size(), m_nBytesPerLine);
-    ShowStatus(QStringLiteral("Ready"));
+    ShowStatus(ResourceText(Res::kIdleMessage));
 }
 
 void CCompDoc::ShowStatus(const QString& text) const {

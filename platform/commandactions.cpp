@@ -82,6 +82,12 @@ void CCommandActions::Update() {
 
 void CCommandActions::FillMenuBar(QMenuBar* bar, int menuId,
                                   const std::function<void(QMenu*)>& fillWindowList) {
+    // clear() leaves the menus themselves; a menu may still be on screen, so they go later.
+    for (QAction* action : bar->actions()) {
+        if (action->menu() != nullptr) {
+            action->menu()->deleteLater();
+        }
+    }
     bar->clear();
     for (const ResourceTables::Menu& popup : ResourceTables::MenuBar(menuId)) {
         QMenu* menu = bar->addMenu(Text(popup.title));

@@ -25,8 +25,8 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
     frame->setWidget(view);
     frame->setWindowTitle(document->GetTitle());
     CDocument* opened = document.release();
-    // The view goes with the frame's children; the document follows once they are gone.
-    QObject::connect(frame, &QObject::destroyed, opened, [opened] { delete opened; });
+    // The document outlives its view: it goes once the view, one of the frame's children, is gone.
+    QObject::connect(view, &QObject::destroyed, opened, [opened] { delete opened; });
     QObject::connect(opened, &CDocument::TitleChanged, frame, &QWidget::setWindowTitle);
     // Known as this template's before its window activates, so the main window can tell its kind.
     std::erase_if(m_documents, [](const QPointer<CDocument>& held) { return held.isNull(); });

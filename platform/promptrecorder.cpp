@@ -10,6 +10,9 @@ CPromptRecorder::~CPromptRecorder() {
 
 void CPromptRecorder::Message(QWidget*, const QString& text, Icon icon) {
     messages.push_back({text, icon});
+    if (whileShown) {
+        whileShown(text);
+    }
 }
 
 QString CPromptRecorder::SaveFileName(QWidget*, const SaveRequest& request) {

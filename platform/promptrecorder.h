@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "prompts.h"
@@ -30,6 +31,8 @@ public:
     std::vector<std::uint32_t> colorRequests; // the starting colour of each
     std::deque<QString> fileAnswers;          // for save and open alike
     std::deque<std::uint32_t> colorAnswers;
+    // Runs while each message is "on screen", as the event loop of a real box would let other code run.
+    std::function<void(const QString&)> whileShown;
 
 private:
     CPrompts* m_previous;

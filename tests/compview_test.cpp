@@ -376,3 +376,37 @@ TEST(CharGrid, TheBundledFontFillsNineBySixteenCells) {
 }
 
 } // namespace
+
+namespace {
+
+// A view of more rows than the scroll bar counts.
+class HugeDocument : public CDocument {
+public:
+    bool OnOpenDocument(const QString&) override { return true; }
+};
+
+class HugeView : public CHexView {
+public:
+    explicit HugeView(CDocument& document) : CHexView(document, 16, nullptr) {}
+    using CHexView::JumpTo;
+
+protected:
+    std::int64_t RowCount() const override { return 3'000'000'000; }
+    int ContentWidth() const override { return 100; }
+    int VertBarX() const override { return 0; }
+    void Draw(QPainter&) override {}
+};
+
+TEST(HexView, AJumpReachesRowsPastThirtyTwoBits) {
+    HugeDocument doc;
+    HugeView view(doc);
+    view.resize(300, 300);
+    view.show();
+    view.OnInitialUpdate();
+    view.JumpTo(2'500'000'000);
+    EXPECT_EQ(view.TopLine(), 2'500'000'000);
+    EXPECT_EQ(view.VertBar().GetPos(), view.VertBar().GetMaximum() - view.VertBar().GetPage() + 1)
+        << "the bar stays at its end";
+}
+
+} // namespace

@@ -240,6 +240,21 @@ TEST_F(Viewer, MoreColumnsReadsTheFileAgain) {
     EXPECT_EQ(doc->LineLength(), 1);
 }
 
+TEST_F(Viewer, NoLinePointsIntoTheBufferWhileAFailedReloadIsReported) {
+    CTempDir::Write(dir / "file", std::string(4096, 'x'));
+    CViewDoc* doc = host.OpenViewer(Q(dir / "file"));
+    ASSERT_NE(doc, nullptr);
+    std::filesystem::remove(dir / "file");
+    int shown = 0;
+    prompts.whileShown = [&](const QString&) {
+        ++shown;
+        EXPECT_EQ(doc->Lines().GetCount(), 0u);
+        ViewOf(*doc).grab(); // a repaint while the box is up
+    };
+    doc->LoadFile();
+    EXPECT_EQ(shown, 1);
+}
+
 TEST_F(Viewer, AFileThatCannotBeReadStaysOpenWithoutLines) {
     std::filesystem::create_directory(dir / "folder");
     CViewDoc* doc = host.OpenViewer(Q(dir / "folder"));

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -5,12 +6,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/dockingpane.h"
@@ -282,6 +286,40 @@ TEST_F(Program, TheStatusBarShowsPromptsAndReadyBetweenThem) {
     EXPECT_EQ(Frame().Actions().Action(Res::kCompare)->statusTip(), "Compare the selected files");
     EXPECT_EQ(Frame().Actions().Action(Res::kCompare)->toolTip(), "Compare");
     EXPECT_EQ(Frame().Actions().Action(Res::kFileOpen)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+}
+
+TEST_F(Program, SwitchingMenusLeavesNoMenusBehind) {
+    Start();
+    const auto menus = [this] {
+        return Frame().menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly).size();
+    };
+    const auto before = menus();
+    CTempDir::Write(dir / "a", "aaaa");
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(OpenCompare(dir / "a", dir / "a"), nullptr);
+        Frame().MdiArea().closeAllSubWindows();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(menus(), before);
+}
+
+// A quit signal while a modal prompt is up closes the prompt first, and the window only once the
+// prompt's event loop has ended, so no document is taken away from under its own code.
+TEST_F(Program, AQuitSignalDuringAPromptWaitsForThePromptToEnd) {
+    Start();
+    QEventLoop main;
+    bool openAfterPrompt = false;
+    QTimer::singleShot(0, [&] {
+        QDialog prompt(&Frame());
+        QTimer::singleShot(0, [] { raise(SIGTERM); });
+        prompt.exec();
+        openAfterPrompt = Frame().isVisible();
+        // Back in the main loop: the window closes within a few turns of it, or the test fails.
+        QTimer::singleShot(0, &main, [&main] { QTimer::singleShot(0, &main, [&main] { main.quit(); }); });
+    });
+    main.exec();
+    EXPECT_TRUE(openAfterPrompt);
+    EXPECT_FALSE(Frame().isVisible());
 }
 
 TEST_F(Program, CompareWithEmptySlotsAsksForTwoFiles) {

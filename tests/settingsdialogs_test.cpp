@@ -99,6 +99,7 @@ TEST(CompareSettings, OutOfRangeStepIsRefusedAndTheDialogStaysOpen) {
 }
 
 TEST(CompareSettings, ClearingBlockMoveZeroesAndDisablesTheStep) {
+    CPromptRecorder prompts;
     CCompSettings settings;
     settings.lookAhead = 30;
     CCompareSettingsDlg dialog(settings);
@@ -112,6 +113,7 @@ TEST(CompareSettings, ClearingBlockMoveZeroesAndDisablesTheStep) {
     EXPECT_EQ(step->text(), "0");
     Get<QPushButton>(dialog, "1029")->click();
     EXPECT_EQ(dialog.LookAhead(), 0);
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST(CompareSettings, SaveDefaultWritesOnlyAValidStepAndStaysOpen) {
@@ -227,6 +229,7 @@ TEST(DefaultSettings, ResetWritesDefaultsAtOnceAndCancelKeepsThem) {
 }
 
 TEST(DefaultSettings, NumberBoxesTakeOnlyDigitsAsTyped) {
+    CPromptRecorder prompts;
     CCompSettings settings;
     CDefaultSettingsDlg dialog(settings);
     for (const char* id : {"1001", "1021"}) {

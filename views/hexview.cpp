@@ -115,12 +115,13 @@ void CHexView::LayoutVertBar() {
     }
     position = std::max<std::int64_t>(position, 0);
     m_vertBar->SetPos(static_cast<std::int32_t>(position));
-    m_nTopLine = static_cast<std::int32_t>(position);
+    m_nTopLine = position;
 }
 
 void CHexView::JumpTo(std::int64_t row) {
-    m_nTopLine = static_cast<std::int32_t>(row);
-    m_vertBar->SetPos(m_nTopLine);
+    m_nTopLine = row;
+    m_vertBar->SetPos(
+        static_cast<std::int32_t>(std::min<std::int64_t>(row, std::numeric_limits<std::int32_t>::max())));
     update();
 }
 

@@ -29,7 +29,7 @@ public:
     // Width of one pane of `bytesPerLine` columns, with or without the ANSI column.
     static int PaneWidth(int bytesPerLine, bool ansi);
 
-    std::int32_t TopLine() const { return m_nTopLine; }
+    std::int64_t TopLine() const { return m_nTopLine; }
     std::int32_t HorzPos() const { return m_nHorzPos; }
     // Rows the draw step paints: those that fit wholly in the text area.
     int VisibleRows() const { return (m_textBottom - m_textTop) / CCharGrid::kRowHeight; }
@@ -77,7 +77,8 @@ protected:
     int m_textRight = 0;
     int m_textBottom = 0;
     std::int32_t m_nHorzPos = 0;
-    std::int32_t m_nTopLine = 0;
+    // 64 bits: a jump can reach rows past the bar's 32-bit range.
+    std::int64_t m_nTopLine = 0;
     const QColor m_clrHeader;
     const QColor m_clrGrid;
     CCharGrid m_grid;

@@ -35,6 +35,8 @@ bool CViewDoc::OnOpenDocument(const QString& target) {
 
 void CViewDoc::LoadFile() {
     SetTitle(QFile::decodeName(m_strTitle.c_str()));
+    // No line may point into the buffer while it is replaced: the message below lets the view repaint.
+    m_viewLines = CViewLines();
     if (m_buffer.Load(m_strPath, CFileBuffer::Mode::Read) != CFileBuffer::Error::None) {
         CPrompts::Current().Message(nullptr, QStringLiteral("Error in reading the file."),
                                     CPrompts::Icon::Error);

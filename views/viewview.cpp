@@ -28,7 +28,7 @@ void CViewView::Draw(QPainter& painter) {
     DrawPaneHeader(painter, 0, length, doc.IsAnsi());
     DrawHeaderLine(painter);
     const std::uint32_t count = doc.Lines().GetCount();
-    const auto top = static_cast<std::uint32_t>(m_nTopLine);
+    const auto top = static_cast<std::uint32_t>(std::min<std::int64_t>(m_nTopLine, count));
     for (std::uint32_t i = top; i < count && i - top < static_cast<std::uint32_t>(std::max(VisibleRows(), 0));
          ++i) {
         const ViewLine line = doc.Lines().GetAt(i);
