@@ -31,14 +31,6 @@ std::set<int> MenuCommands(int menuId) {
     return ids;
 }
 
-std::vector<int> Ids(std::span<const MenuItem> items) {
-    std::vector<int> ids;
-    for (const MenuItem& item : items) {
-        ids.push_back(item.id);
-    }
-    return ids;
-}
-
 TEST(CommandStrings, EachIdHasOneEntryAndEveryCommandInUseHasBothTexts) {
     for (const CommandString& s : CommandStrings()) {
         EXPECT_EQ(FindCommandString(s.id), &s) << "listed twice: " << s.id;
@@ -69,65 +61,11 @@ TEST(CommandStrings, EachIdHasOneEntryAndEveryCommandInUseHasBothTexts) {
     }
 }
 
-// Each later menu bar is the earlier one with items appended to "&View" and, from 127 on, a "&Window"
-// menu before "&Help" that ends in the list of open windows.
-TEST(MenuBars, DocumentMenusExtendTheEarlierOnes) {
-    struct Step {
-        int earlier;
-        int later;
-        std::vector<int> viewAdditions;
-    };
-    const Step steps[] = {
-        {Res::kMainFrame, Res::kViewType, {0, Res::kViewAnsi, Res::kLessColumns, Res::kMoreColumns}},
-        {Res::kViewType, Res::kCompType, {0, Res::kPreviousChange, Res::kNextChange}},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::to_string(step.earlier) + " -> " + std::to_string(step.later));
-        const std::span<const Menu> later = MenuBar(step.later);
-        auto next = later.begin();
-        for (const Menu& menu : MenuBar(step.earlier)) {
-            next = std::find_if(next, later.end(), [&](const Menu& m) { return m.title == menu.title; });
-            ASSERT_NE(next, later.end()) << menu.title << " missing or out of order";
-            const std::vector<int> before = Ids(menu.items);
-            const std::vector<int> after = Ids(next->items);
-            ASSERT_GE(after.size(), before.size()) << menu.title;
-            EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << menu.title;
-            for (std::size_t i = 0; i < before.size(); ++i) {
-                EXPECT_EQ(menu.items[i].text, next->items[i].text);
-            }
-            const std::vector<int> added(after.begin() + before.size(), after.end());
-            EXPECT_EQ(added, menu.title == "&View" ? step.viewAdditions : std::vector<int>{}) << menu.title;
-        }
-        ASSERT_GE(later.size(), 2u);
-        EXPECT_EQ(later.back().title, "&Help");
-        EXPECT_EQ(later[later.size() - 2].title, "&Window");
-        EXPECT_EQ(later[later.size() - 2].items.back().id, kWindowList);
-    }
-    EXPECT_FALSE(MenuCommands(Res::kMainFrame).count(kWindowList));
-}
-
-TEST(Toolbars, StandardToolbarHoldsItsElevenCommandsInFiveGroups) {
-    const std::vector<int> expected = {Res::kView,        Res::kCompare,     Res::kShellExecute,
-                                       Res::kSnapshot,    Res::kDescription, Res::kLessColumns,
-                                       Res::kMoreColumns, Res::kViewAnsi,    Res::kPreviousChange,
-                                       Res::kNextChange,  Res::kHelpContents};
-    std::vector<int> commands;
-    std::vector<int> groupSizes = {0};
-    for (int id : Toolbar(Res::kMainFrame)) {
-        if (id == 0) {
-            groupSizes.push_back(0);
-        } else {
-            commands.push_back(id);
-            ++groupSizes.back();
-        }
-    }
-    EXPECT_EQ(commands, expected);
-    EXPECT_EQ(groupSizes, (std::vector<int>{3, 2, 3, 2, 1}));
-
-    // Menu items take their images from the toolbar, so a button missing from the menus has no home there.
+// Menu items take their images from the toolbar, so a button missing from the menus has no home there.
+TEST(Toolbars, EveryStandardButtonIsOnTheCompareMenus) {
     const std::set<int> onMenu = MenuCommands(Res::kCompType);
-    for (int id : commands) {
-        EXPECT_TRUE(onMenu.count(id)) << id;
+    for (int id : Toolbar(Res::kMainFrame)) {
+        EXPECT_TRUE(id == 0 || onMenu.count(id)) << id;
     }
 }
 
@@ -137,7 +75,6 @@ TEST(Accelerators, KeysAreUnique) {
         EXPECT_TRUE(keys.insert(a.keys).second) << a.keys;
         EXPECT_EQ(a.keys.find(' '), std::string_view::npos) << "not a portable key text: " << a.keys;
     }
-    EXPECT_EQ(keys.size(), 10u);
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
