@@ -10,9 +10,21 @@ DCDockingPane::DCDockingPane(const QString& caption, int id, QWidget* parent) : 
     body->setFocusPolicy(Qt::StrongFocus);
     body->setMinimumSize(200, 80);
     setWidget(body);
+    connect(qApp, &QApplication::focusChanged, this, &DCDockingPane::ShowActiveCaption);
 }
 
 bool DCDockingPane::IsActive() const {
     const QWidget* focus = QApplication::focusWidget();
     return focus != nullptr && (focus == this || isAncestorOf(focus));
+}
+
+void DCDockingPane::ShowActiveCaption() {
+    const bool active = IsActive();
+    if (active == m_bActiveCaption) {
+        return;
+    }
+    m_bActiveCaption = active;
+    setStyleSheet(active ? QStringLiteral("QDockWidget::title { background: palette(highlight); color: "
+                                          "palette(highlighted-text); }")
+                         : QString());
 }

@@ -21,4 +21,10 @@ public:
     virtual void ExecuteSelected() {}
     virtual void SnapshotSelected() {}
     virtual void EditDescription() {}
+
+private:
+    // The caption shows whether the pane holds the focus, as the active window's title does.
+    void ShowActiveCaption();
+
+    bool m_bActiveCaption = false;
 };

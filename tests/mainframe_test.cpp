@@ -181,7 +181,16 @@ TEST_F(Program, PaneCommandsFollowTheFocus) {
     EXPECT_TRUE(Enabled(Res::kSnapshot));
     EXPECT_FALSE(Enabled(Res::kDescription));
 
+    // The active pane's caption is drawn in the highlight colour; the others' are not.
+    const auto captionColour = [](DCDockingPane& pane) {
+        return pane.grab().toImage().pixel(pane.width() / 2, 3);
+    };
+    const QRgb highlight = Frame().palette().color(QPalette::Highlight).rgb();
+    EXPECT_EQ(captionColour(Frame().Browser1()), highlight);
+    EXPECT_NE(captionColour(Frame().Browser2()), highlight);
+
     Frame().SnapshotManager().widget()->setFocus();
+    EXPECT_NE(captionColour(Frame().Browser1()), highlight);
     EXPECT_TRUE(Enabled(Res::kView));
     EXPECT_FALSE(Enabled(Res::kRename));
     EXPECT_FALSE(Enabled(Res::kSnapshot));
