@@ -11,13 +11,10 @@ CCompareSettingsDlg::CCompareSettingsDlg(CCompSettings& settings, QWidget* paren
       m_unitSize(settings.unitSize) {
     setWindowTitle(QStringLiteral("Compare Settings"));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("1029"));
+    auto* ok = SettingsControls::MakeButton(QStringLiteral("OK"), "1029", this);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("1030"));
-    auto* saveDefault = new QPushButton(QStringLiteral("Save default"), this);
-    saveDefault->setObjectName(QStringLiteral("3"));
+    auto* cancel = SettingsControls::MakeButton(QStringLiteral("Cancel"), "1030", this);
+    auto* saveDefault = SettingsControls::MakeButton(QStringLiteral("Save default"), "3", this);
 
     auto* groups = new QVBoxLayout;
     groups->addWidget(m_unit.box);

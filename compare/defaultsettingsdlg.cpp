@@ -17,12 +17,6 @@
 
 namespace {
 
-QPushButton* MakeButton(const QString& text, const char* id, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(id));
-    return button;
-}
-
 void AcceptDigitsOnly(QLineEdit* edit) {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
 }
@@ -74,10 +68,10 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(CCompSettings& settings, QWidget* paren
     groups->addWidget(colors);
     groups->addLayout(compareGroups);
 
-    auto* ok = MakeButton(QStringLiteral("OK"), "1029", this);
+    auto* ok = SettingsControls::MakeButton(QStringLiteral("OK"), "1029", this);
     ok->setDefault(true);
-    auto* cancel = MakeButton(QStringLiteral("Cancel"), "1030", this);
-    auto* reset = MakeButton(QStringLiteral("Reset"), "1018", this);
+    auto* cancel = SettingsControls::MakeButton(QStringLiteral("Cancel"), "1030", this);
+    auto* reset = SettingsControls::MakeButton(QStringLiteral("Reset"), "1018", this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

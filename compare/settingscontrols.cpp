@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -40,6 +41,12 @@ std::int64_t ReadDecimal(const QString& text) {
         value = value * 10 + digit;
     }
     return negative ? -value : value;
+}
+
+QPushButton* MakeButton(const QString& text, const char* id, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(id));
+    return button;
 }
 
 UnitControls MakeUnitControls(QWidget* parent) {

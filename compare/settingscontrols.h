@@ -9,6 +9,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 // What both settings dialogs share: how a typed number is read, the compare unit radios and the
@@ -19,6 +20,9 @@ namespace SettingsControls {
 // without those digits reads as 0. A huge number saturates far beyond any accepted range instead of
 // wrapping round into it.
 std::int64_t ReadDecimal(const QString& text);
+
+// A push button named by its control id, so tests find it as the dialogs' other controls.
+QPushButton* MakeButton(const QString& text, const char* id, QWidget* parent);
 
 struct UnitControls {
     QGroupBox* box;
