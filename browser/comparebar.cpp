@@ -21,6 +21,7 @@
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "res/resource.h"
+#include "snapshots/snapshotreference.h"
 #include "snapshots/snapshotstore.h"
 
 namespace {
@@ -195,17 +196,11 @@ void DCCompareBar::dropEvent(QDropEvent* event) {
 }
 
 void DCCompareBar::SetTarget(QString target, QString& ref, QString& name, QLabel* label) {
-    if (target.startsWith(QLatin1Char('*'))) {
-        qsizetype end = 1;
-        while (end < target.size() && target[end] >= QLatin1Char('0') && target[end] <= QLatin1Char('9')) {
-            ++end;
-        }
-        bool ok = false;
-        const int number = target.mid(1, end - 1).toInt(&ok);
+    if (const std::optional<int> position = CSnapshotReference::Parse(target.toStdString())) {
         // A reference that names no record shows as itself; the document reports it when opened.
         name = target;
-        if (ok && m_store.IsValidPosition(number - 1)) {
-            const QString title = QString::fromStdString(m_store.GetAt(number - 1).snapshotName);
+        if (m_store.IsValidPosition(*position)) {
+            const QString title = QString::fromStdString(m_store.GetAt(*position).snapshotName);
             if (!title.isEmpty()) {
                 name = title;
             }

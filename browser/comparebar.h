@@ -24,8 +24,7 @@ public:
     // The store and the template outlive the bar.
     DCCompareBar(const CSnapshotStore& store, CDocTemplate& compTemplate, QWidget* parent = nullptr);
 
-    // A target starting with "*" is a snapshot reference ("*" and the 1-based record number); any
-    // other is a file path.
+    // A target is a snapshot reference (see CSnapshotReference) or a file path.
     void SetTarget1(QString target);
     void SetTarget2(QString target);
     void ClearTargets();

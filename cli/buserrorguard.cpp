@@ -6,6 +6,8 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "compare/pendingfiles.h"
+
 namespace {
 
 constexpr std::size_t kMaxRanges = 8;
@@ -22,8 +24,6 @@ struct Range {
 Range g_ranges[kMaxRanges];
 std::atomic<std::size_t> g_rangeCount{0};
 char g_program[256];
-char g_output[kMaxText];
-std::atomic<bool> g_hasOutput{false};
 
 void CopyText(char* to, std::size_t room, const std::string& text) {
     const std::size_t n = std::min(text.size(), room - 1);
@@ -37,9 +37,7 @@ void OnBusError(int signal, siginfo_t* info, void*) {
     for (std::size_t i = 0; i < count; ++i) {
         const Range& r = g_ranges[i];
         if (address >= r.begin && address < r.end) {
-            if (g_hasOutput.load()) {
-                unlink(g_output);
-            }
+            CPendingFiles::RemoveAll();
             [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, r.message, r.messageLength);
             _exit(CBusErrorGuard::kExitStatus);
         }
@@ -73,10 +71,4 @@ void CBusErrorGuard::Watch(const void* begin, std::size_t length, const std::str
     CopyText(r.message, sizeof r.message, text);
     r.messageLength = std::strlen(r.message);
     g_rangeCount.store(index + 1);
-}
-
-void CBusErrorGuard::SetOutputFile(const std::string& path) {
-    g_hasOutput.store(false);
-    CopyText(g_output, sizeof g_output, path);
-    g_hasOutput.store(!path.empty());
 }

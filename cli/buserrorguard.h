@@ -4,8 +4,8 @@
 #include <string>
 
 // A mapped file that shrinks while it is being compared makes the next read past its new end raise
-// SIGBUS. This guard turns that into a one-line message naming the file, removes the output file
-// that was being written, and exits with status 2, instead of a crash.
+// SIGBUS. This guard turns that into a one-line message naming the file, removes the temporary files
+// being written (CPendingFiles), and exits with status 2, instead of a crash.
 class CBusErrorGuard {
 public:
     static constexpr int kExitStatus = 2;
@@ -14,6 +14,4 @@ public:
     static void Install(const std::string& program);
     // Up to eight ranges; a bus error outside them is not ours and still kills the process.
     static void Watch(const void* begin, std::size_t length, const std::string& name);
-    // The file to remove when the guard fires, or empty for none.
-    static void SetOutputFile(const std::string& path);
 };

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "buserrorguard.h"
@@ -16,6 +18,7 @@
 #include "compare/compsettings.h"
 #include "compare/filebuffer.h"
 #include "compare/logwriter.h"
+#include "snapshots/snapshotreference.h"
 #include "snapshots/snapshotstore.h"
 #include "stderrmessages.h"
 #include "storefolder.h"
@@ -140,6 +143,10 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
             if (!takeValue()) {
                 return false;
             }
+            if (value.empty()) {
+                error = "--store needs a folder";
+                return false;
+            }
             options.storeFolder = value;
         } else if (arg == "--format") {
             if (!takeValue()) {
@@ -169,13 +176,15 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
 }
 
 // Snapshot references name the snapshot and read its image; anything else is a path.
-bool CCompareCommand::ResolveTargets(const Options& options, std::string names[2], std::string paths[2]) {
+bool CCompareCommand::ResolveTargets(const Options& options, Input inputs[2]) {
     const std::string targets[2] = {options.file1, options.file2};
     std::optional<CStderrMessages> messages;
     std::optional<CSnapshotStore> store;
     for (int i = 0; i < 2; ++i) {
-        if (!targets[i].starts_with("*")) {
-            names[i] = paths[i] = targets[i];
+        inputs[i].target = targets[i];
+        inputs[i].image = CSnapshotReference::IsReference(targets[i]);
+        if (!inputs[i].image) {
+            inputs[i].name = inputs[i].path = targets[i];
             continue;
         }
         if (!store) {
@@ -189,7 +198,7 @@ bool CCompareCommand::ResolveTargets(const Options& options, std::string names[2
             store.emplace(*messages);
             store->LoadCatalogue(folder, CSnapshotStore::Access::ReadOnly);
         }
-        if (!store->ResolveTarget(targets[i], names[i], paths[i])) {
+        if (!store->ResolveTarget(targets[i], inputs[i].name, inputs[i].path)) {
             Trouble("There is no snapshot " + targets[i] + ": the snapshot folder " + store->GetWorkingDir() +
                     " holds " + std::to_string(store->GetCount()) + ".");
             return false;
@@ -198,31 +207,52 @@ bool CCompareCommand::ResolveTargets(const Options& options, std::string names[2
     return true;
 }
 
+bool CCompareCommand::Load(CFileBuffer& buffer, const Input& input) {
+    const CFileBuffer::Error error =
+        buffer.Load(input.path, CFileBuffer::Mode::Map,
+                    input.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any);
+    if (error == CFileBuffer::Error::None) {
+        return true;
+    }
+    std::string message = CFileBuffer::Message(error, input.name);
+    // A snapshot's name says nothing of where its bytes were to come from.
+    if (input.image) {
+        message += " (snapshot " + input.target + ", image " + input.path;
+        message += buffer.SystemError() != 0 ? std::string(": ") + std::strerror(buffer.SystemError()) : "";
+        message += ")";
+    }
+    Trouble(message);
+    return false;
+}
+
 int CCompareCommand::Run(const Options& options) {
     CBusErrorGuard::Install(kProgram);
-    std::string names[2];
-    std::string paths[2];
-    if (!ResolveTargets(options, names, paths)) {
+    Input inputs[2];
+    if (!ResolveTargets(options, inputs)) {
         return kTrouble;
     }
     CFileBuffer buffers[2];
     for (int i = 0; i < 2; ++i) {
-        const CFileBuffer::Error error = buffers[i].Load(paths[i], CFileBuffer::Mode::Map);
-        if (error != CFileBuffer::Error::None) {
-            return Trouble(CFileBuffer::Message(error, names[i]));
+        if (!Load(buffers[i], inputs[i])) {
+            return kTrouble;
         }
         if (buffers[i].IsMapped()) {
-            CBusErrorGuard::Watch(buffers[i].Data(), buffers[i].SpanLength(), names[i]);
+            CBusErrorGuard::Watch(buffers[i].Data(), buffers[i].SpanLength(), inputs[i].name);
         }
     }
 
     const bool toStdout = options.logPath.empty() || options.logPath == "-";
     CAtomicFile file;
     if (!toStdout) {
-        if (!file.Open(options.logPath)) {
-            return Trouble("File is using by other application.");
+        // Replacing an input with the log would lose the very file that was compared.
+        struct stat st {};
+        if (stat(options.logPath.c_str(), &st) == 0 &&
+            (buffers[0].IsFile(st.st_dev, st.st_ino) || buffers[1].IsFile(st.st_dev, st.st_ino))) {
+            return Trouble("The log file is one of the compared files.");
         }
-        CBusErrorGuard::SetOutputFile(file.TempPath());
+        if (!file.Open(options.logPath)) {
+            return Trouble(std::string("File is using by other application. (") + std::strerror(errno) + ")");
+        }
     }
 
     CCompEngine engine(buffers[0].Data(), buffers[0].Size(), buffers[1].Data(), buffers[1].Size());
@@ -236,7 +266,7 @@ int CCompareCommand::Run(const Options& options) {
 
     CBufferedWriter out(toStdout ? STDOUT_FILENO : file.Fd());
     if (options.json) {
-        CBlockJsonWriter::Write(out, {names[0], buffers[0].Size()}, {names[1], buffers[1].Size()},
+        CBlockJsonWriter::Write(out, {inputs[0].name, buffers[0].Size()}, {inputs[1].name, buffers[1].Size()},
                                 options.unit, options.lookAhead, identical, blocks);
     } else {
         const CCompLines lines(engine.TakeBlocks(), options.unit, buffers[0].Size(), buffers[1].Size(),
@@ -246,10 +276,8 @@ int CCompareCommand::Run(const Options& options) {
     const bool written = out.Finish();
     if (!written || (!toStdout && !file.Commit(false))) {
         file.Discard();
-        CBusErrorGuard::SetOutputFile({});
         return Trouble("Error in writing log file.");
     }
-    CBusErrorGuard::SetOutputFile({});
     return identical ? kIdentical : kDifferent;
 }
 

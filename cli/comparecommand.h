@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+class CFileBuffer;
+
 // `dyadmon-cli compare`: compares two files and writes the log or the blocks as JSON. Exit status as
 // cmp and diff have it: 0 identical, 1 different, 2 trouble.
 class CCompareCommand {
@@ -33,5 +35,14 @@ public:
     static const char* Usage();
 
 private:
-    static bool ResolveTargets(const Options& options, std::string names[2], std::string paths[2]);
+    // One of the two files to compare: what was asked for, the name to show and the file to read.
+    struct Input {
+        std::string target;
+        std::string name;
+        std::string path;
+        bool image = false; // a snapshot's image in the store
+    };
+
+    static bool ResolveTargets(const Options& options, Input inputs[2]);
+    static bool Load(CFileBuffer& buffer, const Input& input);
 };

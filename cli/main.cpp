@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "comparecommand.h"
+#include "signalcleanup.h"
 #include "snapshotcommand.h"
 #include "stderrmessages.h"
 
@@ -26,6 +27,7 @@ const char* const kUsage = "Usage: dyadmon-cli COMMAND [ARGUMENT]...\n"
 int main(int argc, char** argv) {
     // Dates in snapshot records follow the user's locale.
     std::setlocale(LC_ALL, "");
+    CSignalCleanup::Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::cerr << kUsage;

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <ctime>
 #include <iostream>
-#include <set>
 
 #include "snapshots/snapshotstore.h"
 #include "stderrmessages.h"
@@ -43,6 +42,9 @@ int List(CSnapshotStore& store) {
     if (!std::cout) {
         return Trouble("Error in writing to standard output.");
     }
+    if (!store.IsCatalogueReadable()) {
+        return CSnapshotCommand::kTrouble;
+    }
     return store.IsDamaged() ? CSnapshotCommand::kDamaged : CSnapshotCommand::kOk;
 }
 
@@ -59,10 +61,18 @@ int Add(CSnapshotStore& store, const std::vector<std::string>& operands) {
     if (position < 0) {
         return Trouble(store.LastError());
     }
+    // No image stays without the record that names it.
     if (!store.SaveCatalogue()) {
+        store.UndoAdd(position);
         return CSnapshotCommand::kTrouble;
     }
     std::cout << position + 1 << '\n';
+    std::cout.flush();
+    if (!std::cout) {
+        // A caller that never learnt the number cannot use the snapshot: take it back.
+        store.RemoveRecord(position);
+        return Trouble("Error in writing to standard output.");
+    }
     return CSnapshotCommand::kOk;
 }
 
@@ -70,18 +80,16 @@ int Remove(CSnapshotStore& store, const std::vector<std::string>& operands) {
     if (operands.empty()) {
         return Trouble("snapshot remove takes one or more snapshot numbers");
     }
-    std::set<int> positions;
+    std::vector<int> positions;
     for (const std::string& operand : operands) {
         int position;
         std::string error;
         if (!ParsePosition(operand, store, position, error)) {
             return Trouble(error);
         }
-        positions.insert(position);
+        positions.push_back(position);
     }
-    // From the highest down, so that every number means what the list showed.
-    std::for_each(positions.rbegin(), positions.rend(), [&](int position) { store.RemoveRecord(position); });
-    return store.SaveCatalogue() ? CSnapshotCommand::kOk : CSnapshotCommand::kTrouble;
+    return store.RemoveRecords(positions) ? CSnapshotCommand::kOk : Trouble(store.LastError());
 }
 
 int Describe(CSnapshotStore& store, const std::vector<std::string>& operands) {
@@ -160,12 +168,15 @@ int CSnapshotCommand::Main(const std::vector<std::string>& args) {
         } else if (arg == "--help" || arg == "-h") {
             std::cout << Usage();
             return kOk;
-        } else if (arg == "--store" && i + 1 < args.size()) {
-            storeOption = args[++i];
-        } else if (arg.starts_with("--store=")) {
-            storeOption = arg.substr(8);
-        } else if (arg == "--store") {
-            return Trouble("--store needs a value");
+        } else if (arg == "--store" || arg.starts_with("--store=")) {
+            if (arg == "--store" && i + 1 < args.size()) {
+                storeOption = args[++i];
+            } else if (arg != "--store") {
+                storeOption = arg.substr(8);
+            }
+            if (storeOption.empty()) {
+                return Trouble("--store needs a folder");
+            }
         } else {
             return Trouble("unknown option " + arg + " (see 'dyadmon-cli snapshot --help')");
         }
@@ -190,7 +201,7 @@ int CSnapshotCommand::Main(const std::vector<std::string>& args) {
     }
     // The store has said why it can't be changed.
     if (store.IsReadOnly()) {
-        return kTrouble;
+        return store.IsDamaged() ? kDamaged : kTrouble;
     }
     const int status = verb == "add"      ? Add(store, operands)
                        : verb == "remove" ? Remove(store, operands)

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "pendingfiles.h"
+
 namespace {
 
 mode_t CurrentUmask() {
@@ -23,12 +25,24 @@ CAtomicFile::~CAtomicFile() {
     Discard();
 }
 
-bool CAtomicFile::Open(const std::string& path) {
+bool CAtomicFile::Open(const std::string& path, Target target) {
     Discard();
     m_target = path;
     char resolved[PATH_MAX];
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0) {
+    if (target == Target::StoreFile) {
+        if (lstat(path.c_str(), &st) == 0) {
+            if (!S_ISREG(st.st_mode)) {
+                errno = S_ISDIR(st.st_mode) ? EISDIR : S_ISLNK(st.st_mode) ? ELOOP : EINVAL;
+                return false;
+            }
+            m_mode = st.st_mode & 07777;
+        } else if (errno != ENOENT) {
+            return false;
+        } else {
+            m_mode = 0666 & ~CurrentUmask();
+        }
+    } else if (stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
             m_fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
             return m_fd >= 0;
@@ -58,12 +72,19 @@ bool CAtomicFile::Open(const std::string& path) {
         return false;
     }
     m_tempPath = name.data();
+    m_pendingSlot = CPendingFiles::Add(m_tempPath);
     return true;
 }
 
-bool CAtomicFile::WriteAll(std::string_view bytes) {
+void CAtomicFile::ForgetTemp() {
+    CPendingFiles::Forget(m_pendingSlot);
+    m_pendingSlot = -1;
+    m_tempPath.clear();
+}
+
+bool CAtomicFile::WriteFully(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = write(m_fd, bytes.data(), bytes.size());
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -90,7 +111,9 @@ bool CAtomicFile::Commit(bool flushToDisk) {
     }
     if (!ok) {
         unlink(m_tempPath.c_str());
-    } else if (flushToDisk) {
+    }
+    ForgetTemp();
+    if (ok && flushToDisk) {
         // The rename itself is only lasting once the folder is on disk too.
         const std::size_t slash = m_target.rfind('/');
         const int folder = open(slash == std::string::npos ? "." : m_target.substr(0, slash + 1).c_str(),
@@ -100,7 +123,6 @@ bool CAtomicFile::Commit(bool flushToDisk) {
             close(folder);
         }
     }
-    m_tempPath.clear();
     return ok;
 }
 
@@ -129,6 +151,6 @@ void CAtomicFile::Discard() {
     }
     if (!m_tempPath.empty()) {
         unlink(m_tempPath.c_str());
-        m_tempPath.clear();
+        ForgetTemp();
     }
 }

@@ -15,6 +15,7 @@
 #include "platform/statustext.h"
 #include "res/resource.h"
 #include "res/resourcetext.h"
+#include "snapshots/snapshotreference.h"
 #include "snapshots/snapshotstore.h"
 
 namespace {
@@ -104,6 +105,8 @@ bool CCompDoc::OnOpenDocument(const QString& targets) {
     const std::size_t split = all.find('?');
     const std::string target1 = all.substr(0, split);
     const std::string target2 = split == std::string::npos ? std::string() : all.substr(split + 1);
+    m_bImage1 = CSnapshotReference::IsReference(target1);
+    m_bImage2 = CSnapshotReference::IsReference(target2);
     if (!Resolve(target1, m_strName1, m_strPath1)) {
         ShowCantOpen(m_strName1);
         return false;
@@ -115,8 +118,9 @@ bool CCompDoc::OnOpenDocument(const QString& targets) {
     return true;
 }
 
-bool CCompDoc::LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name) {
-    const CFileBuffer::Error error = buffer.Load(path, CFileBuffer::Mode::Read);
+bool CCompDoc::LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name, bool image) {
+    const CFileBuffer::Error error = buffer.Load(
+        path, CFileBuffer::Mode::Read, image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any);
     if (error == CFileBuffer::Error::None) {
         return true;
     }
@@ -127,7 +131,8 @@ bool CCompDoc::LoadFile(CFileBuffer& buffer, const std::string& path, const std:
 void CCompDoc::LoadAndCompare() {
     SetTitle(Text(m_strName1) + QStringLiteral(" : ") + Text(m_strName2));
     m_lines.RemoveAll();
-    if (LoadFile(m_buffer1, m_strPath1, m_strName1) && LoadFile(m_buffer2, m_strPath2, m_strName2)) {
+    if (LoadFile(m_buffer1, m_strPath1, m_strName1, m_bImage1) &&
+        LoadFile(m_buffer2, m_strPath2, m_strName2, m_bImage2)) {
         Compare();
     } else {
         m_buffer1.Clear();

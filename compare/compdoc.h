@@ -65,7 +65,7 @@ public:
 
 private:
     bool Resolve(const std::string& target, std::string& name, std::string& path) const;
-    bool LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name);
+    bool LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name, bool image);
     void Compare();
     void ShowStatus(const QString& text) const;
 
@@ -78,6 +78,9 @@ private:
     std::string m_strPath1;
     std::string m_strName2;
     std::string m_strPath2;
+    // Whether the target is a snapshot, whose image must be a regular file of the store.
+    bool m_bImage1 = false;
+    bool m_bImage2 = false;
     CFileBuffer m_buffer1;
     CFileBuffer m_buffer2;
     bool m_bFirstCompare = true;

@@ -59,9 +59,9 @@ std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length) {
 
 const std::uint8_t CFileBuffer::kEmpty[CFileBuffer::kPadding] = {};
 
-CFileBuffer::CFileBuffer(CFileBuffer&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_length(std::exchange(other.m_length, 0)),
-      m_size(std::exchange(other.m_size, 0)), m_mapped(std::exchange(other.m_mapped, false)) {}
+CFileBuffer::CFileBuffer(CFileBuffer&& other) noexcept {
+    *this = std::move(other);
+}
 
 CFileBuffer& CFileBuffer::operator=(CFileBuffer&& other) noexcept {
     if (this != &other) {
@@ -69,7 +69,11 @@ CFileBuffer& CFileBuffer::operator=(CFileBuffer&& other) noexcept {
         m_data = std::exchange(other.m_data, nullptr);
         m_length = std::exchange(other.m_length, 0);
         m_size = std::exchange(other.m_size, 0);
-        m_mapped = std::exchange(other.m_mapped, false);
+        m_storage = std::exchange(other.m_storage, Storage::None);
+        m_systemError = std::exchange(other.m_systemError, 0);
+        m_dev = other.m_dev;
+        m_ino = other.m_ino;
+        m_hasIdentity = std::exchange(other.m_hasIdentity, false);
     }
     return *this;
 }
@@ -79,15 +83,22 @@ CFileBuffer::~CFileBuffer() {
 }
 
 void CFileBuffer::Clear() {
-    if (m_data != nullptr && m_mapped) {
+    switch (m_storage) {
+    case Storage::FileMap:
+    case Storage::Anonymous:
         munmap(m_data, m_length);
-    } else if (m_data != nullptr) {
+        break;
+    case Storage::Heap:
         CHugePageMemory::Free(m_data, m_length);
+        break;
+    case Storage::None:
+        break;
     }
     m_data = nullptr;
     m_length = 0;
     m_size = 0;
-    m_mapped = false;
+    m_storage = Storage::None;
+    m_hasIdentity = false;
 }
 
 std::string CFileBuffer::Message(Error error, const std::string& name) {
@@ -97,32 +108,59 @@ std::string CFileBuffer::Message(Error error, const std::string& name) {
     case Error::TooLarge:
         return "The file " + name + " is too large to compare: the limit is " +
                std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB).";
+    case Error::NotRegular:
+        return "Can't open the file " + name + ": it is not a regular file.";
+    case Error::OutOfMemory:
+        return "Not enough memory to read the file " + name + ".";
     case Error::CantOpen:
         break;
     }
     return "Can't open the file " + name;
 }
 
-CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode) {
+CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source source) {
     Clear();
-    Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    m_systemError = 0;
+    const bool image = source == Source::StoreImage;
+    Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (image ? O_NOFOLLOW | O_NONBLOCK : 0)));
     struct stat st {};
-    if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fd.get() < 0 || fstat(fd.get(), &st) != 0) {
+        m_systemError = errno;
+        return image && errno == ELOOP ? Error::NotRegular : Error::CantOpen;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        m_systemError = EISDIR;
         return Error::CantOpen;
     }
+    if (image && !S_ISREG(st.st_mode)) {
+        return Error::NotRegular;
+    }
+    if (image) {
+        fcntl(fd.get(), F_SETFL, 0);
+    }
+    const Error error = LoadOpened(fd.get(), st, mode);
+    if (error == Error::None) {
+        m_dev = st.st_dev;
+        m_ino = st.st_ino;
+        m_hasIdentity = true;
+    }
+    return error;
+}
+
+CFileBuffer::Error CFileBuffer::LoadOpened(int fd, const struct stat& st, Mode mode) {
     const auto size = static_cast<std::uint64_t>(st.st_size);
     // Files of /proc and /sys say they are empty and are not: read those to their end as well.
     if (!S_ISREG(st.st_mode) || size == 0) {
-        return ReadStream(fd.get());
+        return ReadStream(fd);
     }
     if (size > CCompEngine::kMaxFileSize) {
         return Error::TooLarge;
     }
     // Some file systems cannot map files; reading them works all the same.
-    if (mode == Mode::Map && MapRegular(fd.get(), size) == Error::None) {
+    if (mode == Mode::Map && MapRegular(fd, size) == Error::None) {
         return Error::None;
     }
-    return ReadRegular(fd.get(), size);
+    return ReadRegular(fd, size);
 }
 
 bool CFileBuffer::Allocate(std::uint64_t size) {
@@ -132,16 +170,18 @@ bool CFileBuffer::Allocate(std::uint64_t size) {
         return false;
     }
     m_length = length;
+    m_storage = Storage::Heap;
     std::memset(m_data + size, 0, kPadding);
     return true;
 }
 
 CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size) {
     if (!Allocate(size)) {
-        return Error::CantOpen;
+        return Error::OutOfMemory;
     }
     const std::int64_t got = ReadFully(fd, m_data, static_cast<std::size_t>(size));
     if (got < 0) {
+        m_systemError = errno;
         Clear();
         return Error::CantOpen;
     }
@@ -151,30 +191,49 @@ CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size) {
     return Error::None;
 }
 
+// A stream has no size to allocate for: it is read into anonymous memory that doubles as it fills,
+// moved rather than copied, so the data is held once and a failed growth is a clean error.
 CFileBuffer::Error CFileBuffer::ReadStream(int fd) {
-    std::string data;
-    char chunk[1 << 16];
+    std::size_t capacity = std::size_t{1} << 20;
+    void* base = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) {
+        return Error::OutOfMemory;
+    }
+    m_data = static_cast<std::uint8_t*>(base);
+    m_length = capacity;
+    m_storage = Storage::Anonymous;
+    std::size_t size = 0;
     for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
+        if (capacity - size < kPadding + 1) {
+            void* grown = mremap(m_data, capacity, capacity * 2, MREMAP_MAYMOVE);
+            if (grown == MAP_FAILED) {
+                Clear();
+                return Error::OutOfMemory;
             }
+            m_data = static_cast<std::uint8_t*>(grown);
+            m_length = capacity *= 2;
+        }
+        const ssize_t n = read(fd, m_data + size, capacity - size - kPadding);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            m_systemError = errno;
+            Clear();
             return Error::CantOpen;
         }
         if (n == 0) {
             break;
         }
-        if (data.size() + static_cast<std::size_t>(n) > CCompEngine::kMaxFileSize) {
+        size += static_cast<std::size_t>(n);
+        // Refused as soon as it passes the limit: a stream may never end.
+        if (size > CCompEngine::kMaxFileSize) {
+            Clear();
             return Error::TooLarge;
         }
-        data.append(chunk, static_cast<std::size_t>(n));
     }
-    if (!Allocate(data.size())) {
-        return Error::CantOpen;
-    }
-    std::memcpy(m_data, data.data(), data.size());
-    m_size = static_cast<std::uint32_t>(data.size());
+    // Fresh anonymous memory is zero, so the padding after the data is in place already.
+    m_size = static_cast<std::uint32_t>(size);
     return Error::None;
 }
 
@@ -195,6 +254,6 @@ CFileBuffer::Error CFileBuffer::MapRegular(int fd, std::uint64_t size) {
     m_data = static_cast<std::uint8_t*>(base);
     m_length = length;
     m_size = static_cast<std::uint32_t>(size);
-    m_mapped = true;
+    m_storage = Storage::FileMap;
     return Error::None;
 }

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 // A whole file in memory, followed by at least kPadding zero bytes so that the engine and the views
 // can read a full unit past the end without bounds checks. Reading never creates or changes a file.
@@ -16,7 +18,10 @@ public:
     static constexpr std::size_t kPadding = 64;
 
     enum class Mode { Read, Map };
-    enum class Error { None, CantOpen, TooLarge };
+    // StoreImage: a snapshot's image, which must be a regular file and not a link; a fifo or device
+    // put in its place is refused at once instead of being waited on.
+    enum class Source { Any, StoreImage };
+    enum class Error { None, CantOpen, TooLarge, NotRegular, OutOfMemory };
 
     CFileBuffer() = default;
     CFileBuffer(CFileBuffer&& other) noexcept;
@@ -27,28 +32,40 @@ public:
 
     // Replaces the contents with the file at `path`. On failure the buffer is left empty. Files that
     // cannot be mapped (pipes, devices, /proc) are read to their end whatever the mode.
-    Error Load(const std::string& path, Mode mode);
+    Error Load(const std::string& path, Mode mode, Source source = Source::Any);
     void Clear();
 
     // The message a user sees for a failed load; `name` is the file's display name.
     static std::string Message(Error error, const std::string& name);
+    // The system's reason (errno) for the last failed open or read, 0 when there is none.
+    int SystemError() const { return m_systemError; }
+    // Whether the file loaded last is the one at `dev` and `ino`.
+    bool IsFile(dev_t dev, ino_t ino) const { return m_dev == dev && m_ino == ino && m_hasIdentity; }
 
     const std::uint8_t* Data() const { return m_data != nullptr ? m_data : kEmpty; }
     std::uint32_t Size() const { return m_size; }
-    bool IsMapped() const { return m_mapped; }
+    bool IsMapped() const { return m_storage == Storage::FileMap; }
     // The address range the buffer occupies, padding included.
     std::size_t SpanLength() const { return m_length; }
 
 private:
     static const std::uint8_t kEmpty[kPadding];
 
+    Error LoadOpened(int fd, const struct stat& st, Mode mode);
     Error ReadRegular(int fd, std::uint64_t size);
     Error ReadStream(int fd);
     Error MapRegular(int fd, std::uint64_t size);
     bool Allocate(std::uint64_t size);
 
+    // How m_data was had, and so how it is given back.
+    enum class Storage { None, Heap, FileMap, Anonymous };
+
     std::uint8_t* m_data = nullptr;
-    std::size_t m_length = 0; // bytes mapped at m_data
+    std::size_t m_length = 0; // bytes reserved at m_data
     std::uint32_t m_size = 0;
-    bool m_mapped = false;
+    Storage m_storage = Storage::None;
+    int m_systemError = 0;
+    dev_t m_dev = 0;
+    ino_t m_ino = 0;
+    bool m_hasIdentity = false;
 };

@@ -5,15 +5,20 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "compare/atomicfile.h"
+#include "compare/compengine.h"
+#include "compare/pendingfiles.h"
 #include "localtimetext.h"
 #include "snapshotcatalogue.h"
+#include "snapshotreference.h"
 #include "storemessages.h"
 #include "storeprofile.h"
 
@@ -26,6 +31,8 @@ constexpr const char* kWriteFailed = "Error in writing the config file.";
 constexpr const char* kDamaged = "Config file DadUzura.cfg damaged.";
 constexpr const char* kLockName = "DadUzura.lock";
 constexpr int kLastImageNumber = 99999;
+// The errno that stands for "not a regular file" (a fifo, a device, a socket), as CAtomicFile has it.
+constexpr int kNotRegular = EINVAL;
 
 bool IsUsableFolder(const std::string& path) {
     std::error_code ec;
@@ -54,6 +61,112 @@ bool ReadWholeFile(int fd, std::string& bytes) {
         }
         bytes.append(chunk, static_cast<std::size_t>(n));
     }
+}
+
+std::string Why(int error) {
+    switch (error) {
+    case ELOOP:
+        return "it is a symbolic link";
+    case EISDIR:
+        return "it is a folder";
+    case kNotRegular:
+        return "it is not a regular file";
+    default:
+        return std::strerror(error);
+    }
+}
+
+std::string OpenFailed(const std::string& path, int error) {
+    return std::string(kOpenFailed) + " (" + path + ": " + Why(error) + ")";
+}
+
+// Opens a file of the store folder only when it is a regular file, never through a symbolic link,
+// and never waiting on a fifo or a device. -1 otherwise, with errno ELOOP for a link, EISDIR for a
+// folder and kNotRegular for anything else that is not a regular file.
+int OpenStoreFile(const std::string& path, int flags, mode_t mode = 0) {
+    struct stat st {};
+    // Looked at first so that a device or fifo is not even opened; checked again once open. A name
+    // made anew (O_EXCL) is never taken over, whatever stands there.
+    if ((flags & O_EXCL) == 0 && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        errno = S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : kNotRegular;
+        return -1;
+    }
+    const int fd = open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    if (fd < 0) {
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = S_ISDIR(st.st_mode) ? EISDIR : kNotRegular;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// Copies a regular file into a new image file, reading it to its end whatever size it reports.
+bool CopyToImage(const std::string& source, const std::string& image, std::uint64_t& copied,
+                 std::string& error) {
+    const int in = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = "Can't open the file " + source + " (" + Why(in < 0 ? errno : kNotRegular) + ")";
+        if (in >= 0) {
+            close(in);
+        }
+        return false;
+    }
+    fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    const int out =
+        open(image.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, (st.st_mode & 0666) | 0600);
+    if (out < 0) {
+        error = "Can't make the image " + image + " (" + std::strerror(errno) + ")";
+        close(in);
+        return false;
+    }
+    const int pending = CPendingFiles::Add(image);
+    std::vector<char> chunk(1 << 20);
+    copied = 0;
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = read(in, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            error = "Can't read the file " + source + " (" + std::strerror(errno) + ")";
+            ok = false;
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        copied += static_cast<std::uint64_t>(n);
+        if (copied > CCompEngine::kMaxFileSize) {
+            error = "The file " + source + " is too large for a snapshot: the limit is " +
+                    std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
+            ok = false;
+            break;
+        }
+        if (!CAtomicFile::WriteFully(out, {chunk.data(), static_cast<std::size_t>(n)})) {
+            error = "Can't write the image " + image + " (" + std::strerror(errno) + ")";
+            ok = false;
+            break;
+        }
+    }
+    // The catalogue that will name the image is flushed to disk: the image must be there first.
+    if (ok && (fsync(out) != 0 || close(out) != 0)) {
+        error = "Can't write the image " + image + " (" + std::strerror(errno) + ")";
+        ok = false;
+    } else if (!ok) {
+        close(out);
+    }
+    close(in);
+    if (!ok) {
+        unlink(image.c_str());
+    }
+    CPendingFiles::Forget(pending);
+    return ok;
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -139,13 +252,19 @@ std::string CSnapshotStore::ImagePath(int position) const {
 
 bool CSnapshotStore::TakeLock() {
     const std::string path = m_folder + "/" + kLockName;
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Write access for the lock, and a file only its owner can open: a reader of the folder must not
+    // be able to hold the lock and shut the owner out.
+    const int fd = OpenStoreFile(path, O_WRONLY | O_CREAT, 0600);
     if (fd < 0) {
-        m_messages.ShowNotice(
-            "The snapshot folder " + m_folder +
-            " can't be written: snapshots can be viewed and compared, but not taken, described "
-            "or deleted.");
+        m_messages.ShowNotice("The snapshot folder " + m_folder + " can't be written (" + path + ": " +
+                              Why(errno) +
+                              "): snapshots can be viewed and compared, but not taken, described "
+                              "or deleted.");
         return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_uid == geteuid() && (st.st_mode & 077) != 0) {
+        fchmod(fd, 0600);
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
@@ -158,96 +277,121 @@ bool CSnapshotStore::TakeLock() {
     return true;
 }
 
+void CSnapshotStore::WorkReadOnly(const std::string& reason) {
+    m_readOnly = true;
+    m_readOnlyReason = reason;
+    if (m_lockFd >= 0) {
+        close(m_lockFd);
+        m_lockFd = -1;
+    }
+}
+
 bool CSnapshotStore::LoadCatalogue(const std::string& folder, Access access) {
     m_folder = folder;
     m_records.clear();
+    m_readOnlyReason.clear();
     m_damaged = false;
-    m_saveable = false;
+    m_readable = true;
     m_saved = false;
     m_readOnly = access == Access::ReadOnly || !TakeLock();
 
-    const std::string path = CataloguePath();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            m_messages.ShowError(kOpenFailed);
-        } else if (!m_readOnly) {
-            const int made = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (made < 0) {
-                m_messages.ShowError(kOpenFailed);
-            } else {
-                close(made);
-                m_saveable = true;
-            }
-        }
-        return true;
-    }
     std::string bytes;
-    const bool read = ReadWholeFile(fd, bytes);
-    close(fd);
-    if (!read) {
-        m_messages.ShowError(kOpenFailed);
+    mode_t mode = 0644;
+    if (!ReadCatalogue(bytes, mode)) {
         return true;
     }
     CSnapshotCatalogue::Contents contents = CSnapshotCatalogue::Parse(bytes);
     m_records = std::move(contents.records);
-    m_saveable = !m_readOnly;
     if (contents.damaged) {
         m_damaged = true;
-        if (!m_readOnly) {
-            KeepDamagedCopy(bytes);
-        }
         m_messages.ShowError(kDamaged);
+        if (!m_readOnly && !KeepDamagedCopy(bytes, mode)) {
+            m_messages.ShowError("No copy of the damaged catalogue can be kept beside it (" + Why(errno) +
+                                 "): it is not written over.");
+            WorkReadOnly("its damaged catalogue could not be kept aside");
+        }
     }
     return true;
 }
 
-// The damaged catalogue is kept byte for byte before the next save could write over it, beside any
-// copy kept before. Without a copy the catalogue is not written over at all.
-void CSnapshotStore::KeepDamagedCopy(const std::string& bytes) {
+// False when there is nothing to parse: no catalogue (one is made when the store may write), or one
+// that cannot be read, which then makes the store read-only.
+bool CSnapshotStore::ReadCatalogue(std::string& bytes, mode_t& mode) {
+    const std::string path = CataloguePath();
+    int fd = OpenStoreFile(path, O_RDONLY);
+    if (fd < 0 && errno == ENOENT) {
+        if (m_readOnly) {
+            return false;
+        }
+        fd = OpenStoreFile(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd >= 0) {
+            close(fd);
+            return false;
+        }
+    }
+    struct stat st {};
+    bool read = fd >= 0 && fstat(fd, &st) == 0 && ReadWholeFile(fd, bytes);
+    const int error = errno;
+    if (fd >= 0) {
+        close(fd);
+    }
+    if (!read) {
+        m_readable = false;
+        m_messages.ShowError(OpenFailed(path, error));
+        WorkReadOnly("its catalogue can't be read");
+        return false;
+    }
+    mode = st.st_mode & 0777;
+    return true;
+}
+
+// The damaged catalogue is kept byte for byte, with its permissions, before the next save could write
+// over it, beside any copy kept before.
+bool CSnapshotStore::KeepDamagedCopy(const std::string& bytes, mode_t mode) {
     const std::string base = CataloguePath() + ".damaged";
     for (int n = 1; n < 1000; ++n) {
         const std::string name = n == 1 ? base : base + "." + std::to_string(n);
-        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = OpenStoreFile(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
         if (fd < 0 && errno == EEXIST) {
             continue;
         }
-        bool kept = fd >= 0;
-        for (std::size_t done = 0; kept && done < bytes.size();) {
-            const ssize_t w = write(fd, bytes.data() + done, bytes.size() - done);
-            kept = w > 0;
-            done += kept ? static_cast<std::size_t>(w) : 0;
+        if (fd < 0) {
+            return false;
         }
-        if (fd >= 0) {
-            kept = close(fd) == 0 && kept;
-        }
+        bool kept = fchmod(fd, mode) == 0 && CAtomicFile::WriteFully(fd, bytes);
+        kept = close(fd) == 0 && kept;
         if (!kept) {
+            const int error = errno;
             unlink(name.c_str());
+            errno = error;
         }
-        m_saveable = kept;
-        return;
+        return kept;
     }
-    m_saveable = false;
+    errno = EEXIST;
+    return false;
 }
 
 bool CSnapshotStore::SaveCatalogue() {
-    if (m_readOnly || !m_saveable) {
+    if (m_readOnly) {
         return true;
     }
     m_saved = true;
+    const std::string path = CataloguePath();
+    struct stat st {};
     // Removed while the program ran: not made again.
-    if (access(CataloguePath().c_str(), F_OK) != 0) {
-        m_messages.ShowError(kOpenFailed);
+    if (lstat(path.c_str(), &st) != 0) {
+        m_messages.ShowError(OpenFailed(path, errno));
         return false;
     }
     CAtomicFile file;
-    if (!file.Open(CataloguePath())) {
-        m_messages.ShowError(kOpenFailed);
+    if (!file.Open(path, CAtomicFile::Target::StoreFile)) {
+        m_messages.ShowError(OpenFailed(path, errno));
         return false;
     }
     if (!file.WriteAll(CSnapshotCatalogue::Serialize(m_records)) || !file.Commit(true)) {
+        const int error = errno;
         file.Discard();
-        m_messages.ShowError(kWriteFailed);
+        m_messages.ShowError(std::string(kWriteFailed) + " (" + std::strerror(error) + ")");
         return false;
     }
     return true;
@@ -255,20 +399,33 @@ bool CSnapshotStore::SaveCatalogue() {
 
 bool CSnapshotStore::RefuseIfReadOnly() {
     if (m_readOnly) {
-        m_lastError = "The snapshot folder " + m_folder + " is read-only for this Dyadmon.";
+        m_lastError =
+            m_readOnlyReason.empty()
+                ? "The snapshot folder " + m_folder + " is read-only for this Dyadmon."
+                : "The snapshot folder " + m_folder + " can't be changed: " + m_readOnlyReason + ".";
     }
     return m_readOnly;
 }
 
-std::string CSnapshotStore::MakeImage(const std::string& sourcePath) {
-    if (RefuseIfReadOnly()) {
-        return {};
-    }
+int CSnapshotStore::HighestImageNumber() const {
     int highest = 0;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(m_folder, ec)) {
         highest = std::max(highest, ImageNumber(entry.path().filename().string()));
     }
+    // A record whose image has gone still owns its number: another image of that name would be read
+    // as its snapshot, and deleted with it.
+    for (const SnapshotRecord& r : m_records) {
+        highest = std::max(highest, ImageNumber(r.imageFile));
+    }
+    return highest;
+}
+
+std::string CSnapshotStore::MakeImage(const std::string& sourcePath, std::uint64_t* copied) {
+    if (RefuseIfReadOnly()) {
+        return {};
+    }
+    const int highest = HighestImageNumber();
     if (highest >= kLastImageNumber) {
         m_lastError =
             "No more snapshots can be taken in " + m_folder + ": Hex99999.img is the last image number.";
@@ -276,11 +433,12 @@ std::string CSnapshotStore::MakeImage(const std::string& sourcePath) {
     }
     char name[24];
     std::snprintf(name, sizeof name, "Hex%05d.img", highest + 1);
-    const std::string target = m_folder + "/" + name;
-    if (!fs::copy_file(sourcePath, target, fs::copy_options::overwrite_existing, ec)) {
-        fs::remove(target, ec);
-        m_lastError = "Can't copy the file " + sourcePath + " to " + target + ".";
+    std::uint64_t bytes = 0;
+    if (!CopyToImage(sourcePath, m_folder + "/" + name, bytes, m_lastError)) {
         return {};
+    }
+    if (copied != nullptr) {
+        *copied = bytes;
     }
     return name;
 }
@@ -295,24 +453,53 @@ int CSnapshotStore::AddRecord(SnapshotRecord record) {
             std::to_string(CSnapshotCatalogue::kMaxText) + " bytes of path, name, date or description.";
         return -1;
     }
-    record.imageFile = MakeImage(record.sourcePath);
+    std::uint64_t copied = 0;
+    record.imageFile = MakeImage(record.sourcePath, &copied);
     if (record.imageFile.empty()) {
         return -1;
     }
+    // What was copied, not what the file said of itself: files of /proc say they are empty.
+    record.size = static_cast<std::uint32_t>(copied);
     m_records.push_back(std::move(record));
     m_saved = false;
     return GetCount() - 1;
 }
 
-bool CSnapshotStore::RemoveRecord(int position) {
-    if (RefuseIfReadOnly() || !IsValidPosition(position)) {
-        return false;
+void CSnapshotStore::UndoAdd(int position) {
+    if (!IsValidPosition(position)) {
+        return;
     }
     const std::string image = GetAt(position).imageFile;
     m_records.erase(m_records.begin() + position);
-    m_saved = false;
-    if (unlink((m_folder + "/" + image).c_str()) != 0) {
-        m_messages.ShowError("Delete " + image + " failed.");
+    unlink((m_folder + "/" + image).c_str());
+}
+
+bool CSnapshotStore::RemoveRecords(std::vector<int> positions) {
+    if (RefuseIfReadOnly()) {
+        return false;
+    }
+    if (!std::all_of(positions.begin(), positions.end(), [this](int p) { return IsValidPosition(p); })) {
+        m_lastError = "There is no such snapshot.";
+        return false;
+    }
+    std::sort(positions.begin(), positions.end(), std::greater<>());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    std::vector<SnapshotRecord> before = m_records;
+    std::vector<std::string> images;
+    for (const int position : positions) {
+        images.push_back(GetAt(position).imageFile);
+        m_records.erase(m_records.begin() + position);
+    }
+    if (!SaveCatalogue()) {
+        m_records = std::move(before);
+        m_saved = false;
+        m_lastError = "The catalogue could not be saved: nothing was removed.";
+        return false;
+    }
+    for (const std::string& image : images) {
+        if (unlink((m_folder + "/" + image).c_str()) != 0) {
+            m_messages.ShowError("Delete " + image + " failed.");
+        }
     }
     return true;
 }
@@ -332,18 +519,16 @@ bool CSnapshotStore::SetDescription(int position, const std::string& text) {
 }
 
 bool CSnapshotStore::ResolveTarget(const std::string& target, std::string& name, std::string& path) const {
-    if (target.empty() || target[0] != '*') {
+    const std::optional<int> position = CSnapshotReference::Parse(target);
+    if (!position) {
         name = path = target;
         return true;
     }
-    int number = 0;
-    const char* digits = target.data() + 1;
-    const auto [end, ec] = std::from_chars(digits, target.data() + target.size(), number);
-    if (ec != std::errc() || end == digits || !IsValidPosition(number - 1)) {
+    if (!IsValidPosition(*position)) {
         return false;
     }
-    name = GetAt(number - 1).snapshotName;
-    path = ImagePath(number - 1);
+    name = GetAt(*position).snapshotName;
+    path = ImagePath(*position);
     return true;
 }
 

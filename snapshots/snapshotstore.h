@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "snapshotrecord.h"
@@ -14,8 +16,12 @@ class CStoreProfile;
 // when the store is loaded and written in full when it is destroyed.
 //
 // One writer at a time: a store that may write holds a lock on the folder for its whole life. A store
-// that finds the lock taken, or the folder not writable, works read-only: it loads and lists, and
-// never saves, makes or deletes anything.
+// that finds the lock taken, the folder not writable, or a catalogue it cannot write (not a regular
+// file, unreadable, or damaged with no copy of it kept aside) works read-only: it loads and lists,
+// and never saves, makes or deletes anything.
+//
+// The folder may hold anything: the catalogue, the lock and every image are opened without following
+// a symbolic link and only as regular files.
 class CSnapshotStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -41,12 +47,19 @@ public:
     // has nothing to save.
     bool SaveCatalogue();
 
-    // Copies record.sourcePath to the next image number and appends the record: its position, or -1
-    // with LastError() saying why.
+    // Copies record.sourcePath to the next image number and appends the record, its size set to the
+    // bytes copied: its position, or -1 with LastError() saying why.
     int AddRecord(SnapshotRecord record);
-    // The new image's name, or empty with LastError() saying why.
-    std::string MakeImage(const std::string& sourcePath);
-    bool RemoveRecord(int position);
+    // Takes back the record that AddRecord appended last and deletes its image, without saving: for a
+    // caller whose save of it failed.
+    void UndoAdd(int position);
+    // The new image's name, or empty with LastError() saying why. `copied` gets the bytes copied.
+    std::string MakeImage(const std::string& sourcePath, std::uint64_t* copied = nullptr);
+    // Removes the records, saves the catalogue without them, and only then deletes their images, so
+    // that no record on disk is left without its image. False, with the records kept, when the save
+    // fails or a position is out of range.
+    bool RemoveRecords(std::vector<int> positions);
+    bool RemoveRecord(int position) { return RemoveRecords({position}); }
     // False, with LastError(), for a text the catalogue cannot hold.
     bool SetDescription(int position, const std::string& text);
 
@@ -58,10 +71,12 @@ public:
 
     bool IsReadOnly() const { return m_readOnly; }
     bool IsDamaged() const { return m_damaged; }
+    // False when the catalogue was there but could not be read at all.
+    bool IsCatalogueReadable() const { return m_readable; }
     const std::string& LastError() const { return m_lastError; }
 
-    // A target is a path, or "*" and a 1-based record number. Gives the name to show and the file to
-    // read; false when a reference names no record.
+    // A target is a path, or a snapshot reference (see CSnapshotReference). Gives the name to show and
+    // the file to read; false when a reference names no record.
     bool ResolveTarget(const std::string& target, std::string& name, std::string& path) const;
 
     // Fields 1 to 5 of a snapshot of `path` taken at `now`; false, with `error`, when the file
@@ -72,17 +87,20 @@ public:
 private:
     std::string CataloguePath() const;
     bool TakeLock();
+    bool ReadCatalogue(std::string& bytes, mode_t& mode);
     bool RefuseIfReadOnly();
-    void KeepDamagedCopy(const std::string& bytes);
+    void WorkReadOnly(const std::string& reason);
+    bool KeepDamagedCopy(const std::string& bytes, mode_t mode);
+    int HighestImageNumber() const;
 
     CStoreMessages& m_messages;
     std::vector<SnapshotRecord> m_records;
     std::string m_folder;
     std::string m_lastError;
     int m_lockFd = -1;
+    std::string m_readOnlyReason;
     bool m_readOnly = true;
     bool m_damaged = false;
-    // A catalogue that could not be read is never written over.
-    bool m_saveable = false;
+    bool m_readable = true;
     bool m_saved = false;
 };

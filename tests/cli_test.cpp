@@ -1,9 +1,12 @@
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +15,7 @@
 #include "cli/buserrorguard.h"
 #include "cli/comparecommand.h"
 #include "compare/filebuffer.h"
+#include "compare/pendingfiles.h"
 #include "snapshots/snapshotstore.h"
 #include "snapshots/storemessages.h"
 #include "tempdir.h"
@@ -153,15 +157,15 @@ TEST_F(CliCompare, TroubleLeavesNoOutputFile) {
 
     const Result noFolder = RunCli({"compare", "--log", dir / "none/log.txt", dir / "a", dir / "b"});
     EXPECT_EQ(noFolder.status, 2);
-    EXPECT_EQ(noFolder.err, "dyadmon-cli: File is using by other application.\n");
+    EXPECT_EQ(noFolder.err, "dyadmon-cli: File is using by other application. (No such file or directory)\n");
 
     const Result full = RunCli({"compare", "--log", "/dev/full", dir / "a", dir / "b"});
     EXPECT_EQ(full.status, 2);
     EXPECT_EQ(full.err, "dyadmon-cli: Error in writing log file.\n");
 }
 
-// A write that fails part-way (here: the file size limit) keeps the earlier log whole and leaves no
-// temporary file behind.
+// A write that fails part-way (here: the file size limit, whose signal the program ignores) keeps
+// the earlier log whole and leaves no temporary file behind.
 TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
     std::string big(300000, 'q');
     CTempDir::Write(dir / "big1", big);
@@ -169,7 +173,6 @@ TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
     CTempDir::Write(dir / "big2", big);
     CTempDir::Write(dir / "log.txt", "the earlier log");
     const Result r = RunCli({"compare", "--log", dir / "log.txt", dir / "big1", dir / "big2"}, [] {
-        signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{1 << 20, 1 << 20};
         setrlimit(RLIMIT_FSIZE, &limit);
     });
@@ -177,6 +180,67 @@ TEST_F(CliCompare, FailedWriteKeepsTheEarlierLog) {
     EXPECT_EQ(r.err, "dyadmon-cli: Error in writing log file.\n");
     EXPECT_EQ(CTempDir::Read(dir / "log.txt"), "the earlier log");
     EXPECT_EQ(dir.FileCount(), 6); // a, b, a2, big1, big2, log.txt
+}
+
+TEST_F(CliCompare, TheLogIsNeverOneOfTheInputs) {
+    fs::create_symlink(dir / "b", dir / "link-to-b");
+    for (const std::string& log : {dir / "a", dir / "link-to-b"}) {
+        const Result r = RunCli({"compare", "--log", log, dir / "a", dir / "b"});
+        EXPECT_EQ(r.status, 2) << log;
+        EXPECT_EQ(r.err, "dyadmon-cli: The log file is one of the compared files.\n");
+    }
+    EXPECT_EQ(CTempDir::Read(dir / "a"), "ABCDEFGH");
+    EXPECT_EQ(CTempDir::Read(dir / "b"), "ABXCDEFGH");
+    EXPECT_EQ(dir.FileCount(), 4);
+    // The system's reason follows the message.
+    EXPECT_EQ(RunCli({"compare", "--log", dir.path().string(), dir / "a", dir / "b"}).err,
+              "dyadmon-cli: File is using by other application. (Is a directory)\n");
+}
+
+// A stream that outgrows the memory it may have ends in a message, not an abort.
+TEST_F(CliCompare, StreamLargerThanMemoryIsRefusedCleanly) {
+    const Result r = RunCli({"compare", "/dev/zero", dir / "a"}, [] {
+        const rlimit limit{512u << 20, 512u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+    });
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "dyadmon-cli: Not enough memory to read the file /dev/zero.\n");
+}
+
+// SIGTERM while the log is being made: the temporary log goes with the program.
+TEST_F(CliCompare, SignalDuringTheLogLeavesTheFolderClean) {
+    std::string random(4 << 20, '\0');
+    std::uint32_t x = 12345;
+    for (char& c : random) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    CTempDir::Write(dir / "r1", random);
+    std::reverse(random.begin(), random.end());
+    CTempDir::Write(dir / "r2", random);
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const char* argv[] = {DYADMON_CLI, "compare", "--unit", "1",     "--lookahead", "100",
+                              "--log",     nullptr,   nullptr,  nullptr, nullptr};
+        const std::string log = dir / "log.txt", r1 = dir / "r1", r2 = dir / "r2";
+        argv[7] = log.c_str();
+        argv[8] = r1.c_str();
+        argv[9] = r2.c_str();
+        execv(DYADMON_CLI, const_cast<char**>(argv));
+        _exit(127);
+    }
+    // The temporary log is made before the comparison starts: signal as soon as it is there.
+    alignas(inotify_event) char events[4096];
+    ASSERT_GT(read(watch, events, sizeof events), 0);
+    close(watch);
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "ended before the signal with " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(dir.FileCount(), 5); // a, b, a2, r1, r2
 }
 
 // A mapped file that shrinks under the comparison ends in a message and status 2, and the output
@@ -192,7 +256,7 @@ TEST(BusErrorGuardDeathTest, ShrunkMappedFileEndsCleanly) {
             buffer.Load(path, CFileBuffer::Mode::Map);
             CBusErrorGuard::Install("dyadmon-cli");
             CBusErrorGuard::Watch(buffer.Data(), buffer.SpanLength(), "shrinks");
-            CBusErrorGuard::SetOutputFile(dir / "partial-output");
+            CPendingFiles::Add(dir / "partial-output");
             if (truncate(path.c_str(), 0) != 0) {
                 _exit(5);
             }
@@ -332,6 +396,96 @@ TEST_F(CliSnapshot, WorkingFolderFromTheProfile) {
                     "[Settings]\nWorkingDir=" + dir / "kept" + "\n");
     EXPECT_EQ(RunIn(dir, {"snapshot", "add", dir / "v1"}).out, "1\n");
     EXPECT_TRUE(fs::exists(dir / "kept/Hex00001.img"));
+}
+
+TEST_F(CliSnapshot, ReferencesAreExactlyStarAndANumber) {
+    Snap({"add", dir / "v1"});
+    for (const std::string target : {"*1x", "*01", "*1.bin"}) {
+        const Result r = RunIn(dir, {"compare", "--store", store, target, dir / "v1"});
+        EXPECT_EQ(r.status, 2) << target;
+        EXPECT_EQ(r.err, "dyadmon-cli: Can't open the file " + target + "\n");
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"compare", "--store", "", "*1", "*1"},
+          {"compare", "--store=", "*1", "*1"},
+          {"snapshot", "list", "--store="},
+          {"snapshot", "add", "--store", "", dir / "v1"}}) {
+        const Result r = RunIn(dir, args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "dyadmon-cli: --store needs a folder\n");
+    }
+}
+
+TEST_F(CliSnapshot, ImagesMustBeRegularFilesAndMessagesNameThem) {
+    Snap({"add", dir / "v1"});
+    Snap({"add", dir / "v2"});
+    const std::string image = store + "/Hex00001.img";
+    const Result log = RunIn(dir, {"compare", "--store", store, "--log", image, "*1", dir / "v2"});
+    EXPECT_EQ(log.err, "dyadmon-cli: The log file is one of the compared files.\n");
+    EXPECT_EQ(CTempDir::Read(image), "version one");
+
+    fs::remove(image);
+    const Result missing = RunIn(dir, {"compare", "--store", store, "*1", dir / "v1"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.err.starts_with("dyadmon-cli: Can't open the file v1  (")) << missing.err;
+    EXPECT_TRUE(missing.err.ends_with("(snapshot *1, image " + image + ": No such file or directory)\n"))
+        << missing.err;
+
+    // A fifo in the image's place is refused at once, never waited on.
+    ASSERT_EQ(mkfifo(image.c_str(), 0600), 0);
+    const Result fifo = RunCli({"compare", "--store", store, "*1", dir / "v1"}, [] { alarm(20); });
+    EXPECT_EQ(fifo.status, 2);
+    EXPECT_NE(fifo.err.find(": it is not a regular file. (snapshot *1, image " + image + ")"),
+              std::string::npos)
+        << fifo.err;
+}
+
+TEST_F(CliSnapshot, FailuresAreNeverReportedAsSuccess) {
+    Snap({"add", dir / "v1"});
+    const std::string catalogue = store + "/DadUzura.cfg";
+    const std::string good = CTempDir::Read(catalogue);
+    const auto images = [&] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator(store)) {
+            count += entry.path().extension() == ".img";
+        }
+        return count;
+    };
+
+    // Standard output that cannot be written: no number, and no snapshot left behind.
+    const Result full = RunCli({"snapshot", "add", "--store", store, dir / "v2"}, [] {
+        const int devFull = open("/dev/full", O_WRONLY);
+        dup2(devFull, STDOUT_FILENO);
+    });
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "dyadmon-cli: Error in writing to standard output.\n");
+    EXPECT_EQ(CTempDir::Read(catalogue), good);
+    EXPECT_EQ(images(), 1);
+
+    // Damaged, and no copy of it can be kept aside (the file size limit is a few bytes).
+    CTempDir::Write(catalogue, good + "\x07");
+    const Result damaged = RunCli({"snapshot", "add", "--store", store, dir / "v2"}, [] {
+        const rlimit limit{8, 8};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(damaged.status, 3);
+    EXPECT_EQ(damaged.out, "");
+    EXPECT_EQ(CTempDir::Read(catalogue), good + "\x07");
+    EXPECT_EQ(images(), 1);
+
+    // A folder where the catalogue belongs: nothing can be read, nothing is changed.
+    fs::remove(catalogue);
+    fs::create_directory(catalogue);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"add", dir / "v2"}, {"remove", "1"}, {"describe", "1", "x"}, {"list"}}) {
+        const Result r = Snap(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        EXPECT_NE(r.err.find("Error in opening the config file. (" + catalogue + ": it is a folder)"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(images(), 1);
 }
 
 } // namespace

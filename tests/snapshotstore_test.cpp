@@ -1,13 +1,17 @@
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include "compare/filebuffer.h"
 #include "recordedmessages.h"
 #include "snapshots/localtimetext.h"
 #include "snapshots/snapshotcatalogue.h"
+#include "snapshots/snapshotreference.h"
 #include "snapshots/snapshotstore.h"
 #include "snapshots/storemessages.h"
 #include "snapshots/storeprofile.h"
@@ -116,7 +120,9 @@ TEST_F(SnapshotStore, RecordsThatCannotLoadAgainAreNotAdded) {
     EXPECT_FALSE(fs::exists(Folder() + "/Hex00001.img"));
 }
 
-TEST_F(SnapshotStore, RemoveDeletesTheImageAtOnce) {
+// The catalogue without the record is saved before the image goes, so no record on disk is ever
+// left without its image.
+TEST_F(SnapshotStore, RemoveSavesAndThenDeletesTheImage) {
     CSnapshotStore store(messages);
     store.LoadCatalogue(Folder());
     for (int i = 0; i < 3; ++i) {
@@ -126,7 +132,17 @@ TEST_F(SnapshotStore, RemoveDeletesTheImageAtOnce) {
     EXPECT_EQ(store.GetCount(), 2);
     EXPECT_EQ(store.GetAt(1).imageFile, "Hex00003.img");
     EXPECT_FALSE(fs::exists(Folder() + "/Hex00002.img"));
+    EXPECT_EQ(CSnapshotCatalogue::Parse(CTempDir::Read(Catalogue())).records.size(), 2u);
     EXPECT_TRUE(messages.errors.empty());
+    // A save that fails keeps the records and their images.
+    fs::remove(Catalogue());
+    fs::create_directory(Catalogue());
+    EXPECT_FALSE(store.RemoveRecord(0));
+    EXPECT_EQ(store.GetCount(), 2);
+    EXPECT_TRUE(fs::exists(Folder() + "/Hex00001.img"));
+    fs::remove(Catalogue());
+    CTempDir::Write(Catalogue(), "");
+    messages.errors.clear();
     // Its image already gone: the record goes, and the failure is told.
     fs::remove(Folder() + "/Hex00003.img");
     EXPECT_TRUE(store.RemoveRecord(1));
@@ -163,7 +179,9 @@ TEST_F(SnapshotStore, CatalogueRemovedWhileRunningIsNotMadeAgain) {
         store.AddRecord(RecordFor(dir / "source.bin"));
         fs::remove(Catalogue());
     }
-    EXPECT_EQ(messages.errors, std::vector<std::string>{"Error in opening the config file."});
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0],
+              "Error in opening the config file. (" + Catalogue() + ": No such file or directory)");
     EXPECT_FALSE(fs::exists(Catalogue()));
 }
 
@@ -215,6 +233,107 @@ TEST_F(SnapshotStore, OneWriterAtATime) {
     EXPECT_TRUE(reader.IsReadOnly());
 }
 
+TEST_F(SnapshotStore, NumbersNamedByRecordsAreNeverGivenAgain) {
+    CSnapshotStore store(messages);
+    store.LoadCatalogue(Folder());
+    for (int i = 0; i < 3; ++i) {
+        store.AddRecord(RecordFor(dir / "source.bin"));
+    }
+    fs::remove(Folder() + "/Hex00003.img");
+    ASSERT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), 3);
+    EXPECT_EQ(store.GetAt(3).imageFile, "Hex00004.img");
+}
+
+// Whatever stands where the catalogue belongs, if it is not a regular file, is neither read nor
+// written, and the store takes no snapshot it could not record.
+TEST_F(SnapshotStore, CatalogueThatIsNotARegularFileIsLeftAlone) {
+    const std::string outside = dir / "outside";
+    CTempDir::Write(outside, "not a catalogue of ours");
+    const std::pair<std::string, std::function<void()>> cases[] = {
+        {"it is a symbolic link", [&] { fs::create_symlink(outside, Catalogue()); }},
+        {"it is a symbolic link", [&] { fs::create_symlink("/dev/zero", Catalogue()); }},
+        {"it is not a regular file", [&] { mkfifo(Catalogue().c_str(), 0600); }},
+        {"it is a folder", [&] { fs::create_directory(Catalogue()); }},
+    };
+    for (const auto& [why, make] : cases) {
+        make();
+        RecordedMessages local;
+        {
+            CSnapshotStore store(local);
+            store.LoadCatalogue(Folder());
+            EXPECT_TRUE(store.IsReadOnly()) << why;
+            EXPECT_FALSE(store.IsCatalogueReadable());
+            EXPECT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), -1);
+            EXPECT_NE(store.LastError().find("can't be changed"), std::string::npos) << store.LastError();
+        }
+        EXPECT_EQ(local.errors, std::vector<std::string>{"Error in opening the config file. (" + Catalogue() +
+                                                         ": " + why + ")"});
+        EXPECT_FALSE(fs::exists(Folder() + "/Hex00001.img"));
+        fs::remove(Catalogue());
+    }
+    EXPECT_EQ(CTempDir::Read(outside), "not a catalogue of ours");
+}
+
+TEST_F(SnapshotStore, LockAndDamagedCopiesArePrivateAndNeverFollowLinks) {
+    const auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
+    // A linked lock makes nothing at the far end, and the store does not write.
+    fs::create_symlink(dir / "planted", Folder() + "/DadUzura.lock");
+    {
+        CSnapshotStore store(messages);
+        store.LoadCatalogue(Folder());
+        EXPECT_TRUE(store.IsReadOnly());
+    }
+    EXPECT_FALSE(fs::exists(dir / "planted"));
+    fs::remove(Folder() + "/DadUzura.lock");
+
+    // A lock that others could open is made private; a damaged catalogue's copy keeps its mode.
+    CTempDir::Write(Folder() + "/DadUzura.lock", "");
+    fs::permissions(Folder() + "/DadUzura.lock", fs::perms::owner_read | fs::perms::owner_write |
+                                                     fs::perms::group_read | fs::perms::others_read);
+    CTempDir::Write(Catalogue(), "xy");
+    fs::permissions(Catalogue(), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(dir / "planted", Catalogue() + ".damaged");
+    {
+        CSnapshotStore store(messages);
+        store.LoadCatalogue(Folder());
+        EXPECT_FALSE(store.IsReadOnly());
+    }
+    EXPECT_EQ(mode(Folder() + "/DadUzura.lock"), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::exists(dir / "planted"));
+    EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged.2"), "xy");
+    EXPECT_EQ(mode(Catalogue() + ".damaged.2"), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mode(Catalogue()), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// A snapshot holds what a comparison would read: files of /proc say they are empty and are not.
+TEST_F(SnapshotStore, ImagesHoldTheBytesReadNotTheSizeReported) {
+    CSnapshotStore store(messages);
+    store.LoadCatalogue(Folder());
+    const SnapshotRecord described = RecordFor("/proc/self/status");
+    EXPECT_EQ(described.size, 0u);
+    ASSERT_EQ(store.AddRecord(described), 0);
+    const std::string image = CTempDir::Read(store.ImagePath(0));
+    EXPECT_TRUE(image.starts_with("Name:")) << image;
+    EXPECT_EQ(store.GetAt(0).size, image.size());
+    // An image that became a fifo is refused at once.
+    fs::remove(store.ImagePath(0));
+    ASSERT_EQ(mkfifo(store.ImagePath(0).c_str(), 0600), 0);
+    CFileBuffer buffer;
+    EXPECT_EQ(buffer.Load(store.ImagePath(0), CFileBuffer::Mode::Read, CFileBuffer::Source::StoreImage),
+              CFileBuffer::Error::NotRegular);
+}
+
+TEST(SnapshotReference, IsExactlyAStarAndANumberWithoutLeadingZeros) {
+    EXPECT_EQ(CSnapshotReference::Parse("*1"), 0);
+    EXPECT_EQ(CSnapshotReference::Parse("*120"), 119);
+    EXPECT_EQ(CSnapshotReference::Parse("*0"), -1);
+    EXPECT_EQ(CSnapshotReference::Parse("*99999999999999"), -1);
+    for (const char* text : {"*", "*01", "*1x", "*1.bin", "* 1", "*-1", "*+1", "1", "x*1", ""}) {
+        EXPECT_EQ(CSnapshotReference::Parse(text), std::nullopt) << text;
+    }
+    EXPECT_EQ(CSnapshotReference::Format(2), "*3");
+}
+
 TEST_F(SnapshotStore, ResolvesTargets) {
     CSnapshotStore store(messages);
     store.LoadCatalogue(Folder());
@@ -225,9 +344,11 @@ TEST_F(SnapshotStore, ResolvesTargets) {
     ASSERT_TRUE(store.ResolveTarget("*3", name, path));
     EXPECT_EQ(name, store.GetAt(2).snapshotName);
     EXPECT_EQ(path, Folder() + "/Hex00003.img");
-    for (const char* bad : {"*0", "*4", "*", "*x", "*-1"}) {
+    for (const char* bad : {"*0", "*4"}) {
         EXPECT_FALSE(store.ResolveTarget(bad, name, path)) << bad;
     }
+    ASSERT_TRUE(store.ResolveTarget("*3.bin", name, path));
+    EXPECT_EQ(path, "*3.bin");
     ASSERT_TRUE(store.ResolveTarget("/some/file", name, path));
     EXPECT_EQ(name, "/some/file");
     EXPECT_EQ(path, "/some/file");

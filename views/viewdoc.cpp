@@ -7,6 +7,7 @@
 
 #include "compare/compsettings.h"
 #include "platform/prompts.h"
+#include "snapshots/snapshotreference.h"
 #include "snapshots/snapshotstore.h"
 
 CViewDoc::CViewDoc(const CCompSettings& settings, const CSnapshotStore& store)
@@ -20,6 +21,7 @@ void CViewDoc::SetLineLength(std::int32_t length) {
 bool CViewDoc::OnOpenDocument(const QString& target) {
     const std::string bytes = QFile::encodeName(target).toStdString();
     std::error_code ec;
+    m_bImage = CSnapshotReference::IsReference(bytes);
     // A snapshot number that names no record fails as a missing file does.
     if (!m_store.ResolveTarget(bytes, m_strTitle, m_strPath) || !std::filesystem::exists(m_strPath, ec)) {
         if (m_strTitle.empty()) {
@@ -37,7 +39,9 @@ void CViewDoc::LoadFile() {
     SetTitle(QFile::decodeName(m_strTitle.c_str()));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
     m_viewLines = CViewLines();
-    if (m_buffer.Load(m_strPath, CFileBuffer::Mode::Read) != CFileBuffer::Error::None) {
+    if (m_buffer.Load(m_strPath, CFileBuffer::Mode::Read,
+                      m_bImage ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any) !=
+        CFileBuffer::Error::None) {
         CPrompts::Current().Message(nullptr, QStringLiteral("Error in reading the file."),
                                     CPrompts::Icon::Error);
     }

@@ -42,6 +42,7 @@ private:
     const CSnapshotStore& m_store;
     std::string m_strTitle;
     std::string m_strPath;
+    bool m_bImage = false; // a snapshot's image, which must be a regular file of the store
     CFileBuffer m_buffer;
     CViewLines m_viewLines;
     std::int32_t m_nLineLength;

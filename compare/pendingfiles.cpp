@@ -1,0 +1,49 @@
+#include "pendingfiles.h"
+
+#include <atomic>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSlots = 16;
+constexpr std::size_t kMaxPath = 4096;
+
+// A slot's name is filled before it is marked in use and is not touched again until it is free.
+struct Slot {
+    std::atomic<int> state{0}; // 0 free, 1 being filled, 2 in use
+    char path[kMaxPath];
+};
+
+Slot g_slots[kSlots];
+
+} // namespace
+
+int CPendingFiles::Add(const std::string& path) {
+    if (path.size() >= kMaxPath) {
+        return -1;
+    }
+    for (int i = 0; i < kSlots; ++i) {
+        int expected = 0;
+        if (g_slots[i].state.compare_exchange_strong(expected, 1)) {
+            std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
+            g_slots[i].state.store(2);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void CPendingFiles::Forget(int slot) {
+    if (slot >= 0 && slot < kSlots) {
+        g_slots[slot].state.store(0);
+    }
+}
+
+void CPendingFiles::RemoveAll() {
+    for (Slot& slot : g_slots) {
+        if (slot.state.load() == 2) {
+            unlink(slot.path);
+        }
+    }
+}
