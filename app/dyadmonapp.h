@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "platform/commandtarget.h"
-#include "snapshots/storemessages.h"
+#include "snapshots/core/storemessages.h"
 
 class CCompSettings;
 class CDocTemplate;

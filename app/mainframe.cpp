@@ -18,13 +18,13 @@
 #include "browser/comparebar.h"
 #include "compare/compdoc.h"
 #include "compare/defaultsettingsdlg.h"
-#include "dockingpane.h"
+#include "platform/dockingpane.h"
 #include "platform/doctemplate.h"
 #include "platform/lockkeys.h"
+#include "platform/resourcetext.h"
 #include "platform/settingsprofile.h"
 #include "platform/view.h"
 #include "res/resource.h"
-#include "res/resourcetext.h"
 #include "views/viewdoc.h"
 
 namespace {

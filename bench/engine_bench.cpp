@@ -10,12 +10,12 @@
 #include <benchmark/benchmark.h>
 
 #include "cachedfile.h"
-#include "compare/bufferedwriter.h"
-#include "compare/compengine.h"
-#include "compare/complines.h"
-#include "compare/filebuffer.h"
-#include "compare/hugepagememory.h"
-#include "compare/logwriter.h"
+#include "compare/core/bufferedwriter.h"
+#include "compare/core/compengine.h"
+#include "compare/core/complines.h"
+#include "compare/core/filebuffer.h"
+#include "compare/core/hugepagememory.h"
+#include "compare/core/logwriter.h"
 #include "literalengine.h"
 
 namespace {

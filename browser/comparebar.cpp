@@ -21,8 +21,8 @@
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "res/resource.h"
-#include "snapshots/snapshotreference.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotreference.h"
+#include "snapshots/core/snapshotstore.h"
 
 namespace {
 

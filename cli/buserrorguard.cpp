@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "compare/pendingfiles.h"
+#include "compare/core/pendingfiles.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "compare/pendingfiles.h"
+#include "compare/core/pendingfiles.h"
 
 namespace {
 

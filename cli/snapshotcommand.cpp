@@ -5,7 +5,7 @@
 #include <ctime>
 #include <iostream>
 
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 #include "stderrmessages.h"
 #include "storefolder.h"
 

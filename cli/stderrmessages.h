@@ -1,6 +1,6 @@
 #pragma once
 
-#include "snapshots/storemessages.h"
+#include "snapshots/core/storemessages.h"
 
 // The store's messages as lines on standard error, counted so a command can end with status 2.
 class CStderrMessages : public CStoreMessages {

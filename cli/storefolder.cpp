@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/settingsprofile.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 
 namespace fs = std::filesystem;
 

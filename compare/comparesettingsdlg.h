@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "compare/settingscontrols.h"
 
 // The settings asked for before a compare: the unit and the block-move look-ahead for this compare,

@@ -5,18 +5,18 @@
 
 #include <QFile>
 
-#include "compare/atomicfile.h"
-#include "compare/bufferedwriter.h"
 #include "compare/comparesettingsdlg.h"
-#include "compare/compengine.h"
-#include "compare/compsettings.h"
-#include "compare/logwriter.h"
+#include "compare/core/atomicfile.h"
+#include "compare/core/bufferedwriter.h"
+#include "compare/core/compengine.h"
+#include "compare/core/compsettings.h"
+#include "compare/core/logwriter.h"
 #include "platform/prompts.h"
+#include "platform/resourcetext.h"
 #include "platform/statustext.h"
 #include "res/resource.h"
-#include "res/resourcetext.h"
-#include "snapshots/snapshotreference.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotreference.h"
+#include "snapshots/core/snapshotstore.h"
 
 namespace {
 

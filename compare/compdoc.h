@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "compare/complines.h"
-#include "compare/filebuffer.h"
+#include "compare/core/complines.h"
+#include "compare/core/filebuffer.h"
 #include "platform/document.h"
 
 class CCompSettings;

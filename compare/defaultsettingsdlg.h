@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "compare/settingscontrols.h"
 
 class CColorSwatch;

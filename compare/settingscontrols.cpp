@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/prompts.h"
 
 namespace SettingsControls {

@@ -2,7 +2,7 @@
 
 #include <QSettings>
 
-#include "snapshots/storeprofile.h"
+#include "snapshots/core/storeprofile.h"
 
 // The per-user profile: the settings file of organisation "Orvane Lab", application "Dyadmon v3.0"
 // (~/.config/Orvane Lab/Dyadmon v3.0.conf).

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/blockjsonwriter.h"
-#include "compare/bufferedwriter.h"
+#include "compare/core/blockjsonwriter.h"
+#include "compare/core/bufferedwriter.h"
 #include "tempdir.h"
 
 namespace {

@@ -14,10 +14,10 @@
 
 #include "cli/buserrorguard.h"
 #include "cli/comparecommand.h"
-#include "compare/filebuffer.h"
-#include "compare/pendingfiles.h"
-#include "snapshots/snapshotstore.h"
-#include "snapshots/storemessages.h"
+#include "compare/core/filebuffer.h"
+#include "compare/core/pendingfiles.h"
+#include "snapshots/core/snapshotstore.h"
+#include "snapshots/core/storemessages.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;

@@ -14,10 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "browser/comparebar.h"
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/promptrecorder.h"
 #include "recordedmessages.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 #include "views/windowhost.h"
 #include "windowfixture.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/compengine.h"
+#include "compare/core/compengine.h"
 #include "literalengine.h"
 #include "testinputs.h"
 

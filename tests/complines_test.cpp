@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "compare/compengine.h"
-#include "compare/complines.h"
+#include "compare/core/compengine.h"
+#include "compare/core/complines.h"
 #include "literalengine.h"
 #include "testinputs.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 
 namespace {
 

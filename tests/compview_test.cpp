@@ -10,11 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "compare/compdoc.h"
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/commandrouter.h"
 #include "platform/promptrecorder.h"
 #include "recordedmessages.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 #include "views/chargrid.h"
 #include "views/compview.h"

@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/atomicfile.h"
-#include "compare/bufferedwriter.h"
-#include "compare/filebuffer.h"
+#include "compare/core/atomicfile.h"
+#include "compare/core/bufferedwriter.h"
+#include "compare/core/filebuffer.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/compengine.h"
-#include "compare/complines.h"
+#include "compare/core/compengine.h"
+#include "compare/core/complines.h"
 #include "testinputs.h"
-#include "views/changenavigator.h"
-#include "views/diffmapcolors.h"
-#include "views/viewlines.h"
+#include "views/core/changenavigator.h"
+#include "views/core/diffmapcolors.h"
+#include "views/core/viewlines.h"
 
 namespace {
 

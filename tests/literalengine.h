@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "compare/compengine.h"
-#include "compare/complines.h"
+#include "compare/core/compengine.h"
+#include "compare/core/complines.h"
 
 // The comparison walk and the row cutting written out unit by unit, with the linked lists and the
 // list walks of the original description and no shortcut of any kind. Slow on purpose: it is the

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/bufferedwriter.h"
-#include "compare/compengine.h"
-#include "compare/complines.h"
-#include "compare/logwriter.h"
+#include "compare/core/bufferedwriter.h"
+#include "compare/core/compengine.h"
+#include "compare/core/complines.h"
+#include "compare/core/logwriter.h"
 #include "literalengine.h"
 #include "testinputs.h"
 

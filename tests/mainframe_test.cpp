@@ -17,16 +17,16 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "app/dockingpane.h"
 #include "app/dyadmonapp.h"
 #include "app/mainframe.h"
 #include "compare/compdoc.h"
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
+#include "platform/dockingpane.h"
 #include "platform/doctemplate.h"
 #include "platform/promptrecorder.h"
 #include "platform/settingsprofile.h"
 #include "res/resource.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 #include "views/viewdoc.h"
 #include "windowfixture.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshots/storemessages.h"
+#include "snapshots/core/storemessages.h"
 
 // The store's messages, kept for a test to read.
 class CRecordedMessages : public CStoreMessages {

@@ -10,13 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/bufferedwriter.h"
 #include "compare/compdoc.h"
-#include "compare/compsettings.h"
-#include "compare/logwriter.h"
+#include "compare/core/bufferedwriter.h"
+#include "compare/core/compsettings.h"
+#include "compare/core/logwriter.h"
 #include "platform/promptrecorder.h"
 #include "recordedmessages.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 #include "windowfixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "snapshots/snapshotcatalogue.h"
+#include "snapshots/core/snapshotcatalogue.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/filebuffer.h"
+#include "compare/core/filebuffer.h"
 #include "recordedmessages.h"
-#include "snapshots/localtimetext.h"
-#include "snapshots/snapshotcatalogue.h"
-#include "snapshots/snapshotreference.h"
-#include "snapshots/snapshotstore.h"
-#include "snapshots/storemessages.h"
-#include "snapshots/storeprofile.h"
+#include "snapshots/core/localtimetext.h"
+#include "snapshots/core/snapshotcatalogue.h"
+#include "snapshots/core/snapshotreference.h"
+#include "snapshots/core/snapshotstore.h"
+#include "snapshots/core/storemessages.h"
+#include "snapshots/core/storeprofile.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;

@@ -7,10 +7,10 @@
 #include <QString>
 #include <gtest/gtest.h>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/promptrecorder.h"
 #include "recordedmessages.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 
 class CCompDoc;

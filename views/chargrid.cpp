@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QString>
 
-#include "compare/logwriter.h"
+#include "compare/core/logwriter.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <QPainter>
 #include <QPalette>
 
-#include "changenavigator.h"
 #include "compare/compdoc.h"
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "diffmap.h"
-#include "diffmapcolors.h"
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
+#include "views/core/changenavigator.h"
+#include "views/core/diffmapcolors.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <QFile>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/prompts.h"
-#include "snapshots/snapshotreference.h"
-#include "snapshots/snapshotstore.h"
+#include "snapshots/core/snapshotreference.h"
+#include "snapshots/core/snapshotstore.h"
 
 CViewDoc::CViewDoc(const CCompSettings& settings, const CSnapshotStore& store)
     : m_store(store), m_nLineLength(std::clamp(settings.lineLength, 1, kMaxLineLength)),

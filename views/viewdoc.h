@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "compare/filebuffer.h"
+#include "compare/core/filebuffer.h"
 #include "platform/document.h"
-#include "viewlines.h"
+#include "views/core/viewlines.h"
 
 class CCompSettings;
 class CSnapshotStore;

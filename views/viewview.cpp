@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPalette>
 
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/colorvalue.h"
 #include "viewdoc.h"
 

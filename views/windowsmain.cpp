@@ -7,10 +7,10 @@
 #include <QCoreApplication>
 
 #include "chargrid.h"
-#include "compare/compsettings.h"
+#include "compare/core/compsettings.h"
 #include "platform/settingsprofile.h"
-#include "snapshots/snapshotstore.h"
-#include "snapshots/storemessages.h"
+#include "snapshots/core/snapshotstore.h"
+#include "snapshots/core/storemessages.h"
 #include "windowhost.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "snapshots/snapshotcatalogue.h"
+#include "snapshots/core/snapshotcatalogue.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto contents =

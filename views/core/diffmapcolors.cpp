@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "compare/complines.h"
+#include "compare/core/complines.h"
 
 namespace {
 

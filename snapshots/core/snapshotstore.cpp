@@ -13,9 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "compare/atomicfile.h"
-#include "compare/compengine.h"
-#include "compare/pendingfiles.h"
+#include "compare/core/atomicfile.h"
+#include "compare/core/compengine.h"
+#include "compare/core/pendingfiles.h"
 #include "localtimetext.h"
 #include "snapshotcatalogue.h"
 #include "snapshotreference.h"
@@ -117,14 +117,19 @@ bool CopyToImage(const std::string& source, const std::string& image, std::uint6
         return false;
     }
     fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
-    const int out =
-        open(image.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, (st.st_mode & 0666) | 0600);
+    std::string listed = image;
+    int pending = -1;
+    const int out = CPendingFiles::Create(
+        [&st](std::string& path) {
+            return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        (st.st_mode & 0666) | 0600);
+        },
+        listed, pending);
     if (out < 0) {
         error = "Can't make the image " + image + " (" + std::strerror(errno) + ")";
         close(in);
         return false;
     }
-    const int pending = CPendingFiles::Add(image);
     std::vector<char> chunk(1 << 20);
     copied = 0;
     bool ok = true;

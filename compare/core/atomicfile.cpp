@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 #include "pendingfiles.h"
 
@@ -64,15 +63,13 @@ bool CAtomicFile::Open(const std::string& path, Target target) {
     const std::size_t slash = m_target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : m_target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
-    std::string pattern = (slash == std::string::npos ? std::string() : folder) + "." + base + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    m_fd = mkostemp(name.data(), O_CLOEXEC);
+    std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + base + ".XXXXXX";
+    m_fd = CPendingFiles::Create([](std::string& name) { return mkostemp(name.data(), O_CLOEXEC); }, temp,
+                                 m_pendingSlot);
     if (m_fd < 0) {
         return false;
     }
-    m_tempPath = name.data();
-    m_pendingSlot = CPendingFiles::Add(m_tempPath);
+    m_tempPath = temp;
     return true;
 }
 

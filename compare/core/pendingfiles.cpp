@@ -1,7 +1,9 @@
 #include "pendingfiles.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +34,20 @@ int CPendingFiles::Add(const std::string& path) {
         }
     }
     return -1;
+}
+
+int CPendingFiles::Create(const std::function<int(std::string& path)>& make, std::string& path, int& slot) {
+    sigset_t terminating;
+    sigset_t before;
+    sigemptyset(&terminating);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaddset(&terminating, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &terminating, &before);
+    const int fd = make(path);
+    slot = fd >= 0 ? Add(path) : -1;
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return fd;
 }
 
 void CPendingFiles::Forget(int slot) {

@@ -1,6 +1,6 @@
 #include "changenavigator.h"
 
-#include "compare/complines.h"
+#include "compare/core/complines.h"
 
 std::optional<std::uint64_t> CChangeNavigator::Next(const CCompLines& lines, std::uint64_t top) {
     if (top >= lines.GetCount()) {
