@@ -1,5 +1,7 @@
 #include "dyadmonapp.h"
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QFile>
 #include <QMdiArea>
@@ -8,19 +10,16 @@
 #include <QTimer>
 
 #include "aboutdlg.h"
-#include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
 #include "mainframe.h"
-#include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "platform/quitsignals.h"
 #include "platform/settingsprofile.h"
+#include "platform/view.h"
 #include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
-#include "views/childframe.h"
-#include "views/compview.h"
+#include "views/doctemplates.h"
 #include "views/viewdoc.h"
-#include "views/viewview.h"
 
 namespace {
 
@@ -32,50 +31,47 @@ const CommandEntry<CDyadmonApp> kCommands[] = {
 
 } // namespace
 
-CDyadmonApp::CDyadmonApp(QString programFolder) : m_programFolder(std::move(programFolder)) {}
+CDyadmonApp::CDyadmonApp(QString programFolder) : m_strProgramFolder(std::move(programFolder)) {}
 
 // The documents and the main window go first; then the store, which writes the catalogue; then the
 // settings.
 CDyadmonApp::~CDyadmonApp() {
-    m_quitSignals.reset();
+    m_pQuitSignals.reset();
     m_pMainFrame.reset();
-    m_pCompTemplate.reset();
-    m_pViewTemplate.reset();
-    delete m_pSnapshotStore;
-    delete m_pSettings;
+    m_pTemplates.reset();
+    m_pSnapshotStore.reset();
+    m_pSettings.reset();
+}
+
+CDocTemplate& CDyadmonApp::GetViewTemplate() const {
+    return m_pTemplates->View();
+}
+
+CDocTemplate& CDyadmonApp::GetCompTemplate() const {
+    return m_pTemplates->Comp();
 }
 
 bool CDyadmonApp::InitInstance() {
     CSettingsProfile profile;
-    const std::string folder = CSnapshotStore::ChooseWorkingFolder(
-        profile, QFile::encodeName(m_programFolder).toStdString(), CSnapshotStore::DefaultUserDataFolder());
+    const std::string folder =
+        CSnapshotStore::ChooseWorkingFolder(profile, QFile::encodeName(m_strProgramFolder).toStdString(),
+                                            CSnapshotStore::DefaultUserDataFolder());
     if (folder.empty()) {
         return false;
     }
-    m_pSnapshotStore = new CSnapshotStore(*this);
+    // The store reports through this object, a private base that make_unique cannot see.
+    m_pSnapshotStore.reset(new CSnapshotStore(static_cast<CStoreMessages&>(*this)));
     m_pSnapshotStore->LoadCatalogue(folder);
-    delete m_pSettings;
-    m_pSettings = new CCompSettings();
-
-    CCompSettings& settings = *m_pSettings;
-    const CSnapshotStore& store = *m_pSnapshotStore;
-    const auto frame = [] { return new CChildFrame; };
-    m_pViewTemplate = std::make_unique<CDocTemplate>(
-        Res::kViewType, QStringLiteral("View"),
-        [&settings, &store] { return std::make_unique<CViewDoc>(settings, store); },
-        [&settings](CDocument& doc) { return new CViewView(static_cast<CViewDoc&>(doc), settings); }, frame);
-    m_pCompTemplate = std::make_unique<CDocTemplate>(
-        Res::kCompType, QStringLiteral("Comp"),
-        [this, &settings, &store] { return std::make_unique<CCompDoc>(settings, store, m_pMainFrame.get()); },
-        [&settings](CDocument& doc) { return new CCompView(static_cast<CCompDoc&>(doc), settings); }, frame);
-
-    m_pMainFrame =
-        std::make_unique<CMainFrame>(settings, *m_pSnapshotStore, *m_pViewTemplate, *m_pCompTemplate, this);
+    m_pSettings = std::make_unique<CCompSettings>();
+    m_pTemplates = std::make_unique<CDocTemplates>(*m_pSettings, *m_pSnapshotStore,
+                                                   [this] { return m_pMainFrame.get(); });
+    m_pMainFrame = std::make_unique<CMainFrame>(*m_pSettings, *m_pSnapshotStore, m_pTemplates->View(),
+                                                m_pTemplates->Comp(), this);
     // The command line is not looked at: no document opens at start.
-    m_quitSignals = std::make_unique<CQuitSignals>();
-    connect(m_quitSignals.get(), &CQuitSignals::Quit, this, &CDyadmonApp::QuitWhenSafe);
+    m_pQuitSignals = std::make_unique<CQuitSignals>();
+    connect(m_pQuitSignals.get(), &CQuitSignals::Quit, this, &CDyadmonApp::QuitWhenSafe);
     // The event loop that runs next is the main one.
-    m_mainLoopLevel = QThread::currentThread()->loopLevel() + 1;
+    m_nMainLoopLevel = QThread::currentThread()->loopLevel() + 1;
     m_pMainFrame->RestoreAndShow();
     return true;
 }
@@ -102,28 +98,32 @@ void CDyadmonApp::OnFileOpen() {
     if (path.isEmpty()) {
         return;
     }
-    // A file shown already is brought forward rather than opened twice.
-    for (CDocument* document : m_pViewTemplate->GetDocuments()) {
-        if (static_cast<CViewDoc*>(document)->Path() == QFile::encodeName(path).toStdString()) {
-            for (QMdiSubWindow* window : m_pMainFrame->MdiArea().subWindowList()) {
-                if (qobject_cast<CView*>(window->widget()) != nullptr &&
-                    &qobject_cast<CView*>(window->widget())->GetDocument() == document) {
-                    m_pMainFrame->MdiArea().setActiveSubWindow(window);
-                    return;
-                }
+    const std::string bytes = QFile::encodeName(path).toStdString();
+    // A file shown already is brought forward rather than opened twice, however its path is written.
+    std::error_code ec;
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(bytes, ec);
+    for (CDocument* document : GetViewTemplate().GetDocuments()) {
+        const std::filesystem::path shown =
+            std::filesystem::weakly_canonical(static_cast<CViewDoc*>(document)->Path(), ec);
+        if (shown != wanted) {
+            continue;
+        }
+        for (QMdiSubWindow* window : m_pMainFrame->MdiArea().subWindowList()) {
+            const auto* view = qobject_cast<CView*>(window->widget());
+            if (view != nullptr && &view->GetDocument() == document) {
+                m_pMainFrame->MdiArea().setActiveSubWindow(window);
+                return;
             }
         }
     }
-    if (auto* document = static_cast<CViewDoc*>(m_pViewTemplate->OpenDocumentFile(path))) {
-        document->LoadFile();
-    }
+    CViewDoc::Open(GetViewTemplate(), bytes);
 }
 
 void CDyadmonApp::QuitWhenSafe() {
     if (QWidget* modal = QApplication::activeModalWidget()) {
         modal->close();
     }
-    if (QThread::currentThread()->loopLevel() > m_mainLoopLevel) {
+    if (QThread::currentThread()->loopLevel() > m_nMainLoopLevel) {
         QTimer::singleShot(0, this, &CDyadmonApp::QuitWhenSafe);
         return;
     }

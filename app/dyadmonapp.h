@@ -10,6 +10,7 @@
 
 class CCompSettings;
 class CDocTemplate;
+class CDocTemplates;
 class CMainFrame;
 class CQuitSignals;
 class CSettingsProfile;
@@ -29,10 +30,10 @@ public:
     // The start-up sequence; false ends the program.
     bool InitInstance();
 
-    CSnapshotStore* m_pSnapshotStore = nullptr;
-    CCompSettings* m_pSettings = nullptr;
-    CDocTemplate& GetViewTemplate() const { return *m_pViewTemplate; }
-    CDocTemplate& GetCompTemplate() const { return *m_pCompTemplate; }
+    std::unique_ptr<CSnapshotStore> m_pSnapshotStore;
+    std::unique_ptr<CCompSettings> m_pSettings;
+    CDocTemplate& GetViewTemplate() const;
+    CDocTemplate& GetCompTemplate() const;
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
 
     bool OnCommand(int id) override;
@@ -48,10 +49,9 @@ private:
     void ShowError(const std::string& text) override;
     void ShowNotice(const std::string& text) override;
 
-    QString m_programFolder;
-    std::unique_ptr<CDocTemplate> m_pViewTemplate;
-    std::unique_ptr<CDocTemplate> m_pCompTemplate;
+    QString m_strProgramFolder;
+    std::unique_ptr<CDocTemplates> m_pTemplates;
     std::unique_ptr<CMainFrame> m_pMainFrame;
-    std::unique_ptr<CQuitSignals> m_quitSignals;
-    int m_mainLoopLevel = 1;
+    std::unique_ptr<CQuitSignals> m_pQuitSignals;
+    int m_nMainLoopLevel = 1;
 };

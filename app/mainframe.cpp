@@ -1,5 +1,7 @@
 #include "mainframe.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -16,7 +18,6 @@
 #include <QToolBar>
 
 #include "browser/comparebar.h"
-#include "compare/compdoc.h"
 #include "compare/defaultsettingsdlg.h"
 #include "platform/dockingpane.h"
 #include "platform/doctemplate.h"
@@ -25,7 +26,6 @@
 #include "platform/settingsprofile.h"
 #include "platform/view.h"
 #include "res/resource.h"
-#include "views/viewdoc.h"
 
 namespace {
 
@@ -42,9 +42,6 @@ const CommandEntry<CMainFrame> kCommands[] = {
     {Res::kDefaultSettings, &CMainFrame::OnDefaultSettings},
     {Res::kHelpContents, &CMainFrame::OnHelpContents},
     {Res::kWebPage, &CMainFrame::OnWebPage},
-    {Res::kViewAnsi, &CMainFrame::OnViewAnsi, &CMainFrame::OnUpdateViewAnsi},
-    {Res::kLessColumns, &CMainFrame::OnLessColumns, &CMainFrame::OnUpdateLessColumns},
-    {Res::kMoreColumns, &CMainFrame::OnMoreColumns, &CMainFrame::OnUpdateMoreColumns},
     {Res::kBrowser1, &CMainFrame::OnToggleBrowser1, &CMainFrame::OnUpdateBrowser1},
     {Res::kBrowser2, &CMainFrame::OnToggleBrowser2, &CMainFrame::OnUpdateBrowser2},
     {Res::kSnapshotManager, &CMainFrame::OnToggleSnapshotManager, &CMainFrame::OnUpdateSnapshotManagerShown},
@@ -198,20 +195,19 @@ CCommandRouter::Route CMainFrame::Route() const {
             m_application};
 }
 
-bool CMainFrame::IsCompareDocument(const CDocument& document) const {
-    for (CDocument* held : m_compTemplate.GetDocuments()) {
-        if (held == &document) {
-            return true;
+int CMainFrame::MenuFor(const CDocument& document) const {
+    for (const CDocTemplate* docTemplate : {&m_compTemplate, &m_viewTemplate}) {
+        const std::vector<CDocument*> documents = docTemplate->GetDocuments();
+        if (std::find(documents.begin(), documents.end(), &document) != documents.end()) {
+            return docTemplate->GetResourceId();
         }
     }
-    return false;
+    return Res::kMainFrame;
 }
 
 void CMainFrame::OnActiveWindowChanged() {
     CDocument* document = ActiveDocument();
-    const int menu = document == nullptr            ? Res::kMainFrame
-                     : IsCompareDocument(*document) ? Res::kCompType
-                                                    : Res::kViewType;
+    const int menu = document == nullptr ? Res::kMainFrame : MenuFor(*document);
     if (menu != m_menuId) {
         m_menuId = menu;
         m_actions.FillMenuBar(menuBar(), menu, [this](QMenu* windows) { FillWindowList(windows); });
@@ -329,76 +325,6 @@ void CMainFrame::OnHelpContents() {
 
 void CMainFrame::OnWebPage() {
     m_openUrl(QUrl(QString::fromLatin1(kWebAddress)));
-}
-
-int CMainFrame::ActiveBytesPerLine(int& maximum) const {
-    CDocument* document = ActiveDocument();
-    if (document == nullptr) {
-        return 0;
-    }
-    if (IsCompareDocument(*document)) {
-        maximum = CCompDoc::kMaxBytesPerLine;
-        return static_cast<CCompDoc*>(document)->BytesPerLine();
-    }
-    maximum = CViewDoc::kMaxLineLength;
-    return static_cast<CViewDoc*>(document)->LineLength();
-}
-
-void CMainFrame::ChangeActiveDocument(int command) {
-    CDocument* document = ActiveDocument();
-    if (document == nullptr) {
-        return;
-    }
-    int maximum = 0;
-    const int bytes = ActiveBytesPerLine(maximum);
-    const int changed = command == Res::kLessColumns   ? std::max(bytes / 2, 1)
-                        : command == Res::kMoreColumns ? std::min(bytes * 2, maximum)
-                                                       : bytes;
-    if (IsCompareDocument(*document)) {
-        auto* compare = static_cast<CCompDoc*>(document);
-        if (command == Res::kViewAnsi) {
-            compare->SetAnsi(!compare->IsAnsi());
-        }
-        compare->SetBytesPerLine(changed);
-        compare->LoadAndCompare();
-    } else {
-        auto* viewer = static_cast<CViewDoc*>(document);
-        if (command == Res::kViewAnsi) {
-            viewer->SetAnsi(!viewer->IsAnsi());
-        }
-        viewer->SetLineLength(changed);
-        viewer->LoadFile();
-    }
-}
-
-void CMainFrame::OnViewAnsi() {
-    ChangeActiveDocument(Res::kViewAnsi);
-}
-void CMainFrame::OnLessColumns() {
-    ChangeActiveDocument(Res::kLessColumns);
-}
-void CMainFrame::OnMoreColumns() {
-    ChangeActiveDocument(Res::kMoreColumns);
-}
-
-void CMainFrame::OnUpdateViewAnsi(CommandState& state) {
-    CDocument* document = ActiveDocument();
-    state.enabled = document != nullptr;
-    if (document != nullptr) {
-        state.checked = IsCompareDocument(*document) ? static_cast<CCompDoc*>(document)->IsAnsi()
-                                                     : static_cast<CViewDoc*>(document)->IsAnsi();
-    }
-}
-
-void CMainFrame::OnUpdateLessColumns(CommandState& state) {
-    int maximum = 0;
-    state.enabled = ActiveBytesPerLine(maximum) > 1;
-}
-
-void CMainFrame::OnUpdateMoreColumns(CommandState& state) {
-    int maximum = 0;
-    const int bytes = ActiveBytesPerLine(maximum);
-    state.enabled = bytes > 0 && bytes < maximum;
 }
 
 void CMainFrame::OnToggleBrowser1() {

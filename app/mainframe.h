@@ -22,8 +22,8 @@ class QMdiSubWindow;
 
 // The one main window: the document windows in its MDI area, and around them the menu bar, the
 // "Standard" toolbar, the compare bar, the two browser panes, the snapshot manager and the status
-// bar. It routes file commands to whichever pane holds the focus, changes how the active document is
-// shown, and keeps its bar layout and placement in the profile between runs.
+// bar. It routes file commands to whichever pane holds the focus, and keeps its bar layout and
+// placement in the profile between runs.
 class CMainFrame : public QMainWindow, public CCommandTarget, public CStatusText {
     Q_OBJECT
 
@@ -74,9 +74,6 @@ public:
     void OnDefaultSettings();
     void OnHelpContents();
     void OnWebPage();
-    void OnViewAnsi();
-    void OnLessColumns();
-    void OnMoreColumns();
     void OnToggleBrowser1();
     void OnToggleBrowser2();
     void OnToggleSnapshotManager();
@@ -89,9 +86,6 @@ public:
     void OnUpdateAnyPane(CommandState& state);
     void OnUpdateBrowser(CommandState& state);
     void OnUpdateSnapshotManager(CommandState& state);
-    void OnUpdateViewAnsi(CommandState& state);
-    void OnUpdateLessColumns(CommandState& state);
-    void OnUpdateMoreColumns(CommandState& state);
     void OnUpdateBrowser1(CommandState& state);
     void OnUpdateBrowser2(CommandState& state);
     void OnUpdateSnapshotManagerShown(CommandState& state);
@@ -111,10 +105,8 @@ private:
     void FillWindowList(QMenu* menu);
     DCDockingPane* ActivePane(PaneKind kind) const;
     void RouteToActivePane(PaneKind kind, const std::function<void(DCDockingPane&)>& operation);
-    // Changes the active document's display fields and has it read its files again.
-    void ChangeActiveDocument(int command);
-    bool IsCompareDocument(const CDocument& document) const;
-    int ActiveBytesPerLine(int& maximum) const;
+    // The menu of the template that made `document`.
+    int MenuFor(const CDocument& document) const;
     void RefreshLockIndicators();
 
     CCompSettings& m_settings;

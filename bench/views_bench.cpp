@@ -151,8 +151,7 @@ struct LongCompare {
         const std::string path2 = LongFile(2);
         doc = std::make_unique<CCompDoc>(settings, store, nullptr);
         doc->SetBytesPerLine(1);
-        if (path1.empty() || path2.empty() ||
-            !doc->OnOpenDocument(QString::fromStdString(path1 + "?" + path2))) {
+        if (path1.empty() || path2.empty() || !doc->OnOpenDocument(CCompareTargets{path1, path2}.Join())) {
             error = "cannot open the files";
             return;
         }
@@ -179,7 +178,7 @@ struct LongViewer {
         settings.lineLength = 1;
         const std::string path = LongFile(1);
         doc = std::make_unique<CViewDoc>(settings, store);
-        if (path.empty() || !doc->OnOpenDocument(QString::fromStdString(path))) {
+        if (path.empty() || !doc->OnOpenDocument(path)) {
             error = "cannot open the file";
             return;
         }
@@ -248,7 +247,7 @@ int RunViewerChild(int argc, char** argv) {
     settings.lineLength = std::atoi(argv[3]);
     CPromptRecorder prompts;
     CViewDoc doc(settings, store);
-    if (!doc.OnOpenDocument(QString::fromLocal8Bit(argv[2]))) {
+    if (!doc.OnOpenDocument(argv[2])) {
         return 1;
     }
     CViewView view(doc, settings);

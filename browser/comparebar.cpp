@@ -6,6 +6,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -81,17 +82,17 @@ DCCompareBar::DCCompareBar(const CSnapshotStore& store, CDocTemplate& compTempla
     ApplyFixedSize();
 }
 
-void DCCompareBar::SetTarget1(QString target) {
-    SetTarget(std::move(target), m_strRef1, m_strName1, m_wndTarget1);
+void DCCompareBar::SetTarget1(const std::string& target) {
+    SetTarget(target, m_strTarget1, m_strName1, m_wndTarget1);
 }
 
-void DCCompareBar::SetTarget2(QString target) {
-    SetTarget(std::move(target), m_strRef2, m_strName2, m_wndTarget2);
+void DCCompareBar::SetTarget2(const std::string& target) {
+    SetTarget(target, m_strTarget2, m_strName2, m_wndTarget2);
 }
 
 void DCCompareBar::ClearTargets() {
-    m_strRef1.clear();
-    m_strRef2.clear();
+    m_strTarget1.clear();
+    m_strTarget2.clear();
     m_strName1.clear();
     m_strName2.clear();
     ShowName(m_wndTarget1, m_strName1);
@@ -99,27 +100,13 @@ void DCCompareBar::ClearTargets() {
 }
 
 void DCCompareBar::StartCompare() {
-    if (m_strName1.isEmpty() || m_strName2.isEmpty()) {
+    if (m_strTarget1.empty() || m_strTarget2.empty()) {
         CPrompts::Current().Message(this, QStringLiteral("Please select 2 target files first."),
                                     CPrompts::Icon::Information);
         return;
     }
     // A refusal has already been reported by the document.
-    if (CDocument* doc = m_compTemplate.OpenDocumentFile(TargetString())) {
-        static_cast<CCompDoc*>(doc)->LoadAndCompare();
-    }
-}
-
-QString DCCompareBar::Target1() const {
-    return m_strRef1.isEmpty() ? m_strName1 : m_strRef1;
-}
-
-QString DCCompareBar::Target2() const {
-    return m_strRef2.isEmpty() ? m_strName2 : m_strRef2;
-}
-
-QString DCCompareBar::TargetString() const {
-    return Target1() + QLatin1Char('?') + Target2();
+    CCompDoc::Open(m_compTemplate, Targets());
 }
 
 QSize DCCompareBar::sizeHint() const {
@@ -165,20 +152,20 @@ void DCCompareBar::resizeEvent(QResizeEvent* event) {
 }
 
 void DCCompareBar::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFiles(event->mimeData()).isEmpty()) {
+    if (!DroppedFiles(event->mimeData()).empty()) {
         AcceptAsReference(event);
     }
 }
 
 void DCCompareBar::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedFiles(event->mimeData()).isEmpty()) {
+    if (!DroppedFiles(event->mimeData()).empty()) {
         AcceptAsReference(event);
     }
 }
 
 void DCCompareBar::dropEvent(QDropEvent* event) {
-    const QStringList files = DroppedFiles(event->mimeData());
-    if (files.isEmpty() || !AcceptAsReference(event)) {
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    if (files.empty() || !AcceptAsReference(event)) {
         return;
     }
     if (files.size() == 2) {
@@ -195,20 +182,15 @@ void DCCompareBar::dropEvent(QDropEvent* event) {
     }
 }
 
-void DCCompareBar::SetTarget(QString target, QString& ref, QString& name, QLabel* label) {
-    if (const std::optional<int> position = CSnapshotReference::Parse(target.toStdString())) {
-        // A reference that names no record shows as itself; the document reports it when opened.
-        name = target;
-        if (m_store.IsValidPosition(*position)) {
-            const QString title = QString::fromStdString(m_store.GetAt(*position).snapshotName);
-            if (!title.isEmpty()) {
-                name = title;
-            }
+void DCCompareBar::SetTarget(const std::string& target, std::string& slot, QString& name, QLabel* label) {
+    slot = target;
+    // A path shows as text; a reference shows its snapshot's name, or itself when it names no record
+    // (the document reports it when opened).
+    name = QFile::decodeName(QByteArray::fromStdString(target));
+    if (const std::optional<int> position = CSnapshotReference::Parse(target)) {
+        if (m_store.IsValidPosition(*position) && !m_store.GetAt(*position).snapshotName.empty()) {
+            name = QFile::decodeName(QByteArray::fromStdString(m_store.GetAt(*position).snapshotName));
         }
-        ref = std::move(target);
-    } else {
-        ref.clear();
-        name = std::move(target);
     }
     ShowName(label, name);
 }
@@ -259,7 +241,7 @@ void DCCompareBar::ApplyFixedSize() {
     }
 }
 
-QStringList DCCompareBar::DroppedFiles(const QMimeData* data) {
+std::vector<std::string> DCCompareBar::DroppedFiles(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) {
         return {};
     }
@@ -268,12 +250,17 @@ QStringList DCCompareBar::DroppedFiles(const QMimeData* data) {
     if (urls.isEmpty() || urls.size() > 2) {
         return {};
     }
-    QStringList files;
+    std::vector<std::string> files;
     for (const QUrl& url : urls) {
         if (!url.isLocalFile() || url.toLocalFile().isEmpty()) {
             return {};
         }
-        files.push_back(url.toLocalFile());
+        // The path's bytes from the URL's own encoding: a name that is not UTF-8 comes through whole.
+        QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!url.host().isEmpty() && url.host() != QLatin1String("localhost")) {
+            path.prepend(("//" + url.host()).toUtf8());
+        }
+        files.push_back(path.toStdString());
     }
     return files;
 }

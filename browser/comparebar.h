@@ -1,8 +1,12 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <QString>
-#include <QStringList>
 #include <QToolBar>
+
+#include "compare/core/comparetargets.h"
 
 class CDocTemplate;
 class CSnapshotStore;
@@ -24,16 +28,14 @@ public:
     // The store and the template outlive the bar.
     DCCompareBar(const CSnapshotStore& store, CDocTemplate& compTemplate, QWidget* parent = nullptr);
 
-    // A target is a snapshot reference (see CSnapshotReference) or a file path.
-    void SetTarget1(QString target);
-    void SetTarget2(QString target);
+    // A target is a snapshot reference (see CSnapshotReference) or a file path, as the system's bytes.
+    void SetTarget1(const std::string& target);
+    void SetTarget2(const std::string& target);
     void ClearTargets();
     void StartCompare();
 
-    // What StartCompare passes for each side: the snapshot reference or the path; empty when empty.
-    QString Target1() const;
-    QString Target2() const;
-    QString TargetString() const;
+    // What StartCompare compares: each side's snapshot reference or path; empty when empty.
+    CCompareTargets Targets() const { return {m_strTarget1, m_strTarget2}; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -47,12 +49,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void SetTarget(QString target, QString& ref, QString& name, QLabel* label);
+    void SetTarget(const std::string& target, std::string& slot, QString& name, QLabel* label);
     void ShowName(QLabel* label, const QString& name);
     void PlaceClient();
     void LayoutChildren();
     void ApplyFixedSize();
-    static QStringList DroppedFiles(const QMimeData* data);
+    static std::vector<std::string> DroppedFiles(const QMimeData* data);
 
     const CSnapshotStore& m_store;
     CDocTemplate& m_compTemplate;
@@ -61,8 +63,9 @@ private:
     QLabel* m_wndTarget2;
     QPushButton* m_btnCompare;
 
-    QString m_strRef1;
-    QString m_strRef2;
+    std::string m_strTarget1;
+    std::string m_strTarget2;
+    // What the slots show: a snapshot's name, or the path as text.
     QString m_strName1;
     QString m_strName2;
 };

@@ -11,6 +11,7 @@
 #include "compare/core/compengine.h"
 #include "compare/core/compsettings.h"
 #include "compare/core/logwriter.h"
+#include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "platform/resourcetext.h"
 #include "platform/statustext.h"
@@ -50,15 +51,23 @@ void ShowError(const QString& text) {
 } // namespace
 
 CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status)
-    : m_settings(settings), m_store(store), m_status(status), m_askSettings(AskWithDialog),
-      m_nBytesPerLine(settings.BytesPerLineForCompare()), m_bAnsi(settings.showAnsi) {}
+    : CHexDocument(settings.showAnsi), m_settings(settings), m_store(store), m_status(status),
+      m_askSettings(AskWithDialog), m_nBytesPerLine(settings.BytesPerLineForCompare()) {}
+
+CCompDoc* CCompDoc::Open(CDocTemplate& compTemplate, const CCompareTargets& targets) {
+    auto* document = static_cast<CCompDoc*>(compTemplate.OpenDocumentFile(targets.Join()));
+    if (document != nullptr) {
+        document->LoadAndCompare();
+    }
+    return document;
+}
 
 bool CCompDoc::OnCommand(int id) {
-    return DispatchCommand<CCompDoc>(*this, kCommands, id);
+    return DispatchCommand<CCompDoc>(*this, kCommands, id) || CHexDocument::OnCommand(id);
 }
 
 bool CCompDoc::OnUpdateCommand(int id, CommandState& state) {
-    return DispatchUpdate<CCompDoc>(*this, kCommands, id, state);
+    return DispatchUpdate<CCompDoc>(*this, kCommands, id, state) || CHexDocument::OnUpdateCommand(id, state);
 }
 
 void CCompDoc::OnSaveLog() {
@@ -76,7 +85,7 @@ void CCompDoc::OnSaveLog() {
     bool written;
     {
         CBufferedWriter out(file.Fd());
-        written = CLogWriter(m_lines, Buffer1(), Buffer2(), m_bAnsi).WriteLog(out);
+        written = CLogWriter(m_lines, Buffer1(), Buffer2(), IsAnsi()).WriteLog(out);
         written = out.Finish() && written;
     }
     // A log the user asked for should outlast a crash right after the save.
@@ -100,11 +109,8 @@ bool CCompDoc::Resolve(const std::string& target, std::string& name, std::string
     return std::filesystem::exists(path, ec);
 }
 
-bool CCompDoc::OnOpenDocument(const QString& targets) {
-    const std::string all = QFile::encodeName(targets).toStdString();
-    const std::size_t split = all.find('?');
-    const std::string target1 = all.substr(0, split);
-    const std::string target2 = split == std::string::npos ? std::string() : all.substr(split + 1);
+bool CCompDoc::OnOpenDocument(const std::string& targets) {
+    const auto [target1, target2] = CCompareTargets::Split(targets);
     m_bImage1 = CSnapshotReference::IsReference(target1);
     m_bImage2 = CSnapshotReference::IsReference(target2);
     if (!Resolve(target1, m_strName1, m_strPath1)) {

@@ -4,18 +4,20 @@
 #include <functional>
 #include <string>
 
+#include "compare/core/comparetargets.h"
 #include "compare/core/complines.h"
 #include "compare/core/filebuffer.h"
-#include "platform/document.h"
+#include "platform/hexdocument.h"
 
 class CCompSettings;
+class CDocTemplate;
 class CSnapshotStore;
 class CStatusText;
 
 // The document of one comparison: two targets (files or snapshots), both files read whole into
 // memory, and the rows of their comparison, which the compare view paints and the log writes. It is
 // never modified and never saved.
-class CCompDoc : public CDocument {
+class CCompDoc : public CHexDocument {
     Q_OBJECT
 
 public:
@@ -29,8 +31,12 @@ public:
     // the status bar; all outlive the document. `status` may be null.
     CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status);
 
-    // `targets` is target 1 "?" target 2; a target is a path or "*" and a snapshot number.
-    bool OnOpenDocument(const QString& targets) override;
+    // Opens a compare document on the two targets through `compTemplate`, then loads and compares
+    // them: null when it could not be opened (it has said why).
+    static CCompDoc* Open(CDocTemplate& compTemplate, const CCompareTargets& targets);
+
+    // `targets` is a CCompareTargets string; a target is a path or a snapshot reference.
+    bool OnOpenDocument(const std::string& targets) override;
     // Reads both files afresh, compares them and updates the views. A file that cannot be read is
     // reported and leaves the document without rows.
     void LoadAndCompare();
@@ -57,11 +63,10 @@ public:
     std::int32_t Unit() const { return m_nUnit; }
     std::int32_t LookAhead() const { return m_nLookAhead; }
 
-    // Display fields the main frame changes before it calls LoadAndCompare again.
-    std::int32_t BytesPerLine() const { return m_nBytesPerLine; }
-    void SetBytesPerLine(std::int32_t bytes);
-    bool IsAnsi() const { return m_bAnsi; }
-    void SetAnsi(bool ansi) { m_bAnsi = ansi; }
+    std::int32_t BytesPerLine() const override { return m_nBytesPerLine; }
+    std::int32_t MaxBytesPerLine() const override { return kMaxBytesPerLine; }
+    void SetBytesPerLine(std::int32_t bytes) override;
+    void Reload() override { LoadAndCompare(); }
 
 private:
     bool Resolve(const std::string& target, std::string& name, std::string& path) const;
@@ -88,5 +93,4 @@ private:
     std::int32_t m_nLookAhead = 0;
     CCompLines m_lines;
     std::int32_t m_nBytesPerLine;
-    bool m_bAnsi;
 };

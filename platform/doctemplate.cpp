@@ -11,12 +11,12 @@ CDocTemplate::CDocTemplate(int resourceId, QString typeName, DocumentFactory mak
     : m_resourceId(resourceId), m_typeName(std::move(typeName)), m_makeDocument(std::move(makeDocument)),
       m_makeView(std::move(makeView)), m_makeFrame(std::move(makeFrame)) {}
 
-CDocument* CDocTemplate::OpenDocumentFile(const QString& path) {
+CDocument* CDocTemplate::OpenDocumentFile(const std::string& target) {
     if (m_area.isNull()) {
         return nullptr;
     }
     std::unique_ptr<CDocument> document = m_makeDocument();
-    if (!document->OnOpenDocument(path)) {
+    if (!document->OnOpenDocument(target)) {
         return nullptr;
     }
     QMdiSubWindow* frame = m_makeFrame();

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QMdiArea>
@@ -28,7 +29,7 @@ public:
     void SetMdiArea(QMdiArea* area) { m_area = area; }
 
     // The opened and shown document, or nullptr when it could not be opened (it has said why).
-    CDocument* OpenDocumentFile(const QString& path);
+    CDocument* OpenDocumentFile(const std::string& target);
     // The documents of this template whose windows are open, oldest first.
     std::vector<CDocument*> GetDocuments() const;
 

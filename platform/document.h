@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include <QObject>
@@ -11,7 +12,8 @@
 class CView;
 
 // A document of the document/view pattern: the data one window shows, its title and its views. It is
-// opened on a path (or any string its template passes) and lives as long as its window.
+// opened on a target (a path as the system's bytes, or any string its template passes) and lives as
+// long as its window.
 class CDocument : public QObject, public CCommandTarget {
     Q_OBJECT
 
@@ -22,7 +24,7 @@ public:
     void SetTitle(const QString& title);
 
     // False when the document cannot be opened; its template then discards it.
-    virtual bool OnOpenDocument(const QString& path) = 0;
+    virtual bool OnOpenDocument(const std::string& target) = 0;
 
     void AddView(CView* view);
     void RemoveView(CView* view);

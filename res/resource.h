@@ -73,6 +73,9 @@ constexpr int kSnapshotManager = 59406;
 constexpr int kCompareBarId = 59407;
 constexpr int kCompareButton = 59409;
 constexpr int kLogoIndicator = 33004;
+// The hex views' own scroll bars.
+constexpr int kHorzScrollBar = 128;
+constexpr int kVertScrollBar = 129;
 
 // Strings.
 constexpr int kAppTitle = 57344;    // "Dyadmon v3.0"

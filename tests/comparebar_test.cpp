@@ -14,11 +14,14 @@
 #include <gtest/gtest.h>
 
 #include "browser/comparebar.h"
+#include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
 #include "platform/promptrecorder.h"
+#include "platform/view.h"
 #include "recordedmessages.h"
 #include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
+#include "views/viewdoc.h"
 #include "views/windowhost.h"
 #include "windowfixture.h"
 
@@ -57,8 +60,10 @@ protected:
         return drop.isAccepted();
     }
     QPoint Over(QWidget* child, int x) const { return child->mapTo(&bar, QPoint(x, child->height() / 2)); }
-    QString Path(const char* name) const { return QString::fromStdString(dir / name); }
-    QUrl File(const char* name) const { return QUrl::fromLocalFile(Path(name)); }
+    std::string Path(const char* name) const { return dir / name; }
+    QUrl File(const char* name) const { return QUrl::fromLocalFile(Q(Path(name))); }
+    using Pair = std::pair<std::string, std::string>;
+    Pair Slots() const { return {bar.Targets().target1, bar.Targets().target2}; }
 
     CWindowHost host{settings, store};
     DCCompareBar bar{store, host.CompTemplate()};
@@ -80,10 +85,10 @@ TEST_F(CompareBar, ComparesOnlyWhenBothSlotsAreSetAndKeepsThem) {
     EXPECT_EQ(Windows(), 0);
 
     bar.SetTarget2(Path("a"));
-    EXPECT_EQ(bar.TargetString(), Path("a") + "?" + Path("a"));
+    EXPECT_EQ(Slots(), Pair(Path("a"), Path("a")));
     Button()->click();
     ASSERT_EQ(Windows(), 1);
-    EXPECT_EQ(host.MdiArea().activeSubWindow()->windowTitle(), Path("a") + " : " + Path("a"));
+    EXPECT_EQ(host.MdiArea().activeSubWindow()->windowTitle(), Q(Path("a") + " : " + Path("a")));
     bar.SetTarget2(Path("b"));
     bar.StartCompare();
     EXPECT_EQ(Windows(), 2);
@@ -92,7 +97,7 @@ TEST_F(CompareBar, ComparesOnlyWhenBothSlotsAreSetAndKeepsThem) {
     bar.ClearTargets();
     EXPECT_EQ(Label("target1")->text(), kNoTarget);
     EXPECT_EQ(Label("target2")->text(), kNoTarget);
-    EXPECT_EQ(bar.TargetString(), "?");
+    EXPECT_EQ(Slots(), Pair());
     bar.StartCompare();
     EXPECT_EQ(prompts.messages.size(), 3u);
 }
@@ -102,24 +107,24 @@ TEST_F(CompareBar, SnapshotsShowTheirNameButArePassedByReference) {
     bar.SetTarget1("*3");
     bar.SetTarget2(Path("b"));
     EXPECT_EQ(Label("target1")->text(), "snap3");
-    EXPECT_EQ(bar.TargetString(), "*3?" + Path("b"));
+    EXPECT_EQ(Slots(), Pair("*3", Path("b")));
     bar.StartCompare();
     ASSERT_EQ(Windows(), 1);
-    EXPECT_EQ(host.MdiArea().activeSubWindow()->windowTitle(), "snap3 : " + Path("b"));
+    EXPECT_EQ(host.MdiArea().activeSubWindow()->windowTitle(), "snap3 : " + Q(Path("b")));
 
     bar.SetTarget2("*2 and more");
     EXPECT_EQ(Label("target2")->text(), "*2 and more") << "a file name, not a reference";
-    EXPECT_EQ(bar.Target2(), "*2 and more");
+    EXPECT_EQ(bar.Targets().target2, "*2 and more");
     bar.SetTarget1(Path("a"));
-    EXPECT_EQ(bar.Target1(), Path("a")) << "a plain file drops the reference";
+    EXPECT_EQ(bar.Targets().target1, Path("a")) << "a plain file drops the reference";
 }
 
 TEST_F(CompareBar, TargetsThatCannotBeOpenedAreLeftToTheDocument) {
     TakeSnapshots(2);
-    for (const QString& target : {QString("*0"), QString("*3"), QString("*"), QString("*99999999999")}) {
+    for (const std::string target : {"*0", "*3", "*", "*99999999999"}) {
         bar.SetTarget1(target);
-        EXPECT_EQ(Label("target1")->text(), target);
-        EXPECT_EQ(bar.Target1(), target);
+        EXPECT_EQ(Label("target1")->text(), Q(target));
+        EXPECT_EQ(bar.Targets().target1, target);
     }
     bar.SetTarget2(Path("b"));
     bar.StartCompare();
@@ -127,22 +132,21 @@ TEST_F(CompareBar, TargetsThatCannotBeOpenedAreLeftToTheDocument) {
     bar.StartCompare();
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0].text, "Can't open the file *99999999999");
-    EXPECT_EQ(prompts.messages[1].text, "Can't open the file " + Path("gone"));
+    EXPECT_EQ(prompts.messages[1].text, "Can't open the file " + Q(Path("gone")));
     EXPECT_EQ(prompts.messages[1].icon, CPrompts::Icon::Error);
     EXPECT_EQ(Windows(), 0);
-    EXPECT_EQ(bar.Target1(), Path("gone"));
+    EXPECT_EQ(bar.Targets().target1, Path("gone"));
 }
 
 TEST_F(CompareBar, LabelsShowTextAsItIsAndShortenLongPathsInTheMiddle) {
     bar.SetTarget1("/tmp/salt & pepper");
     EXPECT_EQ(Label("target1")->text(), "/tmp/salt & pepper");
     const QString deep = "/home/user" + QString("/folder").repeated(40) + "/the-file.bin";
-    bar.SetTarget2(deep);
+    bar.SetTarget2(deep.toStdString());
     const QString shown = Label("target2")->text();
     EXPECT_LT(Label("target2")->fontMetrics().horizontalAdvance(shown), Label("target2")->width() + 1);
     EXPECT_TRUE(shown.startsWith("/home/") && shown.endsWith("the-file.bin")) << shown.toStdString();
     EXPECT_EQ(Label("target2")->toolTip(), deep);
-    EXPECT_EQ(bar.Target2(), deep);
 }
 
 // The client is the children's parent; W is its width less a pixel on either side.
@@ -188,14 +192,14 @@ TEST_F(CompareBar, FloatsAt600By26AndDocksAcrossTheWindow) {
 
 TEST_F(CompareBar, AFileDroppedOnALabelOrTheNearerHalfOfTheButtonSetsThatSlot) {
     EXPECT_TRUE(Drop({File("a")}, Over(Label("target2"), 5)));
-    EXPECT_EQ(bar.TargetString(), "?" + Path("a"));
+    EXPECT_EQ(Slots(), Pair("", Path("a")));
     EXPECT_TRUE(Drop({File("b")}, Over(Label("target1"), 200)));
-    EXPECT_EQ(bar.TargetString(), Path("b") + "?" + Path("a"));
+    EXPECT_EQ(Slots(), Pair(Path("b"), Path("a")));
     EXPECT_TRUE(Drop({File("a")}, Over(Button(), 30)));
     EXPECT_TRUE(Drop({File("b")}, Over(Button(), 70)));
-    EXPECT_EQ(bar.TargetString(), Path("a") + "?" + Path("b"));
+    EXPECT_EQ(Slots(), Pair(Path("a"), Path("b")));
     EXPECT_TRUE(Drop({File("b"), File("a")}, Over(Button(), 70), Qt::LinkAction));
-    EXPECT_EQ(bar.TargetString(), Path("b") + "?" + Path("a")) << "two files fill both slots in order";
+    EXPECT_EQ(Slots(), Pair(Path("b"), Path("a"))) << "two files fill both slots in order";
 }
 
 TEST_F(CompareBar, DropsOfAnythingButOneOrTwoLocalFilesAreRefused) {
@@ -204,7 +208,39 @@ TEST_F(CompareBar, DropsOfAnythingButOneOrTwoLocalFilesAreRefused) {
     EXPECT_FALSE(Drop({File("a"), QUrl("https://example.org/a.bin")}, at));
     EXPECT_FALSE(Drop({File("a"), File("b"), File("a")}, at));
     EXPECT_FALSE(Drop({File("a")}, at, Qt::MoveAction));
-    EXPECT_EQ(bar.TargetString(), "?");
+    EXPECT_EQ(Slots(), Pair());
+}
+
+// File names are bytes: one that is not UTF-8, and one with "?" in it, are dropped, compared, viewed
+// and logged as the files they name.
+TEST_F(CompareBar, AnyFileNameIsComparedViewedAndLogged) {
+    const std::string latin1 = dir / "caf\xE9.bin";
+    const std::string question = dir / "a?b.bin";
+    CTempDir::Write(latin1, "caf\xE9 data");
+    CTempDir::Write(question, "cafe data");
+    const QByteArray url = "file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/");
+    EXPECT_TRUE(Drop({QUrl::fromEncoded(url), File("a?b.bin")}, Over(Button(), 30)));
+    EXPECT_EQ(Slots(), Pair(latin1, question));
+    bar.StartCompare();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages[0].text.toStdString();
+    ASSERT_EQ(Windows(), 1);
+    auto* doc = qobject_cast<CCompDoc*>(
+        &qobject_cast<CView*>(host.MdiArea().activeSubWindow()->widget())->GetDocument());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Size1(), 9u);
+    EXPECT_EQ(doc->Size2(), 9u);
+
+    prompts.fileAnswers.push_back(Q(dir / "log.txt"));
+    doc->OnSaveLog();
+    const std::string log = CTempDir::Read(dir / "log.txt");
+    EXPECT_TRUE(log.starts_with("Dyadmon v3.0 log file.")) << log;
+    EXPECT_NE(log.find(" E9 "), std::string::npos) << log;
+    EXPECT_NE(log.find(" 65 "), std::string::npos) << log;
+
+    const CViewDoc* viewer = host.OpenViewer(latin1);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->Size(), 9u);
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 } // namespace

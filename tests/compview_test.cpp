@@ -14,6 +14,7 @@
 #include "platform/commandrouter.h"
 #include "platform/promptrecorder.h"
 #include "recordedmessages.h"
+#include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 #include "views/chargrid.h"
@@ -40,8 +41,7 @@ protected:
         doc = std::make_unique<CCompDoc>(settings, store, nullptr);
         doc->SetBytesPerLine(bytesPerLine);
         doc->SetAnsi(ansi);
-        EXPECT_TRUE(doc->OnOpenDocument(QString::fromStdString(dir / "one") + "?" +
-                                        QString::fromStdString(dir / "two")));
+        EXPECT_TRUE(doc->OnOpenDocument(CCompareTargets{dir / "one", dir / "two"}.Join()));
         view = std::make_unique<CCompView>(*doc, settings);
         view->resize(size);
         view->show();
@@ -321,19 +321,19 @@ TEST_F(CompView, ChangesAreReachedThroughTheCommandRoute) {
     Open(std::string(8, 's') + "deleted!" + std::string(40, 't'),
          std::string(8, 's') + "NEWBYTES" + std::string(40, 't'));
     const CCommandRouter::Route route{view.get(), doc.get()};
-    EXPECT_TRUE(CCommandRouter::Update(route, CCompView::kNextChange).enabled);
-    EXPECT_TRUE(CCommandRouter::Update(route, CCompView::kPreviousChange).enabled);
-    EXPECT_FALSE(CCommandRouter::Update(route, 33019).enabled) << "nobody on the route handles it";
+    EXPECT_TRUE(CCommandRouter::Update(route, Res::kNextChange).enabled);
+    EXPECT_TRUE(CCommandRouter::Update(route, Res::kPreviousChange).enabled);
+    EXPECT_FALSE(CCommandRouter::Update(route, Res::kFileSave).enabled) << "nobody on the route handles it";
     std::vector<std::int32_t> tops;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(CCommandRouter::Execute(route, CCompView::kNextChange));
+        EXPECT_TRUE(CCommandRouter::Execute(route, Res::kNextChange));
         tops.push_back(view->TopLine());
     }
     EXPECT_EQ(tops, (std::vector<std::int32_t>{1, 2, 2}));
     EXPECT_EQ(view->VertBar().GetPos(), 0);
-    CCommandRouter::Execute(route, CCompView::kPreviousChange);
+    CCommandRouter::Execute(route, Res::kPreviousChange);
     EXPECT_EQ(view->TopLine(), 1);
-    CCommandRouter::Execute(route, CCompView::kPreviousChange);
+    CCommandRouter::Execute(route, Res::kPreviousChange);
     EXPECT_EQ(view->TopLine(), 1);
 }
 
@@ -382,7 +382,7 @@ namespace {
 // A view of more rows than the scroll bar counts.
 class HugeDocument : public CDocument {
 public:
-    bool OnOpenDocument(const QString&) override { return true; }
+    bool OnOpenDocument(const std::string&) override { return true; }
 };
 
 class HugeView : public CHexView {

@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_F(Documents, ACompareWindowOpensOnTwoFiles) {
-    CCompDoc* doc = host.OpenCompare(Q(dir / "a"), Q(dir / "b"));
+    CCompDoc* doc = host.OpenCompare(dir / "a", dir / "b");
     ASSERT_NE(doc, nullptr);
     const QString title = Q(dir / "a") + " : " + Q(dir / "b");
     EXPECT_EQ(doc->GetTitle(), title);
@@ -72,11 +72,11 @@ TEST_F(Documents, ACompareWindowOpensOnTwoFiles) {
 
 TEST_F(Documents, AMissingTargetFailsTheOpeningUnderItsName) {
     TakeSnapshots(2);
-    EXPECT_EQ(host.OpenCompare(Q(dir / "gone"), Q(dir / "b")), nullptr);
-    EXPECT_EQ(host.OpenCompare(Q(dir / "a"), Q(dir / "gone too")), nullptr);
-    EXPECT_EQ(host.OpenCompare("*3", Q(dir / "b")), nullptr) << "no third snapshot";
-    EXPECT_EQ(host.OpenCompare("*0", Q(dir / "b")), nullptr);
-    EXPECT_EQ(host.OpenViewer(Q(dir / "gone")), nullptr);
+    EXPECT_EQ(host.OpenCompare(dir / "gone", dir / "b"), nullptr);
+    EXPECT_EQ(host.OpenCompare(dir / "a", dir / "gone too"), nullptr);
+    EXPECT_EQ(host.OpenCompare("*3", dir / "b"), nullptr) << "no third snapshot";
+    EXPECT_EQ(host.OpenCompare("*0", dir / "b"), nullptr);
+    EXPECT_EQ(host.OpenViewer(dir / "gone"), nullptr);
     EXPECT_EQ(Messages(),
               (std::vector<QString>{"Can't open the file " + Q(dir / "gone"),
                                     "Can't open the file " + Q(dir / "gone too"), "Can't open the file *3",
@@ -87,7 +87,7 @@ TEST_F(Documents, AMissingTargetFailsTheOpeningUnderItsName) {
 
 TEST_F(Documents, SnapshotTargetsReadTheImageUnderTheSnapshotsName) {
     TakeSnapshots(3);
-    CCompDoc* doc = host.OpenCompare("*3", Q(dir / "b"));
+    CCompDoc* doc = host.OpenCompare("*3", dir / "b");
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->GetTitle(), "snap3 : " + Q(dir / "b"));
     EXPECT_EQ(Bytes(doc->Buffer1(), doc->Size1()), "snapshot 3");
@@ -207,7 +207,7 @@ QImage TextImage(std::string_view text) {
 
 TEST_F(Viewer, LinesHoldTheLineLengthButTheLast) {
     CTempDir::Write(dir / "forty", std::string(32, '0') + "ABCDEFGH");
-    CViewDoc* doc = host.OpenViewer(Q(dir / "forty"));
+    CViewDoc* doc = host.OpenViewer(dir / "forty");
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->GetTitle(), Q(dir / "forty"));
     ASSERT_EQ(doc->Lines().GetCount(), 3u);
@@ -225,24 +225,24 @@ TEST_F(Viewer, LinesHoldTheLineLengthButTheLast) {
 
 TEST_F(Viewer, MoreColumnsReadsTheFileAgain) {
     CTempDir::Write(dir / "file", std::string(40, 'x'));
-    CViewDoc* doc = host.OpenViewer(Q(dir / "file"));
+    CViewDoc* doc = host.OpenViewer(dir / "file");
     ASSERT_NE(doc, nullptr);
     CTempDir::Write(dir / "file", std::string(100, 'y'));
-    doc->SetLineLength(doc->LineLength() * 2);
+    doc->SetBytesPerLine(doc->LineLength() * 2);
     doc->LoadFile();
     EXPECT_EQ(doc->Lines().GetCount(), 4u);
     EXPECT_EQ(doc->Lines().GetAt(3), (ViewLine{96, 4}));
     EXPECT_EQ(doc->Buffer()[0], 'y');
     EXPECT_EQ(ViewOf(*doc).VertBar().GetMaximum(), 4);
-    doc->SetLineLength(200);
+    doc->SetBytesPerLine(200);
     EXPECT_EQ(doc->LineLength(), 64);
-    doc->SetLineLength(0);
+    doc->SetBytesPerLine(0);
     EXPECT_EQ(doc->LineLength(), 1);
 }
 
 TEST_F(Viewer, NoLinePointsIntoTheBufferWhileAFailedReloadIsReported) {
     CTempDir::Write(dir / "file", std::string(4096, 'x'));
-    CViewDoc* doc = host.OpenViewer(Q(dir / "file"));
+    CViewDoc* doc = host.OpenViewer(dir / "file");
     ASSERT_NE(doc, nullptr);
     std::filesystem::remove(dir / "file");
     int shown = 0;
@@ -257,11 +257,11 @@ TEST_F(Viewer, NoLinePointsIntoTheBufferWhileAFailedReloadIsReported) {
 
 TEST_F(Viewer, AFileThatCannotBeReadStaysOpenWithoutLines) {
     std::filesystem::create_directory(dir / "folder");
-    CViewDoc* doc = host.OpenViewer(Q(dir / "folder"));
+    CViewDoc* doc = host.OpenViewer(dir / "folder");
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->Lines().GetCount(), 0u);
     CTempDir::Write(dir / "file", "bytes");
-    CViewDoc* vanishing = static_cast<CViewDoc*>(host.ViewTemplate().OpenDocumentFile(Q(dir / "file")));
+    CViewDoc* vanishing = static_cast<CViewDoc*>(host.ViewTemplate().OpenDocumentFile(dir / "file"));
     ASSERT_NE(vanishing, nullptr);
     std::filesystem::remove(dir / "file");
     vanishing->LoadFile();

@@ -67,19 +67,9 @@ protected:
     bool Enabled(int id) { return State(id).enabled; }
     void Run(int id) { Frame().Actions().Execute(id); }
     CCompDoc* OpenCompare(const std::string& one, const std::string& two) {
-        auto* doc = static_cast<CCompDoc*>(app->GetCompTemplate().OpenDocumentFile(Q(one) + "?" + Q(two)));
-        if (doc != nullptr) {
-            doc->LoadAndCompare();
-        }
-        return doc;
+        return CCompDoc::Open(app->GetCompTemplate(), {one, two});
     }
-    CViewDoc* OpenViewer(const std::string& path) {
-        auto* doc = static_cast<CViewDoc*>(app->GetViewTemplate().OpenDocumentFile(Q(path)));
-        if (doc != nullptr) {
-            doc->LoadFile();
-        }
-        return doc;
-    }
+    CViewDoc* OpenViewer(const std::string& path) { return CViewDoc::Open(app->GetViewTemplate(), path); }
     std::vector<QString> MenuTitles() {
         std::vector<QString> titles;
         for (QAction* menu : Frame().menuBar()->actions()) {
@@ -231,7 +221,7 @@ TEST_F(Program, DocumentCommandsNeedAWindowAndStopAtTheirLimits) {
     CViewDoc* viewer = OpenViewer(dir / "a");
     ASSERT_NE(viewer, nullptr);
     EXPECT_FALSE(Enabled(Res::kNextChange)) << "only a compare window moves between changes";
-    viewer->SetLineLength(32);
+    viewer->SetBytesPerLine(32);
     Run(Res::kMoreColumns);
     EXPECT_EQ(viewer->LineLength(), 64);
     EXPECT_EQ(viewer->Lines().GetCount(), 2u);
@@ -250,16 +240,20 @@ TEST_F(Program, TheLogIsWrittenThroughTheCommand) {
 TEST_F(Program, OpenShowsAFileInAViewerOnce) {
     Start();
     CTempDir::Write(dir / "a", "bytes");
-    prompts.fileAnswers = {Q(dir / "a"), Q(dir / "a")};
+    fs::create_symlink(dir / "a", dir / "link");
+    // The same file however its path is written.
+    prompts.fileAnswers = {Q(dir / "a"), Q(dir / "./a"), Q(dir / "link")};
     Run(Res::kFileOpen);
     ASSERT_EQ(Frame().MdiArea().subWindowList().size(), 1);
     CTempDir::Write(dir / "b", "other");
-    ASSERT_NE(OpenViewer(dir / "b"), nullptr);
-    Run(Res::kFileOpen);
-    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2) << "brought forward, not opened again";
-    EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a"));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(OpenViewer(dir / "b"), nullptr);
+        Run(Res::kFileOpen);
+        EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a")) << "brought forward";
+    }
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 3) << "a opened once, b twice";
     Run(Res::kFileNew);
-    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2);
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 3);
 }
 
 TEST_F(Program, HelpOpensTheHelpFileOrElseTheGuide) {

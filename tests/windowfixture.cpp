@@ -28,7 +28,7 @@ std::unique_ptr<CCompDoc> CWindowFixture::OpenCompareDoc(const std::string& data
     CTempDir::Write(dir / "one", data1);
     CTempDir::Write(dir / "two", data2);
     auto doc = std::make_unique<CCompDoc>(settings, store, status);
-    EXPECT_TRUE(doc->OnOpenDocument(Q(dir / "one") + "?" + Q(dir / "two")));
+    EXPECT_TRUE(doc->OnOpenDocument(CCompareTargets{dir / "one", dir / "two"}.Join()));
     return doc;
 }
 

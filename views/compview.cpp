@@ -8,14 +8,15 @@
 #include "diffmap.h"
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
+#include "res/resource.h"
 #include "views/core/changenavigator.h"
 #include "views/core/diffmapcolors.h"
 
 namespace {
 
 const CommandEntry<CCompView> kCommands[] = {
-    {CCompView::kPreviousChange, &CCompView::OnPreviousChange},
-    {CCompView::kNextChange, &CCompView::OnNextChange},
+    {Res::kPreviousChange, &CCompView::OnPreviousChange},
+    {Res::kNextChange, &CCompView::OnNextChange},
 };
 
 bool HasFile1(BlockKind kind) {

@@ -18,8 +18,6 @@ class CCompView : public CHexView {
 
 public:
     static constexpr int kStripWidth = 40;
-    static constexpr int kPreviousChange = 33029;
-    static constexpr int kNextChange = 33030;
 
     // Copies the colours now; later changes to the settings do not recolour this view.
     CCompView(CCompDoc& document, const CCompSettings& settings, QWidget* parent = nullptr);

@@ -11,6 +11,7 @@
 
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ CHexView::CHexView(CDocument& document, int stripWidth, QWidget* parent)
     // The whole view is painted each time, over a white background of its own.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    m_horzBar->setObjectName(QStringLiteral("128"));
-    m_vertBar->setObjectName(QStringLiteral("129"));
+    m_horzBar->setObjectName(QString::number(Res::kHorzScrollBar));
+    m_vertBar->setObjectName(QString::number(Res::kVertScrollBar));
     m_horzBar->setSingleStep(kHorzLine);
     m_horzBar->setGeometry(0, 0, 0, 0);
     m_vertBar->setGeometry(0, 0, 0, 0);

@@ -6,20 +6,28 @@
 #include <QFile>
 
 #include "compare/core/compsettings.h"
+#include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
 
 CViewDoc::CViewDoc(const CCompSettings& settings, const CSnapshotStore& store)
-    : m_store(store), m_nLineLength(std::clamp(settings.lineLength, 1, kMaxLineLength)),
-      m_bAnsi(settings.showAnsi) {}
+    : CHexDocument(settings.showAnsi), m_store(store),
+      m_nLineLength(std::clamp(settings.lineLength, 1, kMaxLineLength)) {}
 
-void CViewDoc::SetLineLength(std::int32_t length) {
+CViewDoc* CViewDoc::Open(CDocTemplate& viewTemplate, const std::string& target) {
+    auto* document = static_cast<CViewDoc*>(viewTemplate.OpenDocumentFile(target));
+    if (document != nullptr) {
+        document->LoadFile();
+    }
+    return document;
+}
+
+void CViewDoc::SetBytesPerLine(std::int32_t length) {
     m_nLineLength = std::clamp(length, 1, kMaxLineLength);
 }
 
-bool CViewDoc::OnOpenDocument(const QString& target) {
-    const std::string bytes = QFile::encodeName(target).toStdString();
+bool CViewDoc::OnOpenDocument(const std::string& bytes) {
     std::error_code ec;
     m_bImage = CSnapshotReference::IsReference(bytes);
     // A snapshot number that names no record fails as a missing file does.

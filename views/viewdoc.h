@@ -4,16 +4,17 @@
 #include <string>
 
 #include "compare/core/filebuffer.h"
-#include "platform/document.h"
+#include "platform/hexdocument.h"
 #include "views/core/viewlines.h"
 
 class CCompSettings;
+class CDocTemplate;
 class CSnapshotStore;
 
 // The document of the single-file viewer: one file, or one snapshot image, held whole in memory and
 // cut into lines of the line length. Opening only checks that the file is there; LoadFile reads it,
 // right after opening and again whenever the line length or the ANSI column changes.
-class CViewDoc : public CDocument {
+class CViewDoc : public CHexDocument {
     Q_OBJECT
 
 public:
@@ -21,8 +22,12 @@ public:
 
     CViewDoc(const CCompSettings& settings, const CSnapshotStore& store);
 
-    // `target` is a path, or "*" and a snapshot number.
-    bool OnOpenDocument(const QString& target) override;
+    // Opens a viewer on `target` through `viewTemplate`, then reads the file: null when it could not
+    // be opened (it has said why).
+    static CViewDoc* Open(CDocTemplate& viewTemplate, const std::string& target);
+
+    // `target` is a path or a snapshot reference.
+    bool OnOpenDocument(const std::string& target) override;
     // Reads the file afresh and rebuilds the lines; a file that cannot be read is reported and shows
     // no lines.
     void LoadFile();
@@ -32,11 +37,11 @@ public:
     std::uint32_t Size() const { return m_buffer.Size(); }
     const std::string& Path() const { return m_strPath; }
 
-    // Display fields the main frame changes before it calls LoadFile again.
     std::int32_t LineLength() const { return m_nLineLength; }
-    void SetLineLength(std::int32_t length);
-    bool IsAnsi() const { return m_bAnsi; }
-    void SetAnsi(bool ansi) { m_bAnsi = ansi; }
+    std::int32_t BytesPerLine() const override { return m_nLineLength; }
+    std::int32_t MaxBytesPerLine() const override { return kMaxLineLength; }
+    void SetBytesPerLine(std::int32_t length) override;
+    void Reload() override { LoadFile(); }
 
 private:
     const CSnapshotStore& m_store;
@@ -46,5 +51,4 @@ private:
     CFileBuffer m_buffer;
     CViewLines m_viewLines;
     std::int32_t m_nLineLength;
-    bool m_bAnsi;
 };

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <memory>
+#include <string>
 
 #include <QMainWindow>
 
-#include "platform/doctemplate.h"
+#include "doctemplates.h"
 #include "platform/statustext.h"
 
 class CCompDoc;
@@ -20,26 +20,22 @@ class CWindowHost : public QMainWindow, public CStatusText {
     Q_OBJECT
 
 public:
-    static constexpr int kViewTemplate = 127;
-    static constexpr int kCompTemplate = 153;
-
     // The settings and the store outlive the host.
     CWindowHost(CCompSettings& settings, const CSnapshotStore& store);
     ~CWindowHost() override;
 
-    // The two-step openings the program's callers use: open through the template, then load. Null when
-    // opening failed (it has been reported).
-    CCompDoc* OpenCompare(const QString& target1, const QString& target2);
-    CViewDoc* OpenViewer(const QString& target);
+    // Targets are paths as the system's bytes, or snapshot references. Null when opening failed (it
+    // has been reported).
+    CCompDoc* OpenCompare(const std::string& target1, const std::string& target2);
+    CViewDoc* OpenViewer(const std::string& target);
 
-    CDocTemplate& ViewTemplate() { return *m_viewTemplate; }
-    CDocTemplate& CompTemplate() { return *m_compTemplate; }
+    CDocTemplate& ViewTemplate() { return m_templates.View(); }
+    CDocTemplate& CompTemplate() { return m_templates.Comp(); }
     QMdiArea& MdiArea() const { return *m_area; }
 
     void SetStatusText(const QString& text) override;
 
 private:
     QMdiArea* m_area;
-    std::unique_ptr<CDocTemplate> m_viewTemplate;
-    std::unique_ptr<CDocTemplate> m_compTemplate;
+    CDocTemplates m_templates;
 };

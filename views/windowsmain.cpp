@@ -2,9 +2,12 @@
 // program. The settings are the defaults; snapshot targets ("*N") come from the user's store, read only.
 // With --grab FILE it saves a picture of the window instead of staying open.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 
 #include "chargrid.h"
 #include "compare/core/compsettings.h"
@@ -28,11 +31,12 @@ public:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
-    QStringList args = QCoreApplication::arguments().mid(1);
+    // Targets stay the bytes the system gave: a file name need not be valid UTF-8.
+    std::vector<std::string> args(argv + 1, argv + argc);
     QString grab;
-    if (args.size() >= 2 && args[0] == QLatin1String("--grab")) {
-        grab = args[1];
-        args = args.mid(2);
+    if (args.size() >= 2 && args[0] == "--grab") {
+        grab = QFile::decodeName(args[1].c_str());
+        args.erase(args.begin(), args.begin() + 2);
     }
     if (args.size() < 1 || args.size() > 2) {
         std::fprintf(stderr, "usage: dyadmon-windows [--grab FILE.png] TARGET1 [TARGET2]\n"

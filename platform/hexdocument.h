@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "document.h"
+
+// A document shown as rows of hex bytes: a viewed file or a comparison. The user may halve or double
+// the bytes a row holds and show or hide the characters column; the document then reads its files
+// again. The commands for that live here, so the main window need not know which kind is active.
+class CHexDocument : public CDocument {
+    Q_OBJECT
+
+public:
+    explicit CHexDocument(bool ansi) : m_bAnsi(ansi) {}
+
+    virtual std::int32_t BytesPerLine() const = 0;
+    virtual std::int32_t MaxBytesPerLine() const = 0;
+    // Clamped to 1 .. MaxBytesPerLine().
+    virtual void SetBytesPerLine(std::int32_t bytes) = 0;
+    bool IsAnsi() const { return m_bAnsi; }
+    void SetAnsi(bool ansi) { m_bAnsi = ansi; }
+    // Reads the files afresh with the current display fields and updates the views.
+    virtual void Reload() = 0;
+
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
+
+    void OnViewAnsi();
+    void OnLessColumns();
+    void OnMoreColumns();
+    void OnUpdateViewAnsi(CommandState& state);
+    void OnUpdateLessColumns(CommandState& state);
+    void OnUpdateMoreColumns(CommandState& state);
+
+private:
+    bool m_bAnsi;
+};
