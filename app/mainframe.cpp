@@ -90,7 +90,6 @@ CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDo
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(ResourceText(Res::kAppTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     setCentralWidget(m_area);
     m_viewTemplate.SetMdiArea(m_area);
     m_compTemplate.SetMdiArea(m_area);

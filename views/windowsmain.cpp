@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 
 #include "chargrid.h"
 #include "compare/core/compsettings.h"
@@ -28,6 +29,7 @@ public:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     QStringList args = QCoreApplication::arguments().mid(1);
     QString grab;
     if (args.size() >= 2 && args[0] == QLatin1String("--grab")) {
