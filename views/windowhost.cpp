@@ -1,11 +1,15 @@
 #include "windowhost.h"
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QStatusBar>
 
 #include "childframe.h"
 #include "compare/compdoc.h"
 #include "compview.h"
+#include "platform/resourcetext.h"
+#include "platform/view.h"
+#include "res/resource.h"
 #include "viewdoc.h"
 #include "viewview.h"
 
@@ -23,11 +27,30 @@ CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store) :
         [&settings](CDocument& doc) { return new CCompView(static_cast<CCompDoc&>(doc), settings); }, frame);
     m_viewTemplate->SetMdiArea(m_area);
     m_compTemplate->SetMdiArea(m_area);
+    connect(m_area, &QMdiArea::subWindowActivated, this, &CWindowHost::OnActiveWindowChanged);
+    OnActiveWindowChanged();
 }
 
 // The documents go with their windows, before the templates that made them.
 CWindowHost::~CWindowHost() {
+    m_area->disconnect(this);
+    disconnect(m_titleConnection);
     m_area->closeAllSubWindows();
+}
+
+void CWindowHost::OnActiveWindowChanged() {
+    QMdiSubWindow* active = m_area->activeSubWindow();
+    auto* view = active != nullptr ? qobject_cast<CView*>(active->widget()) : nullptr;
+    CDocument* document = view != nullptr ? &view->GetDocument() : nullptr;
+    disconnect(m_titleConnection);
+    const auto showTitle = [this, document] {
+        const QString app = ResourceText(Res::kAppTitle);
+        setWindowTitle(document == nullptr ? app : app + QStringLiteral(" - ") + document->GetTitle());
+    };
+    showTitle();
+    if (document != nullptr) {
+        m_titleConnection = connect(document, &CDocument::TitleChanged, this, showTitle);
+    }
 }
 
 CCompDoc* CWindowHost::OpenCompare(const QString& target1, const QString& target2) {
