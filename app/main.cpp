@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QIcon>
 
 #include "dyadmonapp.h"
 #include "mainframe.h"
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Orvane Lab"));
     QApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
     QApplication::setDesktopFileName(QStringLiteral("dyadmon"));
+    // Every window and dialog takes it from here.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     if (!CCharGrid().HasCellAdvance()) {
         std::fprintf(
             stderr,

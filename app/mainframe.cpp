@@ -26,6 +26,7 @@
 #include "platform/settingsprofile.h"
 #include "platform/view.h"
 #include "res/resource.h"
+#include "userguide.h"
 
 namespace {
 
@@ -62,22 +63,6 @@ QLabel* Indicator(const QString& text, QWidget* parent) {
     return label;
 }
 
-// The user guide that ships with the program: installed beside it, or in the source tree of a build.
-QString UserGuide() {
-    const QStringList candidates{
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/doc/dyadmon/userguide.html"),
-#ifdef DYAD_USERGUIDE
-        QStringLiteral(DYAD_USERGUIDE),
-#endif
-    };
-    for (const QString& candidate : candidates) {
-        if (QFileInfo::exists(candidate)) {
-            return QFileInfo(candidate).canonicalFilePath();
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDocTemplate& viewTemplate,
@@ -87,7 +72,6 @@ CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDo
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(ResourceText(Res::kAppTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     setCentralWidget(m_area);
     m_viewTemplate.SetMdiArea(m_area);
     m_compTemplate.SetMdiArea(m_area);
@@ -315,11 +299,21 @@ void CMainFrame::OnDefaultSettings() {
 
 void CMainFrame::OnHelpContents() {
     // The help file goes by its bare name, as the desktop finds it in the current folder; without
-    // one, the guide that ships with the program.
+    // one, the guide that goes with the program.
     const QString help = QDir::current().absoluteFilePath(QStringLiteral("Dyadmon.chm"));
-    const QString target = QFileInfo::exists(help) ? help : UserGuide();
-    if (!target.isEmpty()) {
-        m_openUrl(QUrl::fromLocalFile(target));
+    if (QFileInfo::exists(help)) {
+        if (!m_openUrl(QUrl::fromLocalFile(help))) {
+            SetStatusText(QStringLiteral("No application could open the help file ") + help +
+                          QLatin1Char('.'));
+        }
+        return;
+    }
+    QString error;
+    const QString guide = CUserGuide::Find(error);
+    if (guide.isEmpty()) {
+        SetStatusText(error);
+    } else if (!m_openUrl(QUrl::fromLocalFile(guide))) {
+        SetStatusText(QStringLiteral("No application could open the user guide ") + guide + QLatin1Char('.'));
     }
 }
 

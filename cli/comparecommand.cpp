@@ -6,17 +6,16 @@
 #include <cstring>
 #include <iostream>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "buserrorguard.h"
-#include "compare/core/atomicfile.h"
 #include "compare/core/blockjsonwriter.h"
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
 #include "compare/core/compsettings.h"
 #include "compare/core/filebuffer.h"
+#include "compare/core/logfile.h"
 #include "compare/core/logwriter.h"
 #include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
@@ -241,18 +240,12 @@ int CCompareCommand::Run(const Options& options) {
         }
     }
 
-    const bool toStdout = options.logPath.empty() || options.logPath == "-";
-    CAtomicFile file;
-    if (!toStdout) {
-        // Replacing an input with the log would lose the very file that was compared.
-        struct stat st {};
-        if (stat(options.logPath.c_str(), &st) == 0 &&
-            (buffers[0].IsFile(st.st_dev, st.st_ino) || buffers[1].IsFile(st.st_dev, st.st_ino))) {
-            return Trouble("The log file is one of the compared files.");
-        }
-        if (!file.Open(options.logPath)) {
-            return Trouble(std::string("File is using by other application. (") + std::strerror(errno) + ")");
-        }
+    // The log target is tried before the comparison, which can take long.
+    CLogFile log;
+    if (options.logPath.empty() || options.logPath == "-") {
+        log.OpenDescriptor(STDOUT_FILENO);
+    } else if (log.Open(options.logPath, buffers[0], buffers[1]) != CLogFile::Result::Ok) {
+        return Trouble(log.Message());
     }
 
     CCompEngine engine(buffers[0].Data(), buffers[0].Size(), buffers[1].Data(), buffers[1].Size());
@@ -264,19 +257,19 @@ int CCompareCommand::Run(const Options& options) {
                            std::all_of(blocks.begin(), blocks.end(),
                                        [](const CompBlock& b) { return b.kind == BlockKind::Same; });
 
-    CBufferedWriter out(toStdout ? STDOUT_FILENO : file.Fd());
-    if (options.json) {
-        CBlockJsonWriter::Write(out, {inputs[0].name, buffers[0].Size()}, {inputs[1].name, buffers[1].Size()},
-                                options.unit, options.lookAhead, identical, blocks);
-    } else {
+    const auto write = [&](CBufferedWriter& out) {
+        if (options.json) {
+            return CBlockJsonWriter::Write(out, {inputs[0].name, buffers[0].Size()},
+                                           {inputs[1].name, buffers[1].Size()}, options.unit,
+                                           options.lookAhead, identical, blocks);
+        }
         const CCompLines lines(engine.TakeBlocks(), options.unit, buffers[0].Size(), buffers[1].Size(),
                                options.bytesPerLine);
-        CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out);
-    }
-    const bool written = out.Finish();
-    if (!written || (!toStdout && !file.Commit(false))) {
-        file.Discard();
-        return Trouble("Error in writing log file.");
+        return CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out);
+    };
+    // A log that can be made again needs no flush to disk, which would slow big logs down.
+    if (log.Write(write, false) != CLogFile::Result::Ok) {
+        return Trouble(log.Message());
     }
     return identical ? kIdentical : kDifferent;
 }

@@ -6,10 +6,9 @@
 #include <QFile>
 
 #include "compare/comparesettingsdlg.h"
-#include "compare/core/atomicfile.h"
-#include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/compsettings.h"
+#include "compare/core/logfile.h"
 #include "compare/core/logwriter.h"
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
@@ -77,21 +76,18 @@ void CCompDoc::OnSaveLog() {
     if (chosen.isEmpty()) {
         return;
     }
-    CAtomicFile file;
-    if (!file.Open(QFile::encodeName(chosen).toStdString())) {
-        ShowError(QStringLiteral("File is using by other application."));
-        return;
+    CLogFile log;
+    CLogFile::Result result = log.Open(QFile::encodeName(chosen).toStdString(), m_buffer1, m_buffer2);
+    if (result == CLogFile::Result::Ok) {
+        // A log the user asked for should outlast a crash right after the save.
+        result = log.Write(
+            [this](CBufferedWriter& out) {
+                return CLogWriter(m_lines, Buffer1(), Buffer2(), IsAnsi()).WriteLog(out);
+            },
+            true);
     }
-    bool written;
-    {
-        CBufferedWriter out(file.Fd());
-        written = CLogWriter(m_lines, Buffer1(), Buffer2(), IsAnsi()).WriteLog(out);
-        written = out.Finish() && written;
-    }
-    // A log the user asked for should outlast a crash right after the save.
-    if (!written || !file.Commit(true)) {
-        file.Discard();
-        ShowError(QStringLiteral("Error in writing log file."));
+    if (result != CLogFile::Result::Ok) {
+        ShowError(Text(log.Message()));
     }
 }
 

@@ -47,8 +47,8 @@ public:
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
 
-    // Writes the log to a file the user picks. The file appears only once the whole log is written,
-    // so a failed save leaves an earlier file of that name as it was.
+    // Writes the log to a file the user picks, never over one of the compared files. The file appears
+    // only once the whole log is written, so a failed save leaves an earlier file of that name as it was.
     void OnSaveLog();
 
     const CCompLines& Lines() const { return m_lines; }

@@ -70,6 +70,28 @@ TEST_F(Documents, ACompareWindowOpensOnTwoFiles) {
     EXPECT_TRUE(host.CompTemplate().GetDocuments().empty());
 }
 
+// The host's title follows the active window and the title changes of its document only.
+TEST_F(Documents, TheHostTitleNamesTheActiveDocument) {
+    EXPECT_EQ(host.windowTitle(), "Dyadmon v3.0");
+    CCompDoc* compare = host.OpenCompare(dir / "a", dir / "b");
+    ASSERT_NE(compare, nullptr);
+    QMdiSubWindow* compareWindow = host.MdiArea().activeSubWindow();
+    EXPECT_EQ(host.windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a") + " : " + Q(dir / "b"));
+    CViewDoc* viewer = host.OpenViewer(dir / "a");
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(host.windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a"));
+
+    viewer->SetTitle("renamed");
+    EXPECT_EQ(host.windowTitle(), "Dyadmon v3.0 - renamed");
+    host.MdiArea().setActiveSubWindow(compareWindow);
+    viewer->SetTitle("in the background");
+    EXPECT_EQ(host.windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a") + " : " + Q(dir / "b"));
+
+    host.MdiArea().closeAllSubWindows();
+    EXPECT_EQ(host.windowTitle(), "Dyadmon v3.0");
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(Documents, AMissingTargetFailsTheOpeningUnderItsName) {
     TakeSnapshots(2);
     EXPECT_EQ(host.OpenCompare(dir / "gone", dir / "b"), nullptr);

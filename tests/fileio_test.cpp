@@ -13,6 +13,7 @@
 #include "compare/core/atomicfile.h"
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/filebuffer.h"
+#include "compare/core/logfile.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;
@@ -185,6 +186,55 @@ TEST(BufferedWriter, ReportsAFullDevice) {
     }
     EXPECT_FALSE(large.Finish());
     close(fd);
+}
+
+// An input reached through a hard link is still the input, and so is one moved to the log's name
+// while the log was being written; either way the input stays whole.
+TEST(LogFile, NeverReplacesAnInput) {
+    CTempDir dir;
+    CTempDir::Write(dir / "a", "input a");
+    CTempDir::Write(dir / "b", "input b");
+    CFileBuffer a, b;
+    ASSERT_EQ(a.Load(dir / "a", CFileBuffer::Mode::Read), CFileBuffer::Error::None);
+    ASSERT_EQ(b.Load(dir / "b", CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    fs::create_hard_link(dir / "a", dir / "same-as-a");
+    CLogFile log;
+    EXPECT_EQ(log.Open(dir / "same-as-a", a, b), CLogFile::Result::IsInput);
+    EXPECT_EQ(log.Message(), "The log file is one of the compared files.");
+    EXPECT_EQ(CTempDir::Read(dir / "a"), "input a");
+
+    ASSERT_EQ(log.Open(dir / "log", a, b), CLogFile::Result::Ok);
+    const auto bMovesIn = [&](CBufferedWriter& out) {
+        fs::rename(dir / "b", dir / "log");
+        out.Write("the log");
+        return true;
+    };
+    EXPECT_EQ(log.Write(bMovesIn, false), CLogFile::Result::IsInput);
+    EXPECT_EQ(CTempDir::Read(dir / "log"), "input b");
+    EXPECT_EQ(dir.FileCount(), 3);
+}
+
+TEST(LogFile, AFailedWriterKeepsTheEarlierLogAndADescriptorStaysOpen) {
+    CTempDir dir;
+    CTempDir::Write(dir / "log", "earlier");
+    const CFileBuffer none;
+    CLogFile log;
+    ASSERT_EQ(log.Open(dir / "log", none, none), CLogFile::Result::Ok);
+    EXPECT_EQ(log.Write([](CBufferedWriter&) { return false; }, true), CLogFile::Result::WriteFailed);
+    EXPECT_EQ(log.Message(), "Error in writing log file.");
+    EXPECT_EQ(CTempDir::Read(dir / "log"), "earlier");
+    EXPECT_EQ(dir.FileCount(), 1);
+
+    const int fd = open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    log.OpenDescriptor(fd);
+    const auto writeOne = [](CBufferedWriter& out) {
+        out.Write("one");
+        return true;
+    };
+    EXPECT_EQ(log.Write(writeOne, false), CLogFile::Result::Ok);
+    EXPECT_EQ(write(fd, "+", 1), 1);
+    close(fd);
+    EXPECT_EQ(CTempDir::Read(dir / "out"), "one+");
 }
 
 } // namespace

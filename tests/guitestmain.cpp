@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     const std::string folder = mkdtemp(home);
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (folder + "/cache").c_str(), 1);
     int status;
     {
         QApplication app(argc, argv);

@@ -9,16 +9,19 @@
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStandardPaths>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/dyadmonapp.h"
 #include "app/mainframe.h"
+#include "app/userguide.h"
 #include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
 #include "platform/dockingpane.h"
@@ -46,6 +49,7 @@ protected:
     Program() {
         CSettingsProfile().Settings().clear();
         setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
         fs::create_directory(dir / "program");
     }
     ~Program() override { app.reset(); }
@@ -256,16 +260,30 @@ TEST_F(Program, OpenShowsAFileInAViewerOnce) {
     EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 3);
 }
 
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The test program has no guide installed beside it, as a copied program has none: the one built
+// in is written to the user's cache for the browser. An opener that fails is said in the status bar.
 TEST_F(Program, HelpOpensTheHelpFileOrElseTheGuide) {
     Start();
     std::vector<QUrl> opened;
     Frame().SetUrlOpener([&opened](const QUrl& url) {
         opened.push_back(url);
-        return false; // a failure is not reported
+        return false;
     });
     Run(Res::kHelpContents);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_TRUE(opened[0].toLocalFile().endsWith("userguide.html"));
+    const QString guide = opened[0].toLocalFile();
+    EXPECT_TRUE(guide.startsWith(Q(dir / "cache/"))) << guide.toStdString();
+    EXPECT_TRUE(guide.endsWith("/userguide.html"));
+    const QByteArray bundled = FileBytes(":/doc/userguide.html");
+    EXPECT_TRUE(bundled.contains("Dyadmon"));
+    EXPECT_EQ(FileBytes(guide), bundled);
+    EXPECT_EQ(Frame().StatusText(), "No application could open the user guide " + guide + ".");
+
     const QString previous = QDir::currentPath();
     QDir::setCurrent(Q(dir.path().string()));
     CTempDir::Write(dir / "Dyadmon.chm", "help");
@@ -273,9 +291,49 @@ TEST_F(Program, HelpOpensTheHelpFileOrElseTheGuide) {
     QDir::setCurrent(previous);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[1].toLocalFile(), Q(dir / "Dyadmon.chm"));
+    EXPECT_EQ(Frame().StatusText(),
+              "No application could open the help file " + Q(dir / "Dyadmon.chm") + ".");
     Run(Res::kWebPage);
     EXPECT_EQ(opened.at(2).scheme(), "https");
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Program, TheGuideCopyReplacesNoLinkAndKeepsItsFolderPrivate) {
+    Start();
+    std::vector<QUrl> opened;
+    Frame().SetUrlOpener([&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const std::string place = (folder + "/userguide.html").toStdString();
+    fs::create_directories(folder.toStdString());
+    fs::permissions(folder.toStdString(),
+                    fs::perms::owner_all | fs::perms::group_all | fs::perms::others_all);
+    CTempDir::Write(dir / "elsewhere", "not a guide");
+    fs::create_symlink(dir / "elsewhere", place);
+    Run(Res::kHelpContents);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(Frame().StatusText(),
+              "The user guide could not be written to " + Q(place) + " (something else is in its place).");
+    EXPECT_EQ(CTempDir::Read(dir / "elsewhere"), "not a guide");
+    EXPECT_EQ(fs::status(folder.toStdString()).permissions(), fs::perms::owner_all);
+
+    fs::remove(place);
+    Run(Res::kHelpContents);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toLocalFile(), Q(place));
+    EXPECT_FALSE(fs::is_symlink(place));
+    EXPECT_EQ(FileBytes(Q(place)), FileBytes(":/doc/userguide.html"));
+}
+
+TEST(UserGuide, TheInstalledGuideIsFoundBesideTheProgramOnly) {
+    CTempDir dir;
+    fs::create_directories(dir / "bin");
+    EXPECT_EQ(CUserGuide::Installed(Q(dir / "bin")), "");
+    fs::create_directories(dir / "share/doc/dyadmon");
+    CTempDir::Write(dir / "share/doc/dyadmon/userguide.html", "installed");
+    EXPECT_EQ(CUserGuide::Installed(Q(dir / "bin")), Q(dir / "share/doc/dyadmon/userguide.html"));
 }
 
 TEST_F(Program, TheStatusBarShowsPromptsAndReadyBetweenThem) {

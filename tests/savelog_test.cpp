@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
@@ -23,8 +25,13 @@
 namespace {
 
 constexpr int kSaveLog = 33026;
-const QString kCantCreate = "File is using by other application.";
 const QString kCantWrite = "Error in writing log file.";
+const QString kIsInput = "The log file is one of the compared files.";
+
+// The message for a file that cannot be made, with the system's reason.
+QString CantCreate(int error) {
+    return "File is using by other application. (" + QString::fromLocal8Bit(std::strerror(error)) + ")";
+}
 
 // Lowers the file size limit of the whole process for one save; a write past it fails with EFBIG.
 class FileSizeLimit {
@@ -134,9 +141,23 @@ TEST_F(SaveLog, AFileThatCannotBeMadeIsReportedAndNothingIsWritten) {
     SaveTo(dir / "none/log.txt");
     SaveTo(dir / "folder");
     SaveTo("/proc/dyadmon-log.txt"); // not writable even for root
-    EXPECT_EQ(Messages(), (std::vector<QString>{kCantCreate, kCantCreate, kCantCreate}));
+    EXPECT_EQ(Messages(), (std::vector<QString>{CantCreate(ENOENT), CantCreate(EISDIR), CantCreate(ENOENT)}));
     EXPECT_EQ(dir.FileCount(), files);
     EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
+}
+
+// Saving over an input, by its name or through a link, would lose a file the user still has open.
+TEST_F(SaveLog, TheLogNeverReplacesOneOfTheComparedFiles) {
+    Open("first file", "second file", 8, false);
+    std::filesystem::create_symlink(dir / "two", dir / "link-to-two");
+    const int files = dir.FileCount();
+    SaveTo(dir / "one");
+    SaveTo(dir / "link-to-two");
+    EXPECT_EQ(Messages(), (std::vector<QString>{kIsInput, kIsInput}));
+    EXPECT_EQ(CTempDir::Read(dir / "one"), "first file");
+    EXPECT_EQ(CTempDir::Read(dir / "two"), "second file");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link-to-two"));
+    EXPECT_EQ(dir.FileCount(), files);
 }
 
 TEST_F(SaveLog, AReadOnlyFolderOrFileKeepsTheEarlierFile) {
@@ -152,7 +173,7 @@ TEST_F(SaveLog, AReadOnlyFolderOrFileKeepsTheEarlierFile) {
     SaveTo(dir / "locked/log.txt");
     SaveTo(dir / "readonly.txt");
     chmod((dir / "locked").c_str(), 0755);
-    EXPECT_EQ(Messages(), (std::vector<QString>{kCantCreate, kCantCreate}));
+    EXPECT_EQ(Messages(), (std::vector<QString>{CantCreate(EACCES), CantCreate(EACCES)}));
     EXPECT_EQ(CTempDir::Read(dir / "locked/log.txt"), "the earlier log");
     EXPECT_EQ(CTempDir::Read(dir / "readonly.txt"), "read-only log");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "locked"), {}), 1);

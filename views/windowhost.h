@@ -15,7 +15,7 @@ class QMdiArea;
 
 // A plain window that holds compare and viewer windows with the document templates of the program,
 // so they can be opened and driven without the rest of it: by the widget tests, and by a developer
-// through dyadmon-windows.
+// through dyadmon-windows. Its title names the active document, as the main frame's does.
 class CWindowHost : public QMainWindow, public CStatusText {
     Q_OBJECT
 
@@ -36,6 +36,9 @@ public:
     void SetStatusText(const QString& text) override;
 
 private:
+    void OnActiveWindowChanged();
+
     QMdiArea* m_area;
     CDocTemplates m_templates;
+    QMetaObject::Connection m_titleConnection;
 };

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QIcon>
 
 #include "chargrid.h"
 #include "compare/core/compsettings.h"
@@ -31,6 +32,7 @@ public:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     // Targets stay the bytes the system gave: a file name need not be valid UTF-8.
     std::vector<std::string> args(argv + 1, argv + argc);
     QString grab;
