@@ -26,6 +26,7 @@
 #include "platform/settingsprofile.h"
 #include "platform/view.h"
 #include "res/resource.h"
+#include "snapshots/snapshotmanager.h"
 #include "userguide.h"
 
 namespace {
@@ -35,10 +36,10 @@ const CommandEntry<CMainFrame> kCommands[] = {
     {Res::kSelectTarget1, &CMainFrame::OnSelectTarget1, &CMainFrame::OnUpdateAnyPane},
     {Res::kSelectTarget2, &CMainFrame::OnSelectTarget2, &CMainFrame::OnUpdateAnyPane},
     {Res::kRename, &CMainFrame::OnRename, &CMainFrame::OnUpdateBrowser},
-    {Res::kDelete, &CMainFrame::OnDelete, &CMainFrame::OnUpdateAnyPane},
+    {Res::kDelete, &CMainFrame::OnDelete, &CMainFrame::OnUpdateDelete},
     {Res::kView, &CMainFrame::OnView, &CMainFrame::OnUpdateAnyPane},
     {Res::kShellExecute, &CMainFrame::OnShellExecute, &CMainFrame::OnUpdateAnyPane},
-    {Res::kSnapshot, &CMainFrame::OnSnapshot, &CMainFrame::OnUpdateBrowser},
+    {Res::kSnapshot, &CMainFrame::OnSnapshot, &CMainFrame::OnUpdateSnapshot},
     {Res::kDescription, &CMainFrame::OnDescription, &CMainFrame::OnUpdateSnapshotManager},
     {Res::kDefaultSettings, &CMainFrame::OnDefaultSettings},
     {Res::kHelpContents, &CMainFrame::OnHelpContents},
@@ -65,7 +66,7 @@ QLabel* Indicator(const QString& text, QWidget* parent) {
 
 } // namespace
 
-CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDocTemplate& viewTemplate,
+CMainFrame::CMainFrame(CCompSettings& settings, CSnapshotStore& store, CDocTemplate& viewTemplate,
                        CDocTemplate& compTemplate, CCommandTarget* application)
     : m_settings(settings), m_viewTemplate(viewTemplate), m_compTemplate(compTemplate),
       m_application(application), m_area(new QMdiArea(this)), m_actions(this, [this] { return Route(); }),
@@ -77,10 +78,11 @@ CMainFrame::CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDo
     m_compTemplate.SetMdiArea(m_area);
     menuBar()->setObjectName(QString::number(Res::kMenuBar));
     CreateStatusBar();
-    m_snapshotManager = new DCDockingPane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, this);
+    m_snapshotManager = new DCSnapshotManager(store, viewTemplate, this);
     m_browser2 = new DCDockingPane(QStringLiteral("Browser 2"), Res::kBrowser2, this);
     m_browser1 = new DCDockingPane(QStringLiteral("Browser 1"), Res::kBrowser1, this);
     m_compareBar = new DCCompareBar(store, compTemplate, this);
+    m_snapshotManager->SetTargetSlots(m_compareBar);
     m_standard = new QToolBar(QStringLiteral("Standard"), this);
     m_standard->setObjectName(QString::number(Res::kStandardToolbar));
     m_standard->setIconSize(QSize(16, 16));
@@ -123,7 +125,8 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::DockBars() {
-    for (DCDockingPane* pane : {m_browser1, m_browser2, m_snapshotManager}) {
+    for (DCDockingPane* pane :
+         std::initializer_list<DCDockingPane*>{m_browser1, m_browser2, m_snapshotManager}) {
         pane->setAllowedAreas(Qt::AllDockWidgetAreas);
     }
     addToolBar(Qt::BottomToolBarArea, m_compareBar);
@@ -288,8 +291,16 @@ void CMainFrame::OnUpdateAnyPane(CommandState& state) {
 void CMainFrame::OnUpdateBrowser(CommandState& state) {
     state.enabled = ActivePane(PaneKind::Browser) != nullptr;
 }
+void CMainFrame::OnUpdateDelete(CommandState& state) {
+    const DCDockingPane* pane = ActivePane(PaneKind::Any);
+    state.enabled = pane != nullptr && pane->CanChange();
+}
+// A snapshot goes to the snapshot manager, which may be read-only.
+void CMainFrame::OnUpdateSnapshot(CommandState& state) {
+    state.enabled = ActivePane(PaneKind::Browser) != nullptr && m_snapshotManager->CanChange();
+}
 void CMainFrame::OnUpdateSnapshotManager(CommandState& state) {
-    state.enabled = ActivePane(PaneKind::SnapshotManager) != nullptr;
+    state.enabled = ActivePane(PaneKind::SnapshotManager) != nullptr && m_snapshotManager->CanChange();
 }
 
 void CMainFrame::OnDefaultSettings() {

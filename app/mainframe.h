@@ -16,6 +16,7 @@ class CSnapshotStore;
 class CView;
 class DCCompareBar;
 class DCDockingPane;
+class DCSnapshotManager;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -34,7 +35,7 @@ public:
     using UrlOpener = std::function<bool(const QUrl&)>;
 
     // `application` is the last target on the command route. Everything given outlives the frame.
-    CMainFrame(CCompSettings& settings, const CSnapshotStore& store, CDocTemplate& viewTemplate,
+    CMainFrame(CCompSettings& settings, CSnapshotStore& store, CDocTemplate& viewTemplate,
                CDocTemplate& compTemplate, CCommandTarget* application);
     ~CMainFrame() override;
 
@@ -46,7 +47,7 @@ public:
     DCCompareBar& CompareBar() const { return *m_compareBar; }
     DCDockingPane& Browser1() const { return *m_browser1; }
     DCDockingPane& Browser2() const { return *m_browser2; }
-    DCDockingPane& SnapshotManager() const { return *m_snapshotManager; }
+    DCSnapshotManager& SnapshotManager() const { return *m_snapshotManager; }
     CCommandActions& Actions() { return m_actions; }
     // The menu resource on show: 110 without a document window, 127 for a viewer, 153 for a compare.
     int MenuId() const { return m_menuId; }
@@ -85,6 +86,8 @@ public:
 
     void OnUpdateAnyPane(CommandState& state);
     void OnUpdateBrowser(CommandState& state);
+    void OnUpdateDelete(CommandState& state);
+    void OnUpdateSnapshot(CommandState& state);
     void OnUpdateSnapshotManager(CommandState& state);
     void OnUpdateBrowser1(CommandState& state);
     void OnUpdateBrowser2(CommandState& state);
@@ -120,7 +123,7 @@ private:
     QLabel* m_caps;
     QLabel* m_num;
     QLabel* m_scroll;
-    DCDockingPane* m_snapshotManager;
+    DCSnapshotManager* m_snapshotManager;
     DCDockingPane* m_browser2;
     DCDockingPane* m_browser1;
     DCCompareBar* m_compareBar;

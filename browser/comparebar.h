@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "compare/core/comparetargets.h"
+#include "platform/targetslots.h"
 
 class CDocTemplate;
 class CSnapshotStore;
@@ -17,7 +18,7 @@ class QPushButton;
 // The two target slots: the files, or snapshots, that the next comparison compares, shown side by
 // side in a thin docking bar around the "Compare!" button that starts it. The slots live for the run
 // only; every way of choosing a target or starting a comparison ends here.
-class DCCompareBar : public QToolBar {
+class DCCompareBar : public QToolBar, public CTargetSlots {
     Q_OBJECT
 
 public:
@@ -29,9 +30,9 @@ public:
     DCCompareBar(const CSnapshotStore& store, CDocTemplate& compTemplate, QWidget* parent = nullptr);
 
     // A target is a snapshot reference (see CSnapshotReference) or a file path, as the system's bytes.
-    void SetTarget1(const std::string& target);
-    void SetTarget2(const std::string& target);
-    void ClearTargets();
+    void SetTarget1(const std::string& target) override;
+    void SetTarget2(const std::string& target) override;
+    void ClearTargets() override;
     void StartCompare();
 
     // What StartCompare compares: each side's snapshot reference or path; empty when empty.

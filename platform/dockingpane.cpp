@@ -13,6 +13,12 @@ DCDockingPane::DCDockingPane(const QString& caption, int id, QWidget* parent) : 
     connect(qApp, &QApplication::focusChanged, this, &DCDockingPane::ShowActiveCaption);
 }
 
+void DCDockingPane::SetBody(QWidget* body) {
+    QWidget* placeholder = widget();
+    setWidget(body);
+    delete placeholder;
+}
+
 bool DCDockingPane::IsActive() const {
     const QWidget* focus = QApplication::focusWidget();
     return focus != nullptr && (focus == this || isAncestorOf(focus));

@@ -21,6 +21,12 @@ public:
     virtual void ExecuteSelected() {}
     virtual void SnapshotSelected() {}
     virtual void EditDescription() {}
+    // Whether the pane may change files or snapshots now (Delete, Rename, Snapshot, Edit description).
+    virtual bool CanChange() const { return true; }
+
+protected:
+    // Puts the pane's contents in place of the placeholder it starts with.
+    void SetBody(QWidget* body);
 
 private:
     // The caption shows whether the pane holds the focus, as the active window's title does.

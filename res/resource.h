@@ -63,6 +63,13 @@ constexpr int kAppExit = 57665;
 constexpr int kNextPane = 57680;
 constexpr int kPrevPane = 57681;
 
+// Commands of the snapshot manager's context menu.
+constexpr int kPaneSelectTarget1 = 33021;
+constexpr int kPaneSelectTarget2 = 33023;
+constexpr int kPaneShellExecute = 33012;
+constexpr int kPaneDescription = 32831;
+constexpr int kPaneDelete = 33010;
+
 // Bars and panes.
 constexpr int kStandardToolbar = 59392;
 constexpr int kStatusBar = 59393;
@@ -72,6 +79,7 @@ constexpr int kBrowser2 = 59404;
 constexpr int kSnapshotManager = 59406;
 constexpr int kCompareBarId = 59407;
 constexpr int kCompareButton = 59409;
+constexpr int kSnapshotList = 59405;
 constexpr int kLogoIndicator = 33004;
 // The hex views' own scroll bars.
 constexpr int kHorzScrollBar = 128;

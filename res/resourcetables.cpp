@@ -23,6 +23,11 @@ constexpr CommandString kCommandStrings[] = {
     // The snapshot manager's context-menu View, whose image toolbar 143 carries.
     {kPaneView, "View the selected file", "View"},
     {kShellExecute, "Execute the selected file by shell", "Execute"},
+    {kPaneSelectTarget1, "Select the snapshot as target 1 file", "Select as target 1"},
+    {kPaneSelectTarget2, "Select the snapshot as target 2 file", "Select as target 2"},
+    {kPaneShellExecute, "Open a copy of the snapshot with its program", "Shell Execute"},
+    {kPaneDescription, "Edit the snapshot's description", "Edit description"},
+    {kPaneDelete, "Delete the selected snapshots", "Delete"},
     {kSnapshot, "Make a snapshot of the file", "Snapshot"},
     {kDescription, "Edit the file's description", "Description"},
     {kHelpContents, "Display the contents of online help", "Help contents"},
@@ -121,6 +126,22 @@ constexpr std::array<MenuItem, 4> kHelpItems{{
     {kAppAbout, "&About"},
 }};
 
+// Menu 122: the popups the panes show on a right click.
+constexpr std::array<MenuItem, 8> kSnapshotItems{{
+    {kPaneSelectTarget1, "Select as target 1"},
+    {kPaneSelectTarget2, "Select as target 2"},
+    {0, ""},
+    {kPaneView, "View"},
+    {kPaneShellExecute, "Shell Execute"},
+    {0, ""},
+    {kPaneDescription, "Edit description"},
+    {kPaneDelete, "Delete"},
+}};
+
+constexpr Menu kContextMenus[] = {
+    {"Snapshot", kSnapshotItems},
+};
+
 constexpr Menu kMenuNoDocument[] = {
     {"&File", kFileItems},
     {"Action", kActionItems},
@@ -147,6 +168,8 @@ constexpr int kStandardButtons[] = {
 constexpr int kCompareBarButtons[] = {kCompareButton};
 
 constexpr int kMenuImageButtons[] = {kWindowNew, kWindowCascade, kWindowTile, kMenuImage32802, kPaneView};
+
+constexpr int kSnapshotImageButtons[] = {kPaneView, kPaneShellExecute, kPaneDescription};
 
 constexpr Accelerator kAccelerators[] = {
     {"Ctrl+O", kFileOpen},   {"Ctrl+N", kFileNew},         {"Ctrl+S", kFileSave},
@@ -180,6 +203,15 @@ std::span<const Menu> MenuBar(int menuId) {
     }
 }
 
+std::span<const MenuItem> ContextMenu(std::string_view title) {
+    for (const Menu& menu : kContextMenus) {
+        if (menu.title == title) {
+            return menu.items;
+        }
+    }
+    return {};
+}
+
 std::span<const int> Toolbar(int toolbarId) {
     switch (toolbarId) {
     case kMainFrame:
@@ -188,6 +220,8 @@ std::span<const int> Toolbar(int toolbarId) {
         return kCompareBarButtons;
     case kMenuImages:
         return kMenuImageButtons;
+    case kSnapshotImages:
+        return kSnapshotImageButtons;
     default:
         return {};
     }

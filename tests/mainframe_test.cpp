@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QStatusTipEvent>
+#include <QTableView>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@
 #include "platform/settingsprofile.h"
 #include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
+#include "snapshots/snapshotmanager.h"
 #include "tempdir.h"
 #include "views/viewdoc.h"
 #include "windowfixture.h"
@@ -183,7 +185,7 @@ TEST_F(Program, PaneCommandsFollowTheFocus) {
     EXPECT_EQ(captionColour(Frame().Browser1()), highlight);
     EXPECT_NE(captionColour(Frame().Browser2()), highlight);
 
-    Frame().SnapshotManager().widget()->setFocus();
+    Frame().SnapshotManager().List().setFocus();
     EXPECT_NE(captionColour(Frame().Browser1()), highlight);
     EXPECT_TRUE(Enabled(Res::kView));
     EXPECT_FALSE(Enabled(Res::kRename));
@@ -389,6 +391,25 @@ TEST_F(Program, CompareWithEmptySlotsAsksForTwoFiles) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Please select 2 target files first.");
     EXPECT_TRUE(Frame().MdiArea().subWindowList().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Program, AReadOnlyStoreDisablesTheCommandsThatWouldChangeIt) {
+    fs::create_directories(dir / "program/DadUzura");
+    CRecordedMessages quiet;
+    CSnapshotStore holder(quiet);
+    holder.LoadCatalogue(dir / "program/DadUzura");
+    Start();
+    Frame().SnapshotManager().List().setFocus();
+    EXPECT_TRUE(Enabled(Res::kView));
+    EXPECT_FALSE(Enabled(Res::kDelete));
+    EXPECT_FALSE(Enabled(Res::kDescription));
+    Frame().Browser1().widget()->setFocus();
+    EXPECT_FALSE(Enabled(Res::kSnapshot)) << "a snapshot would go to the read-only store";
+    EXPECT_TRUE(Enabled(Res::kDelete)) << "a browser deletes files, not snapshots";
 }
 
 } // namespace

@@ -261,6 +261,7 @@ bool CSnapshotStore::TakeLock() {
     // be able to hold the lock and shut the owner out.
     const int fd = OpenStoreFile(path, O_WRONLY | O_CREAT, 0600);
     if (fd < 0) {
+        m_readOnlyReason = "its folder can't be written";
         m_messages.ShowNotice("The snapshot folder " + m_folder + " can't be written (" + path + ": " +
                               Why(errno) +
                               "): snapshots can be viewed and compared, but not taken, described "
@@ -273,6 +274,7 @@ bool CSnapshotStore::TakeLock() {
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
+        m_readOnlyReason = "another Dyadmon is using it";
         m_messages.ShowNotice("Another Dyadmon is using the snapshot folder " + m_folder +
                               ": snapshots can be viewed and compared, but not taken, described or deleted "
                               "until it ends.");
@@ -299,6 +301,9 @@ bool CSnapshotStore::LoadCatalogue(const std::string& folder, Access access) {
     m_readable = true;
     m_saved = false;
     m_readOnly = access == Access::ReadOnly || !TakeLock();
+    if (access == Access::ReadOnly) {
+        m_readOnlyReason = "it was opened for reading only";
+    }
 
     std::string bytes;
     mode_t mode = 0644;
@@ -404,10 +409,7 @@ bool CSnapshotStore::SaveCatalogue() {
 
 bool CSnapshotStore::RefuseIfReadOnly() {
     if (m_readOnly) {
-        m_lastError =
-            m_readOnlyReason.empty()
-                ? "The snapshot folder " + m_folder + " is read-only for this Dyadmon."
-                : "The snapshot folder " + m_folder + " can't be changed: " + m_readOnlyReason + ".";
+        m_lastError = "The snapshot folder " + m_folder + " can't be changed: " + m_readOnlyReason + ".";
     }
     return m_readOnly;
 }
@@ -542,6 +544,12 @@ bool CSnapshotStore::DescribeFile(const std::string& path, std::time_t now, Snap
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = "Can't open the file " + path;
+        return false;
+    }
+    // The size field has 32 bits: a larger file would be recorded with a wrapped size.
+    if (static_cast<std::uint64_t>(st.st_size) > CCompEngine::kMaxFileSize) {
+        error = "The file " + path + " is too large for a snapshot: the limit is " +
+                std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
         return false;
     }
     std::error_code ec;

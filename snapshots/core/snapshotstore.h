@@ -70,6 +70,8 @@ public:
     std::string ImagePath(int position) const;
 
     bool IsReadOnly() const { return m_readOnly; }
+    // Why the store is read-only, in a few words ("another Dyadmon is using it"); empty when it is not.
+    const std::string& ReadOnlyReason() const { return m_readOnlyReason; }
     bool IsDamaged() const { return m_damaged; }
     // False when the catalogue was there but could not be read at all.
     bool IsCatalogueReadable() const { return m_readable; }

@@ -1,0 +1,98 @@
+#include "privatecopy.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "compare/core/atomicfile.h"
+
+namespace {
+
+// Ours alone: a real folder (not a link), owned by `uid`, that nobody else may enter.
+bool IsPrivateFolder(const std::string& path, uid_t uid) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == uid &&
+           (st.st_mode & 077) == 0;
+}
+
+std::string Reason(const std::string& what, const std::string& path) {
+    return what + " " + path + " (" + std::strerror(errno) + ")";
+}
+
+} // namespace
+
+std::string CPrivateCopy::PrivateFolder(const std::string& tempRoot, uid_t uid, std::string& error) {
+    const std::string folder = tempRoot + "/dyadmon-" + std::to_string(uid);
+    if ((mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) && IsPrivateFolder(folder, uid)) {
+        return folder;
+    }
+    // Someone else made the name first, or it is not private: a fresh folder of our own instead.
+    std::string fresh = folder + "-XXXXXX";
+    if (mkdtemp(fresh.data()) == nullptr) {
+        error = Reason("Can't make a private folder in", tempRoot);
+        return {};
+    }
+    return fresh;
+}
+
+std::string CPrivateCopy::Extension(const std::string& sourcePath) {
+    const std::size_t slash = sourcePath.rfind('/');
+    const std::string name = slash == std::string::npos ? sourcePath : sourcePath.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    // A name that is all dot and extension (".profile") has no extension; a very long one is no
+    // extension a desktop knows either.
+    if (dot == std::string::npos || dot == 0 || name.size() - dot > 32) {
+        return {};
+    }
+    return name.substr(dot);
+}
+
+std::string CPrivateCopy::Make(const std::string& image, const std::string& extension,
+                               const std::string& folder, std::string& error) {
+    const int in = open(image.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = in < 0 ? Reason("Can't open the file", image) : "Can't open the file " + image;
+        if (in >= 0) {
+            close(in);
+        }
+        return {};
+    }
+    fcntl(in, F_SETFL, 0);
+    // mkostemps makes the file under its final name, so no empty file is left beside the copy.
+    std::string copy = folder + "/snapshot-XXXXXX" + extension;
+    const int out = mkostemps(copy.data(), static_cast<int>(extension.size()), O_CLOEXEC);
+    if (out < 0) {
+        error = Reason("Can't make a copy in", folder);
+        close(in);
+        return {};
+    }
+    std::vector<char> chunk(1 << 20);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = read(in, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        if (!CAtomicFile::WriteFully(out, {chunk.data(), static_cast<std::size_t>(n)})) {
+            ok = false;
+            break;
+        }
+    }
+    ok = close(out) == 0 && ok;
+    close(in);
+    if (!ok) {
+        error = Reason("Can't write the copy", copy);
+        unlink(copy.c_str());
+        return {};
+    }
+    return copy;
+}

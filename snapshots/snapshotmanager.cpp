@@ -1,0 +1,303 @@
+#include "snapshotmanager.h"
+
+#include <ctime>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "descriptiondlg.h"
+#include "platform/desktopopener.h"
+#include "platform/prompts.h"
+#include "platform/targetslots.h"
+#include "res/resource.h"
+#include "res/resourcetables.h"
+#include "snapshotlistmodel.h"
+#include "snapshots/core/privatecopy.h"
+#include "snapshots/core/snapshotreference.h"
+#include "snapshots/core/snapshotstore.h"
+#include "views/viewdoc.h"
+
+namespace {
+
+QString Text(const std::string& bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+void Tell(QWidget* parent, const QString& text, CPrompts::Icon icon = CPrompts::Icon::Error) {
+    CPrompts::Current().Message(parent, text, icon);
+}
+
+bool AskWithDialog(QWidget* parent, QString& text) {
+    CDescriptionDlg dialog(text, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    text = dialog.Text();
+    return true;
+}
+
+bool ChangesTheStore(int id) {
+    return id == Res::kPaneDescription || id == Res::kPaneDelete;
+}
+
+} // namespace
+
+DCSnapshotManager::DCSnapshotManager(CSnapshotStore& store, CDocTemplate& viewTemplate, QWidget* parent)
+    : DCDockingPane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, parent), m_store(store),
+      m_viewTemplate(viewTemplate), m_pOpener(std::make_unique<CDesktopOpener>()),
+      m_askDescription(AskWithDialog), m_strTempFolder(QFile::encodeName(QDir::tempPath()).toStdString()),
+      m_model(new CSnapshotListModel(store, this)), m_list(new QTableView), m_notice(new QLabel) {
+    m_list->setObjectName(QString::number(Res::kSnapshotList));
+    m_list->setAccessibleName(QStringLiteral("Snapshot Manager"));
+    m_list->setModel(m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSortingEnabled(false);
+    m_list->setShowGrid(false);
+    m_list->setWordWrap(false);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->verticalHeader()->hide();
+    // Rows of one height let the view place any row without measuring the others.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->horizontalHeader()->setHighlightSections(false);
+    m_list->horizontalHeader()->setAccessibleName(QStringLiteral("Snapshot columns"));
+    for (int column = 0; column < CSnapshotListModel::kColumnCount; ++column) {
+        m_list->setColumnWidth(column, CSnapshotListModel::kWidths[column]);
+    }
+    // The selection stays visible while another window has the focus.
+    QPalette palette = m_list->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    }
+    m_list->setPalette(palette);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &DCSnapshotManager::ShowContextMenu);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this] {
+        if (SelectedPositions().size() == 1) {
+            ViewSelected();
+        }
+    });
+
+    m_notice->setObjectName(QStringLiteral("readOnly"));
+    m_notice->setWordWrap(true);
+    m_notice->setTextFormat(Qt::PlainText);
+    auto* body = new QWidget;
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_notice);
+    layout->addWidget(m_list);
+    SetBody(body);
+    ShowReadOnly();
+}
+
+DCSnapshotManager::~DCSnapshotManager() = default;
+
+void DCSnapshotManager::SetDesktopOpener(std::unique_ptr<CDesktopOpener> opener) {
+    m_pOpener = std::move(opener);
+}
+
+void DCSnapshotManager::ShowReadOnly() {
+    m_notice->setVisible(m_store.IsReadOnly());
+    if (m_store.IsReadOnly()) {
+        m_notice->setText(QStringLiteral("Read-only: ") + Text(m_store.ReadOnlyReason()) +
+                          QStringLiteral(". Snapshots can be viewed and compared, but not taken, described "
+                                         "or deleted."));
+    }
+}
+
+bool DCSnapshotManager::CanChange() const {
+    return !m_store.IsReadOnly();
+}
+
+bool DCSnapshotManager::AddSnapshot(const std::string& path) {
+    SnapshotRecord record;
+    std::string error;
+    if (!CSnapshotStore::DescribeFile(path, std::time(nullptr), record, error)) {
+        Tell(this, QFile::decodeName(QByteArray::fromStdString(error)));
+        return false;
+    }
+    const int position = m_store.AddRecord(record);
+    if (position < 0) {
+        Tell(this, QStringLiteral("Error in adding a record.\n\n") +
+                       QFile::decodeName(m_store.LastError().c_str()));
+        return false;
+    }
+    // Saved at once: the store has said why when it could not be, and no image stays without it.
+    if (!m_store.SaveCatalogue()) {
+        m_store.UndoAdd(position);
+        return false;
+    }
+    m_model->RecordAppended();
+    m_list->scrollToBottom();
+    return true;
+}
+
+std::vector<int> DCSnapshotManager::SelectedPositions() const {
+    std::vector<int> positions;
+    for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) {
+        positions.push_back(index.row());
+    }
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+std::optional<int> DCSnapshotManager::FirstSelected() const {
+    const std::vector<int> positions = SelectedPositions();
+    if (positions.empty() || !m_store.IsValidPosition(positions.front())) {
+        return std::nullopt;
+    }
+    return positions.front();
+}
+
+void DCSnapshotManager::SelectAsTarget(int slot) {
+    const std::optional<int> position = FirstSelected();
+    if (!position || m_pTargetSlots == nullptr) {
+        return;
+    }
+    const std::string reference = CSnapshotReference::Format(*position);
+    if (slot == 1) {
+        m_pTargetSlots->SetTarget1(reference);
+    } else {
+        m_pTargetSlots->SetTarget2(reference);
+    }
+}
+
+void DCSnapshotManager::ViewSelected() {
+    if (const std::optional<int> position = FirstSelected()) {
+        CViewDoc::Open(m_viewTemplate, CSnapshotReference::Format(*position));
+    }
+}
+
+void DCSnapshotManager::ExecuteSelected() {
+    const std::optional<int> position = FirstSelected();
+    if (!position) {
+        return;
+    }
+    std::string error;
+    const std::string folder = CPrivateCopy::PrivateFolder(m_strTempFolder, geteuid(), error);
+    const std::string copy =
+        folder.empty()
+            ? std::string()
+            : CPrivateCopy::Make(m_store.ImagePath(*position),
+                                 CPrivateCopy::Extension(m_store.GetAt(*position).sourcePath), folder, error);
+    if (copy.empty()) {
+        Tell(this, QFile::decodeName(QByteArray::fromStdString(error)));
+        return;
+    }
+    m_strLastCopy = copy;
+    switch (m_pOpener->Open(QFile::decodeName(QByteArray::fromStdString(copy)))) {
+    case CDesktopOpener::Result::Opened:
+        break;
+    case CDesktopOpener::Result::NoApplication:
+        Tell(this, QStringLiteral("Sorry, No shell association of this kind of file."),
+             CPrompts::Icon::Information);
+        break;
+    case CDesktopOpener::Result::Failed:
+        Tell(this, QStringLiteral("The copy ") + QFile::decodeName(QByteArray::fromStdString(copy)) +
+                       QStringLiteral(" could not be opened: no program to open files is installed."));
+        break;
+    }
+}
+
+void DCSnapshotManager::EditDescription() {
+    const std::optional<int> position = FirstSelected();
+    if (!position || !CanChange()) {
+        return;
+    }
+    const std::string before = m_store.GetAt(*position).description;
+    QString text = Text(before);
+    if (!m_askDescription(this, text)) {
+        return;
+    }
+    const QByteArray bytes = text.toUtf8();
+    if (!m_store.SetDescription(*position, bytes.toStdString())) {
+        Tell(this, QString::fromStdString(m_store.LastError()));
+        return;
+    }
+    // A description the catalogue did not take is not shown as saved.
+    if (!m_store.SaveCatalogue()) {
+        m_store.SetDescription(*position, before);
+        return;
+    }
+    m_model->RecordChanged(*position);
+}
+
+void DCSnapshotManager::DeleteSelected() {
+    const std::vector<int> positions = SelectedPositions();
+    if (positions.empty() || !CanChange()) {
+        return;
+    }
+    // The store saves the catalogue without the records before any image goes, and reports what fails.
+    m_store.RemoveRecords(positions);
+    m_model->RecordsChanged();
+    // No slot may keep a reference whose number now names another snapshot.
+    if (m_pTargetSlots != nullptr) {
+        m_pTargetSlots->ClearTargets();
+    }
+}
+
+void DCSnapshotManager::RunCommand(int id) {
+    switch (id) {
+    case Res::kPaneSelectTarget1:
+        SelectAsTarget(1);
+        break;
+    case Res::kPaneSelectTarget2:
+        SelectAsTarget(2);
+        break;
+    case Res::kPaneView:
+        ViewSelected();
+        break;
+    case Res::kPaneShellExecute:
+        ExecuteSelected();
+        break;
+    case Res::kPaneDescription:
+        EditDescription();
+        break;
+    case Res::kPaneDelete:
+        DeleteSelected();
+        break;
+    default:
+        break;
+    }
+}
+
+QMenu* DCSnapshotManager::MakeContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(QStringLiteral("Snapshot"), parent);
+    const std::span<const int> images = ResourceTables::Toolbar(Res::kSnapshotImages);
+    for (const ResourceTables::MenuItem& item : ResourceTables::ContextMenu("Snapshot")) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action =
+            menu->addAction(QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size())));
+        action->setObjectName(QString::number(item.id));
+        if (std::find(images.begin(), images.end(), item.id) != images.end()) {
+            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(item.id)));
+        }
+        if (const ResourceTables::CommandString* text = ResourceTables::FindCommandString(item.id)) {
+            action->setStatusTip(
+                QString::fromUtf8(text->prompt.data(), static_cast<qsizetype>(text->prompt.size())));
+        }
+        action->setEnabled(!ChangesTheStore(item.id) || CanChange());
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    }
+    return menu;
+}
+
+void DCSnapshotManager::ShowContextMenu(const QPoint& at) {
+    if (SelectedPositions().empty()) {
+        return;
+    }
+    std::unique_ptr<QMenu> menu(MakeContextMenu(this));
+    menu->exec(m_list->viewport()->mapToGlobal(at));
+}
