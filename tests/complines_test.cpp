@@ -9,10 +9,6 @@ namespace {
 
 using K = BlockKind;
 
-CCompLines Lines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int line) {
-    return CCompLines(std::move(blocks), unit, size1, size2, line);
-}
-
 std::vector<CompLine> All(const CCompLines& lines) {
     std::vector<CompLine> rows;
     lines.ForEach(0, lines.GetCount(), [&](const CompLine& row) {
@@ -25,26 +21,26 @@ std::vector<CompLine> All(const CCompLines& lines) {
 TEST(CompLines, DocumentedExamples) {
     // ABCDEFGH against ABXCDEFGH, 8 bytes per line: the Same block is cut where file 2's line ends.
     const CCompLines insertion =
-        Lines({{K::Same, 2, 0, 0}, {K::New, 1, 2, CompBlock::kAbsent}, {K::Same, 6, 2, 3}}, 1, 8, 9, 8);
+        CCompLines({{K::Same, 2, 0, 0}, {K::New, 1, 2, CompBlock::kAbsent}, {K::Same, 6, 2, 3}}, 1, 8, 9, 8);
     EXPECT_EQ(All(insertion),
               (std::vector<CompLine>{
                   {K::Same, 0, 0, 2}, {K::New, 0, 2, 1}, {K::Same, 2, 3, 5}, {K::Same, 7, 8, 1}}));
 
     // Two identical 20-byte files: 8, 8 and 4.
-    EXPECT_EQ(All(Lines({{K::Same, 20, 0, 0}}, 1, 20, 20, 8)),
+    EXPECT_EQ(All(CCompLines({{K::Same, 20, 0, 0}}, 1, 20, 20, 8)),
               (std::vector<CompLine>{{K::Same, 0, 0, 8}, {K::Same, 8, 8, 8}, {K::Same, 16, 16, 4}}));
 
     // Unit 16: the Deleted block is not last and keeps its padding; the last block is cut at the end
     // of file 2.
-    const CCompLines partial = Lines(
+    const CCompLines partial = CCompLines(
         {{K::Same, 1, 0, 0}, {K::Deleted, 1, 16, CompBlock::kAbsent}, {K::New, 1, 16, CompBlock::kAbsent}},
         16, 17, 20, 16);
     EXPECT_EQ(All(partial),
               (std::vector<CompLine>{{K::Same, 0, 0, 16}, {K::Deleted, 16, 0, 16}, {K::New, 0, 16, 4}}));
 
     // One byte per line: one row per byte.
-    EXPECT_EQ(Lines({{K::Same, 3, 0, 5}}, 1, 3, 8, 1).GetCount(), 3u);
-    EXPECT_TRUE(Lines({}, 8, 0, 0, 8).IsEmpty());
+    EXPECT_EQ(CCompLines({{K::Same, 3, 0, 5}}, 1, 3, 8, 1).GetCount(), 3u);
+    EXPECT_TRUE(CCompLines({}, 8, 0, 0, 8).IsEmpty());
 }
 
 // Rows computed on demand against the rows of the literal cutting, by index and in sequence.

@@ -1,15 +1,13 @@
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
 #include "res/resourcetables.h"
+#include "tempdir.h"
 
 namespace {
 
@@ -77,17 +75,10 @@ TEST(Accelerators, KeysAreUnique) {
     }
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The build embeds what icons.qrc lists, so an icon on disk but not listed is as missing as no file.
 TEST(Icons, EveryToolbarButtonAndIconIdHasAListedSvgDrawnWithoutText) {
     const std::filesystem::path res = DYAD_RES_DIR;
-    const std::string qrc = ReadFile(res / "icons.qrc");
+    const std::string qrc = CTempDir::Read(res / "icons.qrc");
     std::set<int> ids = {Res::kMainFrame, Res::kCompareIcon, Res::kUpIcon};
     for (int toolbarId : {Res::kMainFrame, Res::kCompareBar, Res::kMenuImages}) {
         for (int id : Toolbar(toolbarId)) {
@@ -100,7 +91,7 @@ TEST(Icons, EveryToolbarButtonAndIconIdHasAListedSvgDrawnWithoutText) {
         const std::string name = std::to_string(id) + ".svg";
         SCOPED_TRACE(name);
         EXPECT_NE(qrc.find("<file alias=\"" + name + "\">icons/" + name + "</file>"), std::string::npos);
-        const std::string svg = ReadFile(res / "icons" / name);
+        const std::string svg = CTempDir::Read(res / "icons" / name);
         EXPECT_NE(svg.find("viewBox="), std::string::npos);
         EXPECT_EQ(svg.find("<text"), std::string::npos) << "would depend on the fonts installed";
     }

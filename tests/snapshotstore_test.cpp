@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/core/filebuffer.h"
 #include "recordedmessages.h"
 #include "snapshots/core/localtimetext.h"
 #include "snapshots/core/snapshotcatalogue.h"
@@ -34,8 +33,6 @@ public:
     int writes = 0;
 };
 
-using RecordedMessages = CRecordedMessages;
-
 class SnapshotStore : public ::testing::Test {
 protected:
     std::string Folder() const { return dir / "store"; }
@@ -46,6 +43,15 @@ protected:
         CTempDir::Write(dir / "source.bin", "source bytes");
     }
 
+    // A store loaded on the folder, telling `told`.
+    std::unique_ptr<CSnapshotStore> Load(CStoreMessages& told) {
+        auto store = std::make_unique<CSnapshotStore>(told);
+        store->LoadCatalogue(Folder());
+        return store;
+    }
+    std::unique_ptr<CSnapshotStore> Load() { return Load(messages); }
+    int Add(CSnapshotStore& store) { return store.AddRecord(RecordFor(dir / "source.bin")); }
+
     SnapshotRecord RecordFor(const std::string& path) {
         SnapshotRecord r;
         std::string error;
@@ -54,35 +60,31 @@ protected:
     }
 
     CTempDir dir;
-    RecordedMessages messages;
+    CRecordedMessages messages;
 };
 
-TEST_F(SnapshotStore, MissingCatalogueIsMadeEmptyAndSavedEmpty) {
-    {
-        CSnapshotStore store(messages);
-        ASSERT_TRUE(store.LoadCatalogue(Folder()));
-        EXPECT_EQ(store.GetCount(), 0);
-        EXPECT_FALSE(store.IsReadOnly());
-        EXPECT_TRUE(fs::exists(Catalogue()));
-    }
-    EXPECT_TRUE(messages.errors.empty());
-    EXPECT_EQ(fs::file_size(Catalogue()), 0u);
-}
-
+// A missing catalogue is made empty at once; records are copied at once, but the catalogue is written
+// only when the store ends, and a record that could not load again is never added.
 TEST_F(SnapshotStore, AddCopiesAtOnceAndTheCatalogueChangesOnlyAtTheEnd) {
     {
-        CSnapshotStore store(messages);
-        store.LoadCatalogue(Folder());
-        ASSERT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), 0);
-        ASSERT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), 1);
-        EXPECT_EQ(store.GetAt(1).imageFile, "Hex00002.img");
-        EXPECT_EQ(CTempDir::Read(Folder() + "/Hex00001.img"), "source bytes");
-        EXPECT_EQ(store.GetAt(0).sourcePath, dir / "source.bin");
-        EXPECT_EQ(store.GetAt(0).size, 12u);
+        const auto store = Load();
+        EXPECT_FALSE(store->IsReadOnly());
         EXPECT_EQ(fs::file_size(Catalogue()), 0u);
-        EXPECT_TRUE(store.SetDescription(1, std::string(500, 'd')));
-        EXPECT_FALSE(store.SetDescription(1, std::string(501, 'd')));
-        EXPECT_NE(store.LastError().find("500 bytes"), std::string::npos);
+        ASSERT_EQ(Add(*store), 0);
+        ASSERT_EQ(Add(*store), 1);
+        EXPECT_EQ(store->GetAt(1).imageFile, "Hex00002.img");
+        EXPECT_EQ(CTempDir::Read(Folder() + "/Hex00001.img"), "source bytes");
+        EXPECT_EQ(store->GetAt(0).sourcePath, dir / "source.bin");
+        EXPECT_EQ(store->GetAt(0).size, 12u);
+        EXPECT_EQ(fs::file_size(Catalogue()), 0u);
+        EXPECT_TRUE(store->SetDescription(1, std::string(500, 'd')));
+        EXPECT_FALSE(store->SetDescription(1, std::string(501, 'd')));
+        EXPECT_NE(store->LastError().find("500 bytes"), std::string::npos);
+        SnapshotRecord tooLong = RecordFor(dir / "source.bin");
+        tooLong.sourcePath = dir / (std::string(480, 'p') + "/source.bin");
+        EXPECT_EQ(store->AddRecord(tooLong), -1);
+        EXPECT_NE(store->LastError().find("500 bytes"), std::string::npos);
+        EXPECT_FALSE(fs::exists(Folder() + "/Hex00003.img"));
     }
     CSnapshotStore again(messages);
     again.LoadCatalogue(Folder());
@@ -91,61 +93,56 @@ TEST_F(SnapshotStore, AddCopiesAtOnceAndTheCatalogueChangesOnlyAtTheEnd) {
     EXPECT_TRUE(messages.errors.empty());
 }
 
-TEST_F(SnapshotStore, NumbersComeFromTheNamesOnDisk) {
-    CSnapshotStore store(messages);
-    store.LoadCatalogue(Folder());
+// A number is never given twice: not one an image on disk has, nor one a record names.
+TEST_F(SnapshotStore, NumbersComeFromTheNamesOnDiskAndTheRecords) {
+    const auto store = Load();
     // Names that do not count: too short, a letter among the digits, too long.
     for (const char* name : {"Hex0001.img", "Hex0000a.img", "Hex000010.img", "other.img"}) {
         CTempDir::Write(Folder() + "/" + name, "");
     }
-    EXPECT_EQ(store.MakeImage(dir / "source.bin"), "Hex00001.img");
+    EXPECT_EQ(store->MakeImage(dir / "source.bin"), "Hex00001.img");
     CTempDir::Write(Folder() + "/Hex00005.img", "");
-    EXPECT_EQ(store.MakeImage(dir / "source.bin"), "Hex00006.img");
+    EXPECT_EQ(store->MakeImage(dir / "source.bin"), "Hex00006.img");
     CTempDir::Write(Folder() + "/HEX00009.IMG", ""); // the pattern ignores case
-    EXPECT_EQ(store.MakeImage(dir / "source.bin"), "Hex00010.img");
+    EXPECT_EQ(store->MakeImage(dir / "source.bin"), "Hex00010.img");
+    EXPECT_EQ(store->MakeImage(dir / "missing.bin"), "");
+    for (int i = 0; i < 3; ++i) {
+        Add(*store);
+    }
+    fs::remove(Folder() + "/Hex00013.img");
+    ASSERT_EQ(Add(*store), 3);
+    EXPECT_EQ(store->GetAt(3).imageFile, "Hex00014.img");
     CTempDir::Write(Folder() + "/Hex99999.img", "");
-    EXPECT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), -1);
-    EXPECT_NE(store.LastError().find("Hex99999.img"), std::string::npos);
-    EXPECT_EQ(store.GetCount(), 0);
-    EXPECT_EQ(store.MakeImage(dir / "missing.bin"), "");
-}
-
-TEST_F(SnapshotStore, RecordsThatCannotLoadAgainAreNotAdded) {
-    CSnapshotStore store(messages);
-    store.LoadCatalogue(Folder());
-    SnapshotRecord r = RecordFor(dir / "source.bin");
-    r.sourcePath = dir / (std::string(480, 'p') + "/source.bin");
-    EXPECT_EQ(store.AddRecord(r), -1);
-    EXPECT_NE(store.LastError().find("500 bytes"), std::string::npos);
-    EXPECT_FALSE(fs::exists(Folder() + "/Hex00001.img"));
+    EXPECT_EQ(Add(*store), -1);
+    EXPECT_NE(store->LastError().find("Hex99999.img"), std::string::npos);
+    EXPECT_EQ(store->GetCount(), 4);
 }
 
 // The catalogue without the record is saved before the image goes, so no record on disk is ever
 // left without its image.
 TEST_F(SnapshotStore, RemoveSavesAndThenDeletesTheImage) {
-    CSnapshotStore store(messages);
-    store.LoadCatalogue(Folder());
+    const auto store = Load();
     for (int i = 0; i < 3; ++i) {
-        store.AddRecord(RecordFor(dir / "source.bin"));
+        Add(*store);
     }
-    ASSERT_TRUE(store.RemoveRecord(1));
-    EXPECT_EQ(store.GetCount(), 2);
-    EXPECT_EQ(store.GetAt(1).imageFile, "Hex00003.img");
+    ASSERT_TRUE(store->RemoveRecord(1));
+    EXPECT_EQ(store->GetCount(), 2);
+    EXPECT_EQ(store->GetAt(1).imageFile, "Hex00003.img");
     EXPECT_FALSE(fs::exists(Folder() + "/Hex00002.img"));
     EXPECT_EQ(CSnapshotCatalogue::Parse(CTempDir::Read(Catalogue())).records.size(), 2u);
     EXPECT_TRUE(messages.errors.empty());
     // A save that fails keeps the records and their images.
     fs::remove(Catalogue());
     fs::create_directory(Catalogue());
-    EXPECT_FALSE(store.RemoveRecord(0));
-    EXPECT_EQ(store.GetCount(), 2);
+    EXPECT_FALSE(store->RemoveRecord(0));
+    EXPECT_EQ(store->GetCount(), 2);
     EXPECT_TRUE(fs::exists(Folder() + "/Hex00001.img"));
     fs::remove(Catalogue());
     CTempDir::Write(Catalogue(), "");
     messages.errors.clear();
     // Its image already gone: the record goes, and the failure is told.
     fs::remove(Folder() + "/Hex00003.img");
-    EXPECT_TRUE(store.RemoveRecord(1));
+    EXPECT_TRUE(store->RemoveRecord(1));
     EXPECT_EQ(messages.errors, std::vector<std::string>{"Delete Hex00003.img failed."});
 }
 
@@ -154,29 +151,24 @@ TEST_F(SnapshotStore, DamagedCatalogueKeepsGoodRecordsAndACopy) {
     const std::string damaged = good + std::string("\xF5\x01\x00\x00", 4) + "rest";
     CTempDir::Write(Catalogue(), damaged);
     {
-        CSnapshotStore store(messages);
-        store.LoadCatalogue(Folder());
-        EXPECT_EQ(store.GetCount(), 1);
-        EXPECT_TRUE(store.IsDamaged());
+        const auto store = Load();
+        EXPECT_EQ(store->GetCount(), 1);
+        EXPECT_TRUE(store->IsDamaged());
     }
     EXPECT_EQ(messages.errors, std::vector<std::string>{"Config file DadUzura.cfg damaged."});
     EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged"), damaged);
     EXPECT_EQ(CTempDir::Read(Catalogue()), good);
     // A second damaged catalogue does not replace the first copy.
     CTempDir::Write(Catalogue(), "xy");
-    {
-        CSnapshotStore store(messages);
-        store.LoadCatalogue(Folder());
-    }
+    Load();
     EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged"), damaged);
     EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged.2"), "xy");
 }
 
 TEST_F(SnapshotStore, CatalogueRemovedWhileRunningIsNotMadeAgain) {
     {
-        CSnapshotStore store(messages);
-        store.LoadCatalogue(Folder());
-        store.AddRecord(RecordFor(dir / "source.bin"));
+        const auto store = Load();
+        Add(*store);
         fs::remove(Catalogue());
     }
     ASSERT_EQ(messages.errors.size(), 1u);
@@ -193,11 +185,10 @@ TEST_F(SnapshotStore, FailedSaveKeepsThePreviousCatalogue) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{64, 64};
         setrlimit(RLIMIT_FSIZE, &limit);
-        RecordedMessages local;
+        CRecordedMessages local;
         {
-            CSnapshotStore store(local);
-            store.LoadCatalogue(Folder());
-            store.SetDescription(0, std::string(400, 'd'));
+            const auto store = Load(local);
+            store->SetDescription(0, std::string(400, 'd'));
         }
         std::fprintf(stderr, "%s\n", local.errors.empty() ? "no message" : local.errors.front().c_str());
         std::exit(0);
@@ -209,20 +200,18 @@ TEST_F(SnapshotStore, FailedSaveKeepsThePreviousCatalogue) {
 }
 
 TEST_F(SnapshotStore, OneWriterAtATime) {
-    CSnapshotStore first(messages);
-    first.LoadCatalogue(Folder());
-    ASSERT_FALSE(first.IsReadOnly());
-    first.AddRecord(RecordFor(dir / "source.bin"));
+    const auto first = Load();
+    ASSERT_FALSE(first->IsReadOnly());
+    Add(*first);
     {
-        RecordedMessages secondMessages;
-        CSnapshotStore second(secondMessages);
-        second.LoadCatalogue(Folder());
-        EXPECT_TRUE(second.IsReadOnly());
-        ASSERT_EQ(secondMessages.notices.size(), 1u);
-        EXPECT_NE(secondMessages.notices[0].find("Another Dyadmon"), std::string::npos);
-        EXPECT_EQ(second.AddRecord(RecordFor(dir / "source.bin")), -1);
-        EXPECT_FALSE(second.RemoveRecord(0));
-        EXPECT_FALSE(second.SetDescription(0, "x"));
+        CRecordedMessages told;
+        const auto second = Load(told);
+        EXPECT_TRUE(second->IsReadOnly());
+        ASSERT_EQ(told.notices.size(), 1u);
+        EXPECT_NE(told.notices[0].find("Another Dyadmon"), std::string::npos);
+        EXPECT_EQ(Add(*second), -1);
+        EXPECT_FALSE(second->RemoveRecord(0));
+        EXPECT_FALSE(second->SetDescription(0, "x"));
     }
     // The read-only store neither saved nor made anything.
     EXPECT_EQ(fs::file_size(Catalogue()), 0u);
@@ -231,17 +220,6 @@ TEST_F(SnapshotStore, OneWriterAtATime) {
     CSnapshotStore reader(messages);
     reader.LoadCatalogue(Folder(), CSnapshotStore::Access::ReadOnly);
     EXPECT_TRUE(reader.IsReadOnly());
-}
-
-TEST_F(SnapshotStore, NumbersNamedByRecordsAreNeverGivenAgain) {
-    CSnapshotStore store(messages);
-    store.LoadCatalogue(Folder());
-    for (int i = 0; i < 3; ++i) {
-        store.AddRecord(RecordFor(dir / "source.bin"));
-    }
-    fs::remove(Folder() + "/Hex00003.img");
-    ASSERT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), 3);
-    EXPECT_EQ(store.GetAt(3).imageFile, "Hex00004.img");
 }
 
 // Whatever stands where the catalogue belongs, if it is not a regular file, is neither read nor
@@ -257,14 +235,13 @@ TEST_F(SnapshotStore, CatalogueThatIsNotARegularFileIsLeftAlone) {
     };
     for (const auto& [why, make] : cases) {
         make();
-        RecordedMessages local;
+        CRecordedMessages local;
         {
-            CSnapshotStore store(local);
-            store.LoadCatalogue(Folder());
-            EXPECT_TRUE(store.IsReadOnly()) << why;
-            EXPECT_FALSE(store.IsCatalogueReadable());
-            EXPECT_EQ(store.AddRecord(RecordFor(dir / "source.bin")), -1);
-            EXPECT_NE(store.LastError().find("can't be changed"), std::string::npos) << store.LastError();
+            const auto store = Load(local);
+            EXPECT_TRUE(store->IsReadOnly()) << why;
+            EXPECT_FALSE(store->IsCatalogueReadable());
+            EXPECT_EQ(Add(*store), -1);
+            EXPECT_NE(store->LastError().find("can't be changed"), std::string::npos) << store->LastError();
         }
         EXPECT_EQ(local.errors, std::vector<std::string>{"Error in opening the config file. (" + Catalogue() +
                                                          ": " + why + ")"});
@@ -278,11 +255,7 @@ TEST_F(SnapshotStore, LockAndDamagedCopiesArePrivateAndNeverFollowLinks) {
     const auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
     // A linked lock makes nothing at the far end, and the store does not write.
     fs::create_symlink(dir / "planted", Folder() + "/DadUzura.lock");
-    {
-        CSnapshotStore store(messages);
-        store.LoadCatalogue(Folder());
-        EXPECT_TRUE(store.IsReadOnly());
-    }
+    EXPECT_TRUE(Load()->IsReadOnly());
     EXPECT_FALSE(fs::exists(dir / "planted"));
     fs::remove(Folder() + "/DadUzura.lock");
 
@@ -293,11 +266,7 @@ TEST_F(SnapshotStore, LockAndDamagedCopiesArePrivateAndNeverFollowLinks) {
     CTempDir::Write(Catalogue(), "xy");
     fs::permissions(Catalogue(), fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink(dir / "planted", Catalogue() + ".damaged");
-    {
-        CSnapshotStore store(messages);
-        store.LoadCatalogue(Folder());
-        EXPECT_FALSE(store.IsReadOnly());
-    }
+    EXPECT_FALSE(Load()->IsReadOnly());
     EXPECT_EQ(mode(Folder() + "/DadUzura.lock"), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(fs::exists(dir / "planted"));
     EXPECT_EQ(CTempDir::Read(Catalogue() + ".damaged.2"), "xy");
@@ -307,20 +276,13 @@ TEST_F(SnapshotStore, LockAndDamagedCopiesArePrivateAndNeverFollowLinks) {
 
 // A snapshot holds what a comparison would read: files of /proc say they are empty and are not.
 TEST_F(SnapshotStore, ImagesHoldTheBytesReadNotTheSizeReported) {
-    CSnapshotStore store(messages);
-    store.LoadCatalogue(Folder());
+    const auto store = Load();
     const SnapshotRecord described = RecordFor("/proc/self/status");
     EXPECT_EQ(described.size, 0u);
-    ASSERT_EQ(store.AddRecord(described), 0);
-    const std::string image = CTempDir::Read(store.ImagePath(0));
+    ASSERT_EQ(store->AddRecord(described), 0);
+    const std::string image = CTempDir::Read(store->ImagePath(0));
     EXPECT_TRUE(image.starts_with("Name:")) << image;
-    EXPECT_EQ(store.GetAt(0).size, image.size());
-    // An image that became a fifo is refused at once.
-    fs::remove(store.ImagePath(0));
-    ASSERT_EQ(mkfifo(store.ImagePath(0).c_str(), 0600), 0);
-    CFileBuffer buffer;
-    EXPECT_EQ(buffer.Load(store.ImagePath(0), CFileBuffer::Mode::Read, CFileBuffer::Source::StoreImage),
-              CFileBuffer::Error::NotRegular);
+    EXPECT_EQ(store->GetAt(0).size, image.size());
 }
 
 TEST(SnapshotReference, IsExactlyAStarAndANumberWithoutLeadingZeros) {
@@ -334,56 +296,34 @@ TEST(SnapshotReference, IsExactlyAStarAndANumberWithoutLeadingZeros) {
     EXPECT_EQ(CSnapshotReference::Format(2), "*3");
 }
 
-TEST_F(SnapshotStore, ResolvesTargets) {
-    CSnapshotStore store(messages);
-    store.LoadCatalogue(Folder());
-    for (int i = 0; i < 3; ++i) {
-        store.AddRecord(RecordFor(dir / "source.bin"));
-    }
-    std::string name, path;
-    ASSERT_TRUE(store.ResolveTarget("*3", name, path));
-    EXPECT_EQ(name, store.GetAt(2).snapshotName);
-    EXPECT_EQ(path, Folder() + "/Hex00003.img");
-    for (const char* bad : {"*0", "*4"}) {
-        EXPECT_FALSE(store.ResolveTarget(bad, name, path)) << bad;
-    }
-    ASSERT_TRUE(store.ResolveTarget("*3.bin", name, path));
-    EXPECT_EQ(path, "*3.bin");
-    ASSERT_TRUE(store.ResolveTarget("/some/file", name, path));
-    EXPECT_EQ(name, "/some/file");
-    EXPECT_EQ(path, "/some/file");
-}
-
 TEST(WorkingFolder, ProfileThenBesideTheProgramThenTheUserDataFolder) {
     CTempDir dir;
     fs::create_directory(dir / "program");
     FakeProfile profile;
+    std::string& kept = profile.values["Settings/WorkingDir"];
+    const auto choose = [&](const std::string& program) {
+        return CSnapshotStore::ChooseWorkingFolder(profile, program, dir / "data");
+    };
     // A fresh profile: "DadUzura" is made beside the program and written back.
-    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "program/", dir / "data"),
-              dir / "program/DadUzura");
+    EXPECT_EQ(choose(dir / "program/"), dir / "program/DadUzura");
     EXPECT_TRUE(fs::is_directory(dir / "program/DadUzura"));
-    EXPECT_EQ(profile.values["Settings/WorkingDir"], dir / "program/DadUzura");
-
+    EXPECT_EQ(kept, dir / "program/DadUzura");
     // A usable folder in the profile is taken as it is and nothing is written.
     fs::create_directory(dir / "mine");
-    profile.values["Settings/WorkingDir"] = dir / "mine";
+    kept = dir / "mine";
     profile.writes = 0;
-    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "program", dir / "data"), dir / "mine");
+    EXPECT_EQ(choose(dir / "program"), dir / "mine");
     EXPECT_EQ(profile.writes, 0);
-
     // A folder gone from disk: the existing "DadUzura" beside the program, not the program folder.
-    profile.values["Settings/WorkingDir"] = dir / "gone";
-    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "program", dir / "data"),
-              dir / "program/DadUzura");
-    EXPECT_EQ(profile.values["Settings/WorkingDir"], dir / "program/DadUzura");
-
+    kept = dir / "gone";
+    EXPECT_EQ(choose(dir / "program"), dir / "program/DadUzura");
+    EXPECT_EQ(kept, dir / "program/DadUzura");
     // Nothing can be made beside the program: the user's data folder.
     CTempDir::Write(dir / "file", "");
-    profile.values.clear();
-    EXPECT_EQ(CSnapshotStore::ChooseWorkingFolder(profile, dir / "file", dir / "data"),
-              dir / "data/DadUzura");
+    kept.clear();
+    EXPECT_EQ(choose(dir / "file"), dir / "data/DadUzura");
     EXPECT_TRUE(fs::is_directory(dir / "data/DadUzura"));
-    EXPECT_EQ(profile.values["Settings/WorkingDir"], dir / "data/DadUzura");
+    EXPECT_EQ(kept, dir / "data/DadUzura");
 }
 
 TEST(LocalTimeText, DropsTheSecondsFromTheLocalesFormats) {

@@ -1,8 +1,14 @@
 #include "tempdir.h"
 
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "compare/core/bufferedwriter.h"
 
 CTempDir::CTempDir() {
     char name[] = "/tmp/dyadtestXXXXXX";
@@ -25,4 +31,17 @@ void CTempDir::Write(const std::string& path, const std::string& data) {
 std::string CTempDir::Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string CTempDir::Capture(const std::function<bool(CBufferedWriter&)>& write) {
+    const CTempDir dir;
+    const std::string path = dir / "captured";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    {
+        CBufferedWriter out(fd);
+        EXPECT_TRUE(write(out));
+        EXPECT_TRUE(out.Finish());
+    }
+    close(fd);
+    return Read(path);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+
+class CBufferedWriter;
 
 // A folder of its own for one test, removed with everything in it when the test ends.
 class CTempDir {
@@ -17,6 +20,8 @@ public:
 
     static void Write(const std::string& path, const std::string& data);
     static std::string Read(const std::string& path);
+    // What `write` puts through a real buffered writer into a file; the writing must succeed.
+    static std::string Capture(const std::function<bool(CBufferedWriter&)>& write);
 
 private:
     std::filesystem::path m_path;

@@ -2,7 +2,10 @@
 
 #include <filesystem>
 
+#include <QPainter>
+
 #include "compare/compdoc.h"
+#include "views/chargrid.h"
 
 CWindowFixture::CWindowFixture() {
     settings.askBeforeCompare = false;
@@ -40,4 +43,13 @@ std::vector<QString> CWindowFixture::Messages(CPrompts::Icon icon) {
     }
     prompts.messages.clear();
     return texts;
+}
+
+QImage TextImage(std::string_view text, QRgb colour) {
+    QImage image(9 * static_cast<int>(text.size()), 16, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(QColor(colour));
+    CCharGrid().DrawText(painter, 0, 0, text);
+    return image;
 }

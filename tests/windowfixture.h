@@ -2,8 +2,10 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include <QImage>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -19,6 +21,9 @@ class CStatusText;
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// `text` as the views' character grid draws it in `colour` on white, to hold against a painted view.
+QImage TextImage(std::string_view text, QRgb colour = qRgb(0, 0, 0));
 
 // What the window tests share: a folder of their own with a snapshot store in it, settings that
 // compare at once without asking, and prompts answered by a recorder.
