@@ -329,7 +329,10 @@ void CMainFrame::OnHelpContents() {
 }
 
 void CMainFrame::OnWebPage() {
-    m_openUrl(QUrl(QString::fromLatin1(kWebAddress)));
+    if (!m_openUrl(QUrl(QString::fromLatin1(kWebAddress)))) {
+        SetStatusText(QStringLiteral("No application could open the web page ") +
+                      QString::fromLatin1(kWebAddress) + QLatin1Char('.'));
+    }
 }
 
 void CMainFrame::OnToggleBrowser1() {
