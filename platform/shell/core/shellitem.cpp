@@ -38,6 +38,21 @@ bool IsPlainName(std::string_view name) {
            name.find('\0') == std::string_view::npos;
 }
 
+// A mount point as the kernel lists it: absolute, with no empty, "." or ".." component.
+bool IsMountPoint(std::string_view path) {
+    if (path == "/")
+        return true;
+    if (!path.starts_with("/"))
+        return false;
+    for (std::size_t at = 1; at <= path.size();) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        if (!IsPlainName(path.substr(at, end - at)))
+            return false;
+        at = end + 1;
+    }
+    return true;
+}
+
 std::string Join(const std::string& folder, std::string_view name) {
     std::string path = folder;
     if (path.empty() || path.back() != '/')
@@ -69,7 +84,7 @@ Place Locate(const std::vector<std::uint8_t>& list) {
             const std::string desktop = CUserFolders::Desktop();
             place.valid = !desktop.empty();
             place.path = Join(desktop, data);
-        } else if ((parent == kComputer || parent == kNetwork) && kind == kVolume && data.starts_with("/")) {
+        } else if ((parent == kComputer || parent == kNetwork) && kind == kVolume && IsMountPoint(data)) {
             place.path = place.mountPoint = std::string(data);
         } else if ((parent == kHome || parent == kVolume || parent == kEntry || parent == kDesktopEntry) &&
                    kind == kEntry && IsPlainName(data)) {

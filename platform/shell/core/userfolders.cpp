@@ -68,8 +68,12 @@ std::string CUserFolders::Desktop() {
     if (desktop.empty())
         desktop = home + "/Desktop";
     desktop = WithoutTrailingSlashes(desktop);
-    struct stat info;
+    struct stat info, homeInfo;
     if (desktop == home || stat(desktop.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return {};
+    // A desktop folder that is the home folder under another name would list home twice.
+    if (stat(home.c_str(), &homeInfo) == 0 && homeInfo.st_dev == info.st_dev &&
+        homeInfo.st_ino == info.st_ino)
         return {};
     return desktop;
 }
