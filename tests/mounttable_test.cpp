@@ -40,17 +40,20 @@ const char* const kDesktopMounts =
     "48 28 0:52 / /tmp rw - tmpfs tmpfs rw\n"
     "49 1 0:53 / /var/lib/docker/overlay2/abc/merged rw - overlay overlay rw\n"
     "not a mount line\n"
+    "51 28 0:54 / /srv/blank rw - ext4  rw\n"
     "50 28 8:3 / /home rw - ext4 /dev/sda4 rw\n";
 
 } // namespace
 
 TEST(MountTable, LocalVolumesStartAtTheRootAndLeavePseudoMountsOut) {
     const CMountTable table(kDesktopMounts);
-    EXPECT_EQ(MountPoints(table.LocalVolumes()),
-              (std::vector<std::string>{"/", "/boot/efi", "/home", "/media/ann/My Disk", "/tmp"}));
+    EXPECT_EQ(
+        MountPoints(table.LocalVolumes()),
+        (std::vector<std::string>{"/", "/boot/efi", "/home", "/media/ann/My Disk", "/srv/blank", "/tmp"}));
     // The later mount over /home hides the earlier one.
     EXPECT_EQ(table.Find("/home")->source, "/dev/sda4");
     EXPECT_EQ(table.LocalVolumes().front().source, "/dev/sda2");
+    EXPECT_EQ(table.Find("/srv/blank")->source, "");
 }
 
 TEST(MountTable, NetworkMountsAreTheirOwnGroup) {

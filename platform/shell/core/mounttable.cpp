@@ -29,9 +29,9 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t at = 0;
     while (at < line.size()) {
+        // Single spaces: an empty field must keep its place.
         const std::size_t end = std::min(line.find(' ', at), line.size());
-        if (end > at)
-            fields.push_back(line.substr(at, end - at));
+        fields.push_back(line.substr(at, end - at));
         at = end + 1;
     }
     return fields;
@@ -45,8 +45,10 @@ CMountTable::CMountTable(std::string_view text) {
         const std::vector<std::string_view> fields = SplitFields(text.substr(0, end));
         text.remove_prefix(std::min(end + 1, text.size()));
         // id parent major:minor root mount-point options [optional...] - type source super-options
-        const auto dash = std::find(fields.begin(), fields.end(), "-");
-        if (fields.size() < 6 || dash == fields.end() || fields.end() - dash < 3 || dash - fields.begin() < 6)
+        if (fields.size() < 10)
+            continue;
+        const auto dash = std::find(fields.begin() + 6, fields.end(), "-");
+        if (fields.end() - dash < 3)
             continue;
         Mount mount{DecodeOctal(fields[4]), DecodeOctal(dash[2]), DecodeOctal(dash[1]),
                     DecodeOctal(fields[3])};
