@@ -2,6 +2,7 @@
 # build and be tested without Qt. Run by ctest with SOURCE_DIR set.
 file(GLOB_RECURSE core_files
   "${SOURCE_DIR}/*/core/*.h" "${SOURCE_DIR}/*/core/*.cpp"
+  "${SOURCE_DIR}/*/*/core/*.h" "${SOURCE_DIR}/*/*/core/*.cpp"
   "${SOURCE_DIR}/res/resourcetables.h" "${SOURCE_DIR}/res/resourcetables.cpp" "${SOURCE_DIR}/res/resource.h")
 set(offenders)
 foreach(path IN LISTS core_files)
