@@ -1,0 +1,69 @@
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "browser/core/filetexts.h"
+#include "browser/core/folderboxrows.h"
+#include "tempdir.h"
+
+namespace {
+
+TEST(FileTexts, SizesChangeUnitAtTheBoundariesAndNeverWrap) {
+    EXPECT_EQ(CFileTexts::Size(0), "0");
+    EXPECT_EQ(CFileTexts::Size(1023), "1023");
+    EXPECT_EQ(CFileTexts::Size(1024), "1 KB");
+    EXPECT_EQ(CFileTexts::Size(1048575), "1023 KB");
+    EXPECT_EQ(CFileTexts::Size(1048576), "1 MB");
+    EXPECT_EQ(CFileTexts::Size(5ull << 30), "5120 MB");
+}
+
+TEST(FileTexts, TimesUseTheTwelveHourPattern) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(CFileTexts::Time(0), "01/01/70 12:00 AM");
+    EXPECT_EQ(CFileTexts::Time(13 * 3600 + 5 * 60), "01/01/70 01:05 PM");
+}
+
+// The chain to a folder three levels below its volume stands right after the volume's row, one level
+// deeper each, and ends on the selected target; the walk then goes on with the next volume or node.
+TEST(FolderBoxRows, TheChainToTheTargetFollowsItsVolume) {
+    CTempDir dir;
+    std::filesystem::create_directories(dir / "one/two/three");
+    const DCShellItem target(dir / "one/two/three");
+    ASSERT_GE(target.GetCount(), 5);
+    int selected = -1;
+    const std::vector<CFolderBoxRows::Row> rows = CFolderBoxRows::Build(target, selected);
+    ASSERT_GE(selected, 0);
+    EXPECT_TRUE(*rows[static_cast<std::size_t>(selected)].item == target);
+    EXPECT_EQ(rows[0].depth, 0) << "the desktop first";
+    int volume = -1;
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        if (rows[static_cast<std::size_t>(i)].depth == 2 &&
+            rows[static_cast<std::size_t>(i)].item->CommonPrefixCount(target) == 2) {
+            volume = i;
+        }
+    }
+    ASSERT_GE(volume, 0);
+    for (int i = volume + 1; i <= selected; ++i) {
+        EXPECT_EQ(rows[static_cast<std::size_t>(i)].depth, 2 + i - volume);
+    }
+    EXPECT_EQ(selected - volume, target.GetCount() - 2);
+    if (selected + 1 < static_cast<int>(rows.size())) {
+        EXPECT_LE(rows[static_cast<std::size_t>(selected + 1)].depth, 2);
+    }
+    // Computer, selected, has its volumes right after it and no chain.
+    const DCShellItem computer(DCShellItem::kComputerName);
+    const std::vector<CFolderBoxRows::Row> top = CFolderBoxRows::Build(computer, selected);
+    ASSERT_GE(selected, 0);
+    EXPECT_TRUE(top[static_cast<std::size_t>(selected)].item->IsComputer());
+    EXPECT_EQ(top[static_cast<std::size_t>(selected)].depth, 1);
+    ASSERT_LT(selected + 1, static_cast<int>(top.size()));
+    EXPECT_EQ(top[static_cast<std::size_t>(selected + 1)].depth, 2);
+    for (const CFolderBoxRows::Row& row : top) {
+        EXPECT_LE(row.depth, 2) << "no chain below Computer";
+    }
+}
+
+} // namespace
