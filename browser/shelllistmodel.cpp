@@ -70,12 +70,9 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
         return false;
     }
 
-    // Entries of a file-system folder are looked at relative to it, so no path is built per row.
-    const int dirFd = folderPath.empty() ? -1 : open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const std::size_t prefix = folder.GetSize() - 2;
     std::string bytes;
     std::vector<Row> rows;
-    std::string name;
     for (std::unique_ptr<DCShellItem> item = std::move(first.item); item; item = enumerated->NextChild()) {
         const auto* list = reinterpret_cast<const char*>(item->GetIDList());
         const std::size_t idLength = item->GetSize() - 2 - prefix;
@@ -91,73 +88,59 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
         const std::string_view data(list + prefix + 3, idLength - 3);
         row.nameOffset = row.idOffset + 3;
         row.nameLength = static_cast<std::uint16_t>(data.size());
-        struct stat info;
-        bool found = false;
-        if (dirFd >= 0) {
-            name.assign(data);
+        if (!folderPath.empty()) {
+            // An entry of a file-system folder is looked at when it is shown or sorted: a stat per
+            // entry would cost more than the whole listing.
             row.flags = kFileSystem;
-            found = fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-            if (found && S_ISLNK(info.st_mode)) {
-                row.flags |= kLink;
-                found = fstatat(dirFd, name.c_str(), &info, 0) == 0;
-            }
-            if (found && S_ISDIR(info.st_mode)) {
-                row.flags |= kFolder;
-            }
-        } else {
-            // Few rows: the desktop's, Computer's and Network's.
-            const std::string display = item->GetDisplayName();
-            if (display != data && display.size() <= 0xFFFF) {
-                row.nameOffset = static_cast<std::uint32_t>(bytes.size());
-                row.nameLength = static_cast<std::uint16_t>(display.size());
-                bytes += display;
-            }
-            const std::uint32_t asked =
-                DCShellItem::AttrFileSystem | DCShellItem::AttrFolder | DCShellItem::AttrLink;
-            const std::uint32_t attributes = item->Attributes(asked);
-            if (!(attributes & DCShellItem::AttrFileSystem) && !item->IsComputer() && !item->IsNetwork()) {
-                bytes.resize(row.idOffset);
-                continue;
-            }
-            row.flags = ((attributes & DCShellItem::AttrFileSystem) ? kFileSystem : 0) |
-                        ((attributes & DCShellItem::AttrFolder) ? kFolder : 0) |
-                        ((attributes & DCShellItem::AttrLink) ? kLink : 0);
-            const std::string path = item->GetPath();
-            found = !path.empty() && stat(path.c_str(), &info) == 0;
-            if (item->IsComputer()) {
-                row.type = TypeIndex(QStringLiteral(":computer"), QStringLiteral("System Folder"),
-                                     {QStringLiteral("computer")});
-            } else if (item->IsNetwork()) {
-                row.type = TypeIndex(QStringLiteral(":network"), QStringLiteral("System Folder"),
-                                     {QStringLiteral("network-workgroup")});
-            } else if (folder.IsNetwork()) {
-                row.type = TypeIndex(QStringLiteral(":network-volume"), QStringLiteral("Network Volume"),
-                                     {QStringLiteral("folder-remote"), QStringLiteral("drive-harddisk")});
-            } else if (folder.IsComputer()) {
-                const bool removable = item->Attributes(DCShellItem::AttrRemovable) != 0;
-                row.type = removable
-                               ? TypeIndex(QStringLiteral(":removable"), QStringLiteral("Removable Volume"),
-                                           {QStringLiteral("drive-removable-media")})
-                               : TypeIndex(QStringLiteral(":volume"), QStringLiteral("Volume"),
-                                           {QStringLiteral("drive-harddisk")});
-            }
+            rows.push_back(row);
+            continue;
         }
-        if ((row.flags & kFolder) && row.type < 0) {
-            row.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
-                                 {QStringLiteral("folder")});
+        // Few rows: the desktop's, Computer's and Network's.
+        const std::string display = item->GetDisplayName();
+        if (display != data && display.size() <= 0xFFFF) {
+            row.nameOffset = static_cast<std::uint32_t>(bytes.size());
+            row.nameLength = static_cast<std::uint16_t>(display.size());
+            bytes += display;
         }
-        if (found && !S_ISDIR(info.st_mode) && !(row.flags & kFolder)) {
+        const std::uint32_t asked =
+            DCShellItem::AttrFileSystem | DCShellItem::AttrFolder | DCShellItem::AttrLink;
+        const std::uint32_t attributes = item->Attributes(asked);
+        if (!(attributes & DCShellItem::AttrFileSystem) && !item->IsComputer() && !item->IsNetwork()) {
+            bytes.resize(row.idOffset);
+            continue;
+        }
+        row.flags = kStated | ((attributes & DCShellItem::AttrFileSystem) ? kFileSystem : 0) |
+                    ((attributes & DCShellItem::AttrFolder) ? kFolder : 0) |
+                    ((attributes & DCShellItem::AttrLink) ? kLink : 0);
+        const std::string path = item->GetPath();
+        struct stat info;
+        if (!(row.flags & kFolder) && !path.empty() && stat(path.c_str(), &info) == 0 &&
+            !S_ISDIR(info.st_mode)) {
             row.size = static_cast<std::int64_t>(info.st_size);
             row.modified = static_cast<std::int64_t>(info.st_mtime);
         }
+        if (item->IsComputer()) {
+            row.type = TypeIndex(QStringLiteral(":computer"), QStringLiteral("System Folder"),
+                                 {QStringLiteral("computer")});
+        } else if (item->IsNetwork()) {
+            row.type = TypeIndex(QStringLiteral(":network"), QStringLiteral("System Folder"),
+                                 {QStringLiteral("network-workgroup")});
+        } else if (folder.IsNetwork()) {
+            row.type = TypeIndex(QStringLiteral(":network-volume"), QStringLiteral("Network Volume"),
+                                 {QStringLiteral("folder-remote"), QStringLiteral("drive-harddisk")});
+        } else if (folder.IsComputer()) {
+            const bool removable = item->Attributes(DCShellItem::AttrRemovable) != 0;
+            row.type = removable ? TypeIndex(QStringLiteral(":removable"), QStringLiteral("Removable Volume"),
+                                             {QStringLiteral("drive-removable-media")})
+                                 : TypeIndex(QStringLiteral(":volume"), QStringLiteral("Volume"),
+                                             {QStringLiteral("drive-harddisk")});
+        }
         rows.push_back(row);
-    }
-    if (dirFd >= 0) {
-        close(dirFd);
     }
 
     beginResetModel();
     m_folder = std::move(enumerated);
+    m_folderPath = folderPath;
     m_bytes = std::move(bytes);
     m_rows = std::move(rows);
     m_rows.shrink_to_fit();
@@ -186,7 +169,35 @@ std::string_view CShellListModel::Name(int row) const {
 }
 
 bool CShellListModel::IsFolder(int row) const {
-    return m_rows[static_cast<std::size_t>(row)].flags & kFolder;
+    return Stated(row).flags & kFolder;
+}
+
+const CShellListModel::Row& CShellListModel::Stated(int row) const {
+    Row& entry = m_rows[static_cast<std::size_t>(row)];
+    if (entry.flags & kStated) {
+        return entry;
+    }
+    entry.flags |= kStated;
+    std::string path = m_folderPath;
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    path += Name(row);
+    struct stat info;
+    bool found = lstat(path.c_str(), &info) == 0;
+    if (found && S_ISLNK(info.st_mode)) {
+        entry.flags |= kLink;
+        found = stat(path.c_str(), &info) == 0;
+    }
+    if (found && S_ISDIR(info.st_mode)) {
+        entry.flags |= kFolder;
+        entry.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
+                               {QStringLiteral("folder")});
+    } else if (found) {
+        entry.size = static_cast<std::int64_t>(info.st_size);
+        entry.modified = static_cast<std::int64_t>(info.st_mtime);
+    }
+    return entry;
 }
 
 bool CShellListModel::IsFileSystem(int row) const {
@@ -194,6 +205,7 @@ bool CShellListModel::IsFileSystem(int row) const {
 }
 
 bool CShellListModel::Rename(int row, const QString& name, QString& error) {
+    Stated(row);
     const QString oldName = Text(Name(row));
     const QByteArray newName = QFile::encodeName(name);
     if (newName.isEmpty()) {
@@ -280,7 +292,7 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const int row = index.row();
-    const Row& entry = m_rows[static_cast<std::size_t>(row)];
+    const Row& entry = Stated(row);
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -412,6 +424,9 @@ std::vector<std::uint32_t> CShellListModel::SortRows(int column, Qt::SortOrder o
     // Names and types compare as the user reads them: the locale's order, whatever the case.
     QCollator collator;
     std::vector<QCollatorSortKey> keys;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        Stated(static_cast<int>(i));
+    }
     switch (column) {
     case kSize:
         // Rows without a size hold -1: before every file.
@@ -488,6 +503,7 @@ Qt::DropActions CShellListModel::supportedDragActions() const {
 
 int CShellListModel::TypeOf(int row, bool content) const {
     Row& entry = m_rows[static_cast<std::size_t>(row)];
+    Stated(row);
     if (entry.type < 0) {
         const QMimeType mime = m_mimes.mimeTypeForFile(Text(Name(row)), QMimeDatabase::MatchExtension);
         if (mime.isDefault() && (entry.flags & kFileSystem)) {

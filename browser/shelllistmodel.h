@@ -66,6 +66,7 @@ private:
         kFileSystem = 2,
         kLink = 4,
         kTypeByContent = 8, // the name says nothing of the type: the content is read when shown
+        kStated = 16,       // folder, link, size and time are known
     };
     struct Row {
         std::int64_t size;        // -1: none shown
@@ -82,6 +83,8 @@ private:
         QIcon icon;
     };
 
+    // The row with what a stat of its entry tells, looked at the first time it is asked for.
+    const Row& Stated(int row) const;
     // The type of a row, looked up from its name (and, with `content`, its first bytes) if need be.
     int TypeOf(int row, bool content) const;
     int TypeIndex(const QString& key, const QString& name, const QStringList& iconNames) const;
@@ -91,6 +94,7 @@ private:
     std::vector<std::uint32_t> SortRows(int column, Qt::SortOrder order);
 
     std::unique_ptr<DCShellItem> m_folder;
+    std::string m_folderPath; // empty for the desktop, Computer and Network
     std::string m_bytes;
     mutable std::vector<Row> m_rows;
     mutable std::vector<Type> m_types;
