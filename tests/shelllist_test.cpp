@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/shelllist.h"
+#include "platform/desktopopener.h"
 #include "platform/promptrecorder.h"
 #include "platform/shell/core/shellitem.h"
 #include "res/resourcetables.h"
@@ -50,6 +51,20 @@ public:
 private:
     const char* m_name;
     std::optional<std::string> m_old;
+};
+
+// The desktop's answer, without asking a desktop.
+class FakeOpener : public CDesktopOpener {
+public:
+    explicit FakeOpener(Result answer, std::vector<QString>& opened) : m_answer(answer), m_opened(opened) {}
+    Result Open(const QString& path) override {
+        m_opened.push_back(path);
+        return m_answer;
+    }
+
+private:
+    Result m_answer;
+    std::vector<QString>& m_opened;
 };
 
 class ShellList : public ::testing::Test {
@@ -289,6 +304,51 @@ TEST_F(ShellList, AFolderThatCannotBeListedKeepsTheRows) {
     EXPECT_FALSE(list.SetFolder(folder, error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(Names(), (std::vector<std::string>{"kept"}));
+}
+
+TEST_F(ShellList, LinksAreMarkedAndShowWhatTheyLeadTo) {
+    CTempDir::Write(dir / "file", "12345");
+    fs::create_directory(dir / "sub");
+    fs::create_symlink(dir / "file", dir / "tofile");
+    fs::create_directory_symlink(dir / "sub", dir / "tosub");
+    Show(dir.path());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "tosub", "file", "tofile"}));
+    const int link = RowOf("tofile");
+    EXPECT_EQ(Cell(link, 1), "5");
+    EXPECT_TRUE(list.model()->index(link, 0).data(Qt::ToolTipRole).toString().contains("link"));
+    EXPECT_FALSE(list.model()->index(RowOf("file"), 0).data(Qt::ToolTipRole).isValid());
+    EXPECT_EQ(Cell(RowOf("tosub"), 2), "Folder");
+}
+
+TEST_F(ShellList, ShowingTheSameFolderAgainKeepsTheSelection) {
+    CTempDir::Write(dir / "a", "");
+    CTempDir::Write(dir / "b", "");
+    Show(dir.path());
+    Select("b");
+    CTempDir::Write(dir / "0new", "");
+    Show(dir.path());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"0new", "a", "b"}));
+    const QModelIndexList selected = list.selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 2);
+}
+
+TEST_F(ShellList, ShellExecuteTellsWhenNoApplicationOpensTheFile) {
+    CTempDir::Write(dir / "doc", "");
+    Show(dir.path());
+    std::vector<QString> opened;
+    list.SetDesktopOpener(std::make_unique<FakeOpener>(CDesktopOpener::Result::NoApplication, opened));
+    Select("doc");
+    list.ExecuteSelected();
+    EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir / "doc")}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Sorry, No shell association of this kind of file.");
+    EXPECT_EQ(prompts.messages[0].icon, CPrompts::Icon::Information);
+    list.SetDesktopOpener(std::make_unique<FakeOpener>(CDesktopOpener::Result::Failed, opened));
+    list.ExecuteSelected();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].icon, CPrompts::Icon::Error);
+    EXPECT_TRUE(prompts.messages[1].text.contains("doc"));
 }
 
 TEST_F(ShellList, ContextMenuFollowsTheNumberOfSelectedRows) {
