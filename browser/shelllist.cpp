@@ -140,7 +140,7 @@ void DCShellList::RenameSelected() {
     }
     const QModelIndex cell = m_model->index(row, CShellListModel::kName);
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
-    edit(cell);
+    QAbstractItemView::edit(cell);
 }
 
 void DCShellList::DeleteSelected() {
@@ -305,6 +305,16 @@ void DCShellList::contextMenuEvent(QContextMenuEvent* event) {
         menu->exec(event->globalPos());
     }
     event->accept();
+}
+
+bool DCShellList::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!QTableView::edit(index, trigger, event)) {
+        return false;
+    }
+    if (QWidget* editor = indexWidget(index)) {
+        editor->setAccessibleName(QStringLiteral("New name"));
+    }
+    return true;
 }
 
 void DCShellList::RowClicked(const QModelIndex& index) {

@@ -13,7 +13,9 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "browser/shelllist.h"
@@ -249,6 +251,7 @@ TEST_F(ShellList, RenameNeverReplacesAnExistingFile) {
     list.RenameSelected();
     auto* editor = qobject_cast<QLineEdit*>(list.indexWidget(list.model()->index(0, 0)));
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->accessibleName(), "New name");
     editor->setText("b");
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the delegate commits through a queued call
@@ -286,6 +289,13 @@ TEST_F(ShellList, NamesThatAreNotTextAreListedAndActedOnExactly) {
     EXPECT_FALSE(fs::exists(dir / latin));
 
     Select(Shown(raw));
+    // Dragged out, the row names its file by the bytes.
+    const std::unique_ptr<QMimeData> dragged(
+        list.model()->mimeData(list.selectionModel()->selectedIndexes()));
+    ASSERT_NE(dragged, nullptr);
+    ASSERT_EQ(dragged->urls().size(), 1);
+    EXPECT_EQ(dragged->urls()[0].toEncoded().toStdString(),
+              "file://" + QByteArray::fromStdString(dir / raw).toPercentEncoding("/").toStdString());
     prompts.questionAnswers.push_back(true);
     list.DeleteSelected();
     EXPECT_FALSE(fs::exists(dir / raw));
