@@ -190,7 +190,7 @@ constexpr int kCompareBarButtons[] = {kCompareButton};
 
 constexpr int kMenuImageButtons[] = {kWindowNew, kWindowCascade, kWindowTile, kMenuImage32802, kPaneView};
 
-constexpr int kSnapshotImageButtons[] = {kPaneView, kPaneShellExecute, kPaneDescription};
+constexpr int kSnapshotImageButtons[] = {kPaneView, kPaneShellExecute, kPaneSnapshot, kPaneDescription};
 
 constexpr Accelerator kAccelerators[] = {
     {"Ctrl+O", kFileOpen},   {"Ctrl+N", kFileNew},         {"Ctrl+S", kFileSave},

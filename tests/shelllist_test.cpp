@@ -375,6 +375,9 @@ TEST_F(ShellList, ContextMenuFollowsTheNumberOfSelectedRows) {
             found.push_back(action->isSeparator() ? 0 : action->objectName().toInt());
             if (!action->isSeparator()) {
                 EXPECT_NE(ResourceTables::FindCommandString(found.back()), nullptr) << found.back();
+                // The images of toolbar 151 beside View, Shell Execute and Snapshot.
+                const bool drawn = found.back() == 33006 || found.back() == 33012 || found.back() == 33014;
+                EXPECT_EQ(!action->icon().isNull(), drawn) << found.back();
             }
         }
         return found;
