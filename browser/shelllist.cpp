@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelection>
@@ -164,25 +165,27 @@ void DCShellList::DeleteSelected() {
         if (CPrompts::Current().Question(this, question)) {
             // Without the data folder Qt would make a trash in the current folder.
             const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-            QDir().mkpath(data);
+            const bool trashable = !data.isEmpty() && QDir::isAbsolutePath(data) && QDir().mkpath(data) &&
+                                   QFileInfo(data).isDir();
             QStringList failures;
             for (const std::string& path : paths) {
+                bool moved;
                 QString why;
-                if (TextReaches(path)) {
+                if (!trashable) {
+                    moved = false;
+                    why = QStringLiteral("there is no folder for the trash (%1)").arg(data);
+                } else if (TextReaches(path)) {
                     QFile file(Name(path));
-                    if (!file.moveToTrash()) {
-                        why = file.errorString();
-                    }
+                    moved = file.moveToTrash();
+                    why = file.errorString();
                 } else {
                     std::string error;
                     const QByteArray trash = QFile::encodeName(data) + "/Trash";
-                    if (!CTrashCan::Move(path, trash.toStdString(), std::time(nullptr), error)) {
-                        why = QString::fromLocal8Bit(error.c_str());
-                    }
+                    moved = CTrashCan::Move(path, trash.toStdString(), std::time(nullptr), error);
+                    why = QString::fromLocal8Bit(error.c_str());
                 }
-                if (!why.isNull()) {
-                    failures.append(
-                        QStringLiteral("%1: %2").arg(Name(path), why.isEmpty() ? QStringLiteral("?") : why));
+                if (!moved) {
+                    failures.append(QStringLiteral("%1: %2").arg(Name(path), why));
                 }
             }
             if (!failures.isEmpty()) {

@@ -243,6 +243,26 @@ TEST_F(ShellList, DeleteMovesToTheTrashOnlyAfterYes) {
     EXPECT_EQ(prompts.questions.size(), 2u);
 }
 
+TEST_F(ShellList, WhatCannotGoToTheTrashStaysAndIsNamed) {
+    const ScopedEnv home("HOME", dir.path().string());
+    CTempDir::Write(dir / "blocker", ""); // a file where the data folder would be
+    const ScopedEnv data("XDG_DATA_HOME", dir / "blocker");
+    // Qt falls back on a trash in the current folder: let that be one the test can see.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    CTempDir::Write(dir / "keep", "k");
+    Show(dir.path());
+    Select("keep");
+    prompts.questionAnswers.push_back(true);
+    list.DeleteSelected();
+    EXPECT_EQ(CTempDir::Read(dir / "keep"), "k");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("keep"));
+    EXPECT_EQ(deletesFinished, 1);
+    EXPECT_FALSE(fs::exists(dir / "files"));
+    fs::current_path(before);
+}
+
 TEST_F(ShellList, RenameNeverReplacesAnExistingFile) {
     CTempDir::Write(dir / "a", "first");
     CTempDir::Write(dir / "b", "second");
