@@ -424,8 +424,10 @@ std::vector<std::uint32_t> CShellListModel::SortRows(int column, Qt::SortOrder o
     // Names and types compare as the user reads them: the locale's order, whatever the case.
     QCollator collator;
     std::vector<QCollatorSortKey> keys;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        Stated(static_cast<int>(i));
+    if (column == kSize || column == kModified) {
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            Stated(static_cast<int>(i));
+        }
     }
     switch (column) {
     case kSize:
