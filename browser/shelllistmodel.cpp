@@ -13,6 +13,8 @@
 #include <QCollator>
 #include <QFile>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <QUrl>
 
 #include "browser/core/filetexts.h"
@@ -312,7 +314,8 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
         }
     case Qt::DecorationRole:
         if (index.column() == kName) {
-            return m_types[static_cast<std::size_t>(TypeOf(row, true))].icon;
+            const int type = TypeOf(row, true);
+            return (entry.flags & kLink) ? LinkIcon(type) : m_types[static_cast<std::size_t>(type)].icon;
         }
         return {};
     case Qt::TextAlignmentRole:
@@ -535,10 +538,40 @@ int CShellListModel::TypeIndex(const QString& key, const QString& name, const QS
             }
         }
     }
-    m_types.push_back({name, icon});
+    m_types.push_back({name, icon, QIcon()});
     const int index = static_cast<int>(m_types.size() - 1);
     m_typeIndex.insert(key, index);
     return index;
+}
+
+const QIcon& CShellListModel::LinkIcon(int type) const {
+    Type& shown = m_types[static_cast<std::size_t>(type)];
+    if (!shown.linkIcon.isNull()) {
+        return shown.linkIcon;
+    }
+    constexpr int kSide = 16;
+    QPixmap image = shown.icon.pixmap(kSide, kSide);
+    if (image.isNull()) {
+        image = QPixmap(kSide, kSide);
+        image.fill(Qt::transparent);
+    }
+    QPainter painter(&image);
+    const QRect corner(0, kSide / 2, kSide / 2, kSide / 2);
+    const QIcon emblem = QIcon::fromTheme(QStringLiteral("emblem-symbolic-link"));
+    if (!emblem.isNull()) {
+        emblem.paint(&painter, corner);
+    } else {
+        // The shortcut arrow: a white box with an arrow pointing up and right.
+        painter.fillRect(corner, Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawRect(corner.adjusted(0, 0, -1, -1));
+        painter.drawLine(corner.left() + 2, corner.bottom() - 2, corner.right() - 2, corner.top() + 2);
+        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 4, corner.top() + 2);
+        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 2, corner.top() + 4);
+    }
+    painter.end();
+    shown.linkIcon = QIcon(image);
+    return shown.linkIcon;
 }
 
 int CShellListModel::MimeTypeIndex(const QMimeType& mime) const {

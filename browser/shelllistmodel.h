@@ -81,6 +81,7 @@ private:
     struct Type {
         QString name;
         QIcon icon;
+        QIcon linkIcon; // with the link mark; made when a link of the type is first shown
     };
 
     // The row with what a stat of its entry tells, looked at the first time it is asked for.
@@ -89,6 +90,7 @@ private:
     int TypeOf(int row, bool content) const;
     int TypeIndex(const QString& key, const QString& name, const QStringList& iconNames) const;
     int MimeTypeIndex(const QMimeType& mime) const;
+    const QIcon& LinkIcon(int type) const;
     // Puts the rows in the order of `column`, without telling the views; gives the former row of each
     // new row (nothing when `column` is none).
     std::vector<std::uint32_t> SortRows(int column, Qt::SortOrder order);

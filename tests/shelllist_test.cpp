@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QIcon>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
@@ -347,6 +348,15 @@ TEST_F(ShellList, LinksAreMarkedAndShowWhatTheyLeadTo) {
     EXPECT_EQ(Cell(link, 1), "5");
     EXPECT_TRUE(list.model()->index(link, 0).data(Qt::ToolTipRole).toString().contains("link"));
     EXPECT_FALSE(list.model()->index(RowOf("file"), 0).data(Qt::ToolTipRole).isValid());
+    const QIcon linkIcon = list.model()->index(link, 0).data(Qt::DecorationRole).value<QIcon>();
+    ASSERT_FALSE(linkIcon.isNull());
+    EXPECT_NE(linkIcon.pixmap(16, 16).toImage(), list.model()
+                                                     ->index(RowOf("file"), 0)
+                                                     .data(Qt::DecorationRole)
+                                                     .value<QIcon>()
+                                                     .pixmap(16, 16)
+                                                     .toImage())
+        << "a link carries a mark over its type's icon";
     EXPECT_EQ(Cell(RowOf("tosub"), 2), "Folder");
 }
 
