@@ -15,6 +15,11 @@ void CDialogPrompts::Message(QWidget* parent, const QString& text, Icon icon) {
     box.exec();
 }
 
+bool CDialogPrompts::Question(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, QCoreApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 QString CDialogPrompts::SaveFileName(QWidget* parent, const SaveRequest& request) {
     QFileDialog dialog(parent, request.caption, request.suggestedName, request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

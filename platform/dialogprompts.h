@@ -6,6 +6,7 @@
 class CDialogPrompts : public CPrompts {
 public:
     void Message(QWidget* parent, const QString& text, Icon icon) override;
+    bool Question(QWidget* parent, const QString& text) override;
     QString SaveFileName(QWidget* parent, const SaveRequest& request) override;
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) override;

@@ -15,6 +15,16 @@ void CPromptRecorder::Message(QWidget*, const QString& text, Icon icon) {
     }
 }
 
+bool CPromptRecorder::Question(QWidget*, const QString& text) {
+    questions.push_back(text);
+    if (questionAnswers.empty()) {
+        return false;
+    }
+    const bool answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
+}
+
 QString CPromptRecorder::SaveFileName(QWidget*, const SaveRequest& request) {
     saveRequests.push_back(request);
     return OpenFileName(nullptr, {}, {});

@@ -22,6 +22,7 @@ public:
     CPromptRecorder& operator=(const CPromptRecorder&) = delete;
 
     void Message(QWidget* parent, const QString& text, Icon icon) override;
+    bool Question(QWidget* parent, const QString& text) override;
     QString SaveFileName(QWidget* parent, const SaveRequest& request) override;
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) override;
@@ -31,6 +32,8 @@ public:
     std::vector<std::uint32_t> colorRequests; // the starting colour of each
     std::deque<QString> fileAnswers;          // for save and open alike
     std::deque<std::uint32_t> colorAnswers;
+    std::vector<QString> questions;
+    std::deque<bool> questionAnswers; // an empty queue answers no
     // Runs while each message is "on screen", as the event loop of a real box would let other code run.
     std::function<void(const QString&)> whileShown;
 

@@ -28,6 +28,8 @@ public:
     static void Install(CPrompts* prompts);
 
     virtual void Message(QWidget* parent, const QString& text, Icon icon) = 0;
+    // A yes/no question whose safe answer is no: true only when the user says yes.
+    virtual bool Question(QWidget* parent, const QString& text) = 0;
     // The chosen file, or empty when the user cancelled.
     virtual QString SaveFileName(QWidget* parent, const SaveRequest& request) = 0;
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) = 0;

@@ -63,7 +63,10 @@ constexpr int kAppExit = 57665;
 constexpr int kNextPane = 57680;
 constexpr int kPrevPane = 57681;
 
-// Commands of the snapshot manager's context menu.
+// Commands of the panes' context menus (snapshot manager, file list).
+constexpr int kPaneRename = 33008;
+constexpr int kPaneSnapshot = 33014;
+constexpr int kPaneRefresh = 33017;
 constexpr int kPaneSelectTarget1 = 33021;
 constexpr int kPaneSelectTarget2 = 33023;
 constexpr int kPaneShellExecute = 33012;

@@ -28,6 +28,9 @@ constexpr CommandString kCommandStrings[] = {
     {kPaneShellExecute, "Open a copy of the snapshot with its program", "Shell Execute"},
     {kPaneDescription, "Edit the snapshot's description", "Edit description"},
     {kPaneDelete, "Delete the selected snapshots", "Delete"},
+    {kPaneRefresh, "Show the folder's files again", "Refresh"},
+    {kPaneSnapshot, "Make a snapshot of the selected file", "Snapshot"},
+    {kPaneRename, "Rename the selected file", "Rename"},
     {kSnapshot, "Make a snapshot of the file", "Snapshot"},
     {kDescription, "Edit the file's description", "Description"},
     {kHelpContents, "Display the contents of online help", "Help contents"},
@@ -138,7 +141,25 @@ constexpr std::array<MenuItem, 8> kSnapshotItems{{
     {kPaneDelete, "Delete"},
 }};
 
+constexpr std::array<MenuItem, 1> kShellFolderItems{{
+    {kPaneRefresh, "Refresh"},
+}};
+
+constexpr std::array<MenuItem, 9> kShellFileItems{{
+    {kPaneSelectTarget1, "Select as target 1"},
+    {kPaneSelectTarget2, "Select as target 2"},
+    {0, ""},
+    {kPaneView, "View"},
+    {kPaneShellExecute, "Shell Execute"},
+    {kPaneSnapshot, "Snapshot"},
+    {0, ""},
+    {kPaneRename, "Rename"},
+    {kPaneDelete, "Delete"},
+}};
+
 constexpr Menu kContextMenus[] = {
+    {"Shell Folder", kShellFolderItems},
+    {"Shell File", kShellFileItems},
     {"Snapshot", kSnapshotItems},
 };
 
@@ -169,7 +190,7 @@ constexpr int kCompareBarButtons[] = {kCompareButton};
 
 constexpr int kMenuImageButtons[] = {kWindowNew, kWindowCascade, kWindowTile, kMenuImage32802, kPaneView};
 
-constexpr int kSnapshotImageButtons[] = {kPaneView, kPaneShellExecute, kPaneDescription};
+constexpr int kSnapshotImageButtons[] = {kPaneView, kPaneShellExecute, kPaneSnapshot, kPaneDescription};
 
 constexpr Accelerator kAccelerators[] = {
     {"Ctrl+O", kFileOpen},   {"Ctrl+N", kFileNew},         {"Ctrl+S", kFileSave},

@@ -38,7 +38,8 @@ std::span<const CommandString> CommandStrings();
 const CommandString* FindCommandString(int id);
 // The popups of menu 110, 127 or 153, left to right; empty for any other id.
 std::span<const Menu> MenuBar(int menuId);
-// The items of a popup of menu 122 ("Snapshot"); empty for any other title.
+// The items of a popup of menu 122 ("Shell Folder", "Shell File", "Snapshot"); empty for any other
+// title.
 std::span<const MenuItem> ContextMenu(std::string_view title);
 // The buttons of toolbar 110, 123, 143 or 151, left to right, separators as 0.
 std::span<const int> Toolbar(int toolbarId);

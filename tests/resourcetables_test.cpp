@@ -80,7 +80,7 @@ TEST(Icons, EveryToolbarButtonAndIconIdHasAListedSvgDrawnWithoutText) {
     const std::filesystem::path res = DYAD_RES_DIR;
     const std::string qrc = CTempDir::Read(res / "icons.qrc");
     std::set<int> ids = {Res::kMainFrame, Res::kCompareIcon, Res::kUpIcon};
-    for (int toolbarId : {Res::kMainFrame, Res::kCompareBar, Res::kMenuImages}) {
+    for (int toolbarId : {Res::kMainFrame, Res::kCompareBar, Res::kMenuImages, Res::kSnapshotImages}) {
         for (int id : Toolbar(toolbarId)) {
             if (IsCommand(id)) {
                 ids.insert(id);

@@ -1,0 +1,393 @@
+#include "shelllist.h"
+
+#include <algorithm>
+#include <ctime>
+#include <set>
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelection>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStandardPaths>
+
+#include "browser/core/trashcan.h"
+#include "platform/desktopopener.h"
+#include "platform/prompts.h"
+#include "platform/shell/core/shellitem.h"
+#include "res/resource.h"
+#include "res/resourcetables.h"
+#include "shelllistmodel.h"
+
+namespace {
+
+constexpr int kListId = 100;
+
+QString Text(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString Name(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+// Whether Qt's file functions, which take text, reach exactly this path.
+bool TextReaches(const std::string& path) {
+    return QFile::encodeName(Name(path)) == QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+} // namespace
+
+DCShellList::DCShellList(QWidget* parent)
+    : QTableView(parent), m_model(new CShellListModel(this)), m_opener(std::make_unique<CDesktopOpener>()) {
+    setObjectName(QString::number(kListId));
+    setAccessibleName(QStringLiteral("Files"));
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Renaming starts only from RenameSelected (F2, the menu), never from a click.
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setAccessibleName(QStringLiteral("File columns"));
+    horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < CShellListModel::kColumnCount; ++column) {
+        setColumnWidth(column, CShellListModel::kWidths[column]);
+    }
+    // The folder's own order until the user clicks a header.
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
+    // The selection stays visible when the focus is elsewhere.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(colours);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::CopyAction);
+
+    connect(this, &QAbstractItemView::clicked, this, &DCShellList::RowClicked);
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { OpenRow(index.row()); });
+    connect(m_model, &CShellListModel::RenameRefused, this, [this](const QString& why) {
+        CPrompts::Current().Message(this, why, CPrompts::Icon::Exclamation);
+    });
+}
+
+DCShellList::~DCShellList() = default;
+
+bool DCShellList::SetFolder(const DCShellItem& folder, QString& error) {
+    const bool same = m_model->Folder() && *m_model->Folder() == folder;
+    std::set<std::string> selected;
+    std::string current;
+    const int vertical = verticalScrollBar()->value();
+    const int horizontal = horizontalScrollBar()->value();
+    if (same) {
+        for (const int row : SelectedRows()) {
+            selected.insert(std::string(m_model->Name(row)));
+        }
+        if (currentIndex().isValid()) {
+            current = m_model->Name(currentIndex().row());
+        }
+    }
+    // No drawing while the rows are replaced.
+    setUpdatesEnabled(false);
+    const bool listed = m_model->Fill(folder, error);
+    if (listed && same) {
+        QItemSelection selection;
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            const std::string name(m_model->Name(row));
+            if (selected.count(name) != 0) {
+                selection.select(m_model->index(row, 0),
+                                 m_model->index(row, CShellListModel::kColumnCount - 1));
+            }
+            if (!current.empty() && name == current) {
+                selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
+            }
+        }
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        verticalScrollBar()->setValue(vertical);
+        horizontalScrollBar()->setValue(horizontal);
+    } else if (listed) {
+        scrollToTop();
+    }
+    setUpdatesEnabled(true);
+    return listed;
+}
+
+void DCShellList::SelectAsTarget(int slot) {
+    const int row = FirstSelectedRow();
+    if (row < 0 || m_model->IsFolder(row)) {
+        return;
+    }
+    emit SelectTargetRequested(slot, *m_model->Item(row));
+}
+
+void DCShellList::RenameSelected() {
+    const int row = FirstSelectedRow();
+    if (row < 0 || !m_model->Item(row)->CanRename()) {
+        return;
+    }
+    const QModelIndex cell = m_model->index(row, CShellListModel::kName);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    QAbstractItemView::edit(cell);
+}
+
+void DCShellList::DeleteSelected() {
+    std::vector<std::string> paths;
+    for (const int row : SelectedRows()) {
+        if (!m_model->IsFileSystem(row)) {
+            continue;
+        }
+        const std::unique_ptr<DCShellItem> item = m_model->Item(row);
+        const std::string path = item->GetPath();
+        // Shell-only items ("::" names) have no path and never go.
+        if (item->CanDelete() && !path.empty() && path[0] != ':') {
+            paths.push_back(path);
+        }
+    }
+    if (!paths.empty()) {
+        const QString question = paths.size() == 1
+                                     ? QStringLiteral("Move \"%1\" to the trash?")
+                                           .arg(Name(paths[0].substr(paths[0].rfind('/') + 1)))
+                                     : QStringLiteral("Move these %1 items to the trash?").arg(paths.size());
+        if (CPrompts::Current().Question(this, question)) {
+            // Without the data folder Qt would make a trash in the current folder.
+            const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+            const bool trashable = !data.isEmpty() && QDir::isAbsolutePath(data) && QDir().mkpath(data) &&
+                                   QFileInfo(data).isDir();
+            QStringList failures;
+            for (const std::string& path : paths) {
+                bool moved;
+                QString why;
+                if (!trashable) {
+                    moved = false;
+                    why = QStringLiteral("there is no folder for the trash (%1)").arg(data);
+                } else if (TextReaches(path)) {
+                    QFile file(Name(path));
+                    moved = file.moveToTrash();
+                    why = file.errorString();
+                } else {
+                    std::string error;
+                    const QByteArray trash = QFile::encodeName(data) + "/Trash";
+                    moved = CTrashCan::Move(path, trash.toStdString(), std::time(nullptr), error);
+                    why = QString::fromLocal8Bit(error.c_str());
+                }
+                if (!moved) {
+                    failures.append(QStringLiteral("%1: %2").arg(Name(path), why));
+                }
+            }
+            if (!failures.isEmpty()) {
+                CPrompts::Current().Message(this,
+                                            QStringLiteral("Not moved to the trash, so not deleted:\n%1")
+                                                .arg(failures.join(QLatin1Char('\n'))),
+                                            CPrompts::Icon::Error);
+            }
+        }
+    }
+    emit DeleteFinished();
+}
+
+void DCShellList::ViewSelected() {
+    const int row = FirstSelectedRow();
+    if (row >= 0 && m_model->IsFileSystem(row)) {
+        emit ViewRequested(*m_model->Item(row));
+    }
+}
+
+void DCShellList::ExecuteSelected() {
+    const int row = FirstSelectedRow();
+    if (row < 0 || !m_model->IsFileSystem(row)) {
+        return;
+    }
+    const std::string path = m_model->Item(row)->GetPath();
+    // The opener takes text: a path that text cannot name would open another file.
+    const CDesktopOpener::Result result =
+        !path.empty() && TextReaches(path) ? m_opener->Open(Name(path)) : CDesktopOpener::Result::Failed;
+    if (result == CDesktopOpener::Result::NoApplication) {
+        CPrompts::Current().Message(this, QStringLiteral("Sorry, No shell association of this kind of file."),
+                                    CPrompts::Icon::Information);
+    } else if (result == CDesktopOpener::Result::Failed) {
+        CPrompts::Current().Message(this, QStringLiteral("\"%1\" could not be opened.").arg(RowName(row)),
+                                    CPrompts::Icon::Error);
+    }
+}
+
+void DCShellList::SnapshotSelected() {
+    const int row = FirstSelectedRow();
+    if (row >= 0 && m_model->IsFileSystem(row)) {
+        emit SnapshotRequested(*m_model->Item(row));
+    }
+}
+
+void DCShellList::SetDesktopOpener(std::unique_ptr<CDesktopOpener> opener) {
+    m_opener = std::move(opener);
+}
+
+QMenu* DCShellList::MakeContextMenu(QWidget* parent) {
+    const std::size_t selected = SelectedRows().size();
+    if (selected > 1) {
+        return nullptr;
+    }
+    const char* title = selected == 0 ? "Shell Folder" : "Shell File";
+    auto* menu = new QMenu(QString::fromLatin1(title), parent);
+    menu->setAccessibleName(menu->title());
+    const std::span<const int> images = ResourceTables::Toolbar(Res::kSnapshotImages);
+    for (const ResourceTables::MenuItem& item : ResourceTables::ContextMenu(title)) {
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(Text(item.text));
+        action->setObjectName(QString::number(item.id));
+        if (std::find(images.begin(), images.end(), item.id) != images.end()) {
+            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(item.id)));
+        }
+        if (const ResourceTables::CommandString* text = ResourceTables::FindCommandString(item.id)) {
+            action->setStatusTip(Text(text->prompt));
+        }
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    }
+    return menu;
+}
+
+void DCShellList::keyPressEvent(QKeyEvent* event) {
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        emit GoUpRequested();
+        break;
+    case Qt::Key_Delete:
+        DeleteSelected();
+        break;
+    case Qt::Key_F5:
+        emit GoFolderRequested(nullptr);
+        break;
+    case Qt::Key_F2:
+        RenameSelected();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        const QModelIndex current = currentIndex();
+        OpenRow(current.isValid() && selectionModel()->isRowSelected(current.row()) ? current.row()
+                                                                                    : FirstSelectedRow());
+        break;
+    }
+    case Qt::Key_A:
+        if (control) {
+            selectAll();
+        }
+        break;
+    // Clipboard keys do nothing in the list, and neither do these letters as a search.
+    case Qt::Key_C:
+    case Qt::Key_V:
+    case Qt::Key_X:
+        break;
+    default:
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void DCShellList::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(MakeContextMenu(this));
+    if (menu) {
+        menu->exec(event->globalPos());
+    }
+    event->accept();
+}
+
+bool DCShellList::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (!QTableView::edit(index, trigger, event)) {
+        return false;
+    }
+    if (QWidget* editor = indexWidget(index)) {
+        editor->setAccessibleName(QStringLiteral("New name"));
+    }
+    return true;
+}
+
+void DCShellList::RowClicked(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    const std::vector<int> rows = SelectedRows();
+    const int row = index.row();
+    if (rows.size() == 1 && rows[0] == row && m_model->IsFileSystem(row) && !m_model->IsFolder(row)) {
+        emit SelectTargetRequested(-1, *m_model->Item(row));
+    }
+}
+
+void DCShellList::OpenRow(int row) {
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    const std::unique_ptr<DCShellItem> item = m_model->Item(row);
+    if (m_model->IsFolder(row)) {
+        emit GoFolderRequested(item.get());
+    } else if (m_model->IsFileSystem(row)) {
+        emit ViewRequested(*item);
+    }
+}
+
+void DCShellList::RunCommand(int id) {
+    switch (id) {
+    case Res::kPaneRefresh:
+        emit GoFolderRequested(nullptr);
+        break;
+    case Res::kPaneSelectTarget1:
+        SelectAsTarget(0);
+        break;
+    case Res::kPaneSelectTarget2:
+        SelectAsTarget(1);
+        break;
+    case Res::kPaneView:
+        ViewSelected();
+        break;
+    case Res::kPaneShellExecute:
+        ExecuteSelected();
+        break;
+    case Res::kPaneSnapshot:
+        SnapshotSelected();
+        break;
+    case Res::kPaneRename:
+        RenameSelected();
+        break;
+    case Res::kPaneDelete:
+        DeleteSelected();
+        break;
+    default:
+        break;
+    }
+}
+
+std::vector<int> DCShellList::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int DCShellList::FirstSelectedRow() const {
+    const std::vector<int> rows = SelectedRows();
+    return rows.empty() ? -1 : rows.front();
+}
+
+QString DCShellList::RowName(int row) const {
+    return Name(std::string(m_model->Name(row)));
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QTableView>
+
+class CDesktopOpener;
+class CShellListModel;
+class DCShellItem;
+class QContextMenuEvent;
+class QKeyEvent;
+class QMenu;
+
+// The file list of a browser pane: the visible items of the pane's current folder with their icon,
+// name, size, type and modification time. It is where the user acts on files; what needs the pane
+// (going to another folder, viewing, targeting, snapshots) it asks of the pane through its signals,
+// which are connected directly, so a request is handled before the signal returns.
+class DCShellList : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit DCShellList(QWidget* parent = nullptr);
+    ~DCShellList() override;
+
+    // Shows the folder's items. False, with `error` saying why and the rows left as they were, when the
+    // folder cannot be listed. Showing the folder already shown keeps the selection and the scroll
+    // position where the same names are still there.
+    bool SetFolder(const DCShellItem& folder, QString& error);
+
+    // The operations the main frame routes through the pane: on the first selected row, or, for
+    // Delete, on every selected row.
+    void SelectAsTarget(int slot); // 0 or 1
+    void RenameSelected();
+    void DeleteSelected();
+    void ViewSelected();
+    void ExecuteSelected();
+    void SnapshotSelected();
+
+    // The desktop's answer on default applications; replaced by tests.
+    void SetDesktopOpener(std::unique_ptr<CDesktopOpener> opener);
+
+    // The context menu for the rows selected now, owned by the caller; null when two or more are.
+    QMenu* MakeContextMenu(QWidget* parent);
+
+signals:
+    // Go to `folder` (a copy is taken), or, with null, show the current folder again.
+    void GoFolderRequested(const DCShellItem* folder);
+    void GoUpRequested();
+    void ViewRequested(const DCShellItem& item);
+    // `slot` 0 or 1, or -1 for the pane's own slot.
+    void SelectTargetRequested(int slot, const DCShellItem& item);
+    void SnapshotRequested(const DCShellItem& item);
+    // Files were deleted (or a delete was asked for): the pane refreshes and empties both slots.
+    void DeleteFinished();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+
+private:
+    void RowClicked(const QModelIndex& index);
+    // A folder is gone into, a file viewed.
+    void OpenRow(int row);
+    void RunCommand(int id);
+    // Ascending.
+    std::vector<int> SelectedRows() const;
+    // -1 when none is selected.
+    int FirstSelectedRow() const;
+    // The row's name for a message.
+    QString RowName(int row) const;
+
+    CShellListModel* m_model;
+    std::unique_ptr<CDesktopOpener> m_opener;
+};

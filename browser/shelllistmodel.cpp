@@ -1,0 +1,581 @@
+#include "shelllistmodel.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCollator>
+#include <QFile>
+#include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
+#include <QUrl>
+
+#include "browser/core/filetexts.h"
+#include "platform/shell/core/shellitem.h"
+
+namespace {
+
+QString Text(std::string_view bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The first bytes of a regular file, for a type its name does not tell. Opening does not block on a
+// fifo, and only regular files are read.
+QByteArray Head(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return {};
+    }
+    QByteArray head;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        head.resize(4096);
+        const ssize_t got = read(fd, head.data(), static_cast<std::size_t>(head.size()));
+        head.resize(got > 0 ? got : 0);
+    }
+    close(fd);
+    return head;
+}
+
+} // namespace
+
+CShellListModel::CShellListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+CShellListModel::~CShellListModel() = default;
+
+bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
+    std::unique_ptr<DCShellItem> enumerated = folder.Clone();
+    DCShellItem::Child first = enumerated->FirstChild();
+    const std::string folderPath = folder.GetPath();
+    if (first.failed) {
+        const int fd = folderPath.empty() ? -1 : open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int cause = fd < 0 ? errno : 0;
+        if (fd >= 0) {
+            close(fd);
+        }
+        const QString name = Text(folder.GetDisplayName(DCShellItem::ForParsing));
+        error =
+            cause != 0 && !folderPath.empty()
+                ? QStringLiteral("%1 cannot be listed: %2").arg(name, QString::fromLocal8Bit(strerror(cause)))
+                : QStringLiteral("%1 cannot be listed.").arg(name);
+        return false;
+    }
+
+    const std::size_t prefix = folder.GetSize() - 2;
+    std::string bytes;
+    std::vector<Row> rows;
+    for (std::unique_ptr<DCShellItem> item = std::move(first.item); item; item = enumerated->NextChild()) {
+        const auto* list = reinterpret_cast<const char*>(item->GetIDList());
+        const std::size_t idLength = item->GetSize() - 2 - prefix;
+        if (idLength < 3 || idLength > 0xFFFF || bytes.size() + 2 * idLength > UINT32_MAX) {
+            continue;
+        }
+        Row row{};
+        row.size = -1;
+        row.type = -1;
+        row.idOffset = static_cast<std::uint32_t>(bytes.size());
+        row.idLength = static_cast<std::uint16_t>(idLength);
+        bytes.append(list + prefix, idLength);
+        const std::string_view data(list + prefix + 3, idLength - 3);
+        row.nameOffset = row.idOffset + 3;
+        row.nameLength = static_cast<std::uint16_t>(data.size());
+        if (!folderPath.empty()) {
+            // An entry of a file-system folder is looked at when it is shown or sorted: a stat per
+            // entry would cost more than the whole listing.
+            row.flags = kFileSystem;
+            rows.push_back(row);
+            continue;
+        }
+        // Few rows: the desktop's, Computer's and Network's.
+        const std::string display = item->GetDisplayName();
+        if (display != data && display.size() <= 0xFFFF) {
+            row.nameOffset = static_cast<std::uint32_t>(bytes.size());
+            row.nameLength = static_cast<std::uint16_t>(display.size());
+            bytes += display;
+        }
+        const std::uint32_t asked =
+            DCShellItem::AttrFileSystem | DCShellItem::AttrFolder | DCShellItem::AttrLink;
+        const std::uint32_t attributes = item->Attributes(asked);
+        if (!(attributes & DCShellItem::AttrFileSystem) && !item->IsComputer() && !item->IsNetwork()) {
+            bytes.resize(row.idOffset);
+            continue;
+        }
+        row.flags = kStated | ((attributes & DCShellItem::AttrFileSystem) ? kFileSystem : 0) |
+                    ((attributes & DCShellItem::AttrFolder) ? kFolder : 0) |
+                    ((attributes & DCShellItem::AttrLink) ? kLink : 0);
+        const std::string path = item->GetPath();
+        struct stat info;
+        if (!(row.flags & kFolder) && !path.empty() && stat(path.c_str(), &info) == 0 &&
+            !S_ISDIR(info.st_mode)) {
+            row.size = static_cast<std::int64_t>(info.st_size);
+            row.modified = static_cast<std::int64_t>(info.st_mtime);
+        }
+        if (item->IsComputer()) {
+            row.type = TypeIndex(QStringLiteral(":computer"), QStringLiteral("System Folder"),
+                                 {QStringLiteral("computer")});
+        } else if (item->IsNetwork()) {
+            row.type = TypeIndex(QStringLiteral(":network"), QStringLiteral("System Folder"),
+                                 {QStringLiteral("network-workgroup")});
+        } else if (folder.IsNetwork()) {
+            row.type = TypeIndex(QStringLiteral(":network-volume"), QStringLiteral("Network Volume"),
+                                 {QStringLiteral("folder-remote"), QStringLiteral("drive-harddisk")});
+        } else if (folder.IsComputer()) {
+            const bool removable = item->Attributes(DCShellItem::AttrRemovable) != 0;
+            row.type = removable ? TypeIndex(QStringLiteral(":removable"), QStringLiteral("Removable Volume"),
+                                             {QStringLiteral("drive-removable-media")})
+                                 : TypeIndex(QStringLiteral(":volume"), QStringLiteral("Volume"),
+                                             {QStringLiteral("drive-harddisk")});
+        }
+        rows.push_back(row);
+    }
+
+    beginResetModel();
+    m_folder = std::move(enumerated);
+    m_folderPath = folderPath;
+    m_bytes = std::move(bytes);
+    m_rows = std::move(rows);
+    m_rows.shrink_to_fit();
+    SortRows(m_sortColumn, m_sortOrder);
+    endResetModel();
+    return true;
+}
+
+std::unique_ptr<DCShellItem> CShellListModel::Item(int row) const {
+    if (!m_folder || row < 0 || row >= rowCount()) {
+        return nullptr;
+    }
+    const Row& entry = m_rows[static_cast<std::size_t>(row)];
+    const std::uint8_t* list = m_folder->GetIDList();
+    std::vector<std::uint8_t> bytes(list, list + m_folder->GetSize() - 2);
+    const auto* id = reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + entry.idOffset;
+    bytes.insert(bytes.end(), id, id + entry.idLength);
+    bytes.push_back(0);
+    bytes.push_back(0);
+    return std::make_unique<DCShellItem>(std::move(bytes));
+}
+
+std::string_view CShellListModel::Name(int row) const {
+    const Row& entry = m_rows[static_cast<std::size_t>(row)];
+    return std::string_view(m_bytes).substr(entry.nameOffset, entry.nameLength);
+}
+
+bool CShellListModel::IsFolder(int row) const {
+    return Stated(row).flags & kFolder;
+}
+
+const CShellListModel::Row& CShellListModel::Stated(int row) const {
+    Row& entry = m_rows[static_cast<std::size_t>(row)];
+    if (entry.flags & kStated) {
+        return entry;
+    }
+    entry.flags |= kStated;
+    std::string path = m_folderPath;
+    if (path.empty() || path.back() != '/') {
+        path += '/';
+    }
+    path += Name(row);
+    struct stat info;
+    bool found = lstat(path.c_str(), &info) == 0;
+    if (found && S_ISLNK(info.st_mode)) {
+        entry.flags |= kLink;
+        found = stat(path.c_str(), &info) == 0;
+    }
+    if (found && S_ISDIR(info.st_mode)) {
+        entry.flags |= kFolder;
+        entry.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
+                               {QStringLiteral("folder")});
+    } else if (found) {
+        entry.size = static_cast<std::int64_t>(info.st_size);
+        entry.modified = static_cast<std::int64_t>(info.st_mtime);
+    }
+    return entry;
+}
+
+bool CShellListModel::IsFileSystem(int row) const {
+    return m_rows[static_cast<std::size_t>(row)].flags & kFileSystem;
+}
+
+bool CShellListModel::Rename(int row, const QString& name, QString& error) {
+    Stated(row);
+    const QString oldName = Text(Name(row));
+    const QByteArray newName = QFile::encodeName(name);
+    if (newName.isEmpty()) {
+        error = QStringLiteral("A name cannot be empty.");
+        return false;
+    }
+    if (newName.contains('/') || newName.contains('\0')) {
+        error = QStringLiteral("A name cannot contain \"/\".");
+        return false;
+    }
+    if (newName == "." || newName == "..") {
+        error = QStringLiteral("\"%1\" cannot be a name.").arg(name);
+        return false;
+    }
+    if (newName.size() > 0xFFFF - 3) {
+        error = QStringLiteral("The name is too long.");
+        return false;
+    }
+    const std::string_view newBytes(newName.constData(), static_cast<std::size_t>(newName.size()));
+    if (newBytes == Name(row)) {
+        return true;
+    }
+    const std::unique_ptr<DCShellItem> item = Item(row);
+    if (!item || !item->CanRename()) {
+        error = QStringLiteral("\"%1\" cannot be renamed: its folder cannot be changed.").arg(oldName);
+        return false;
+    }
+    const std::string oldPath = item->GetPath();
+    const std::string newPath = oldPath.substr(0, oldPath.rfind('/') + 1) + std::string(newBytes);
+    int cause = 0;
+    // Never over an existing name: the kernel checks and renames in one step.
+    if (renameat2(AT_FDCWD, oldPath.c_str(), AT_FDCWD, newPath.c_str(), RENAME_NOREPLACE) != 0) {
+        cause = errno;
+        // File systems without that check: a hard link fails on an existing name as well.
+        if ((cause == EINVAL || cause == ENOSYS) && !IsFolder(row)) {
+            cause = link(oldPath.c_str(), newPath.c_str()) == 0 ? 0 : errno;
+            if (cause == 0 && unlink(oldPath.c_str()) != 0) {
+                cause = errno;
+                unlink(newPath.c_str());
+            }
+        }
+    }
+    if (cause == EEXIST || cause == ENOTEMPTY) {
+        error =
+            QStringLiteral("\"%1\" cannot be renamed: there is already an item named \"%2\" in this folder.")
+                .arg(oldName, name);
+        return false;
+    }
+    if (cause != 0) {
+        error = QStringLiteral("\"%1\" cannot be renamed: %2")
+                    .arg(oldName, QString::fromLocal8Bit(strerror(cause)));
+        return false;
+    }
+
+    Row& entry = m_rows[static_cast<std::size_t>(row)];
+    const char kind = m_bytes[entry.idOffset + 2];
+    const std::size_t count = 3 + newBytes.size();
+    entry.idOffset = static_cast<std::uint32_t>(m_bytes.size());
+    entry.idLength = static_cast<std::uint16_t>(count);
+    entry.nameOffset = entry.idOffset + 3;
+    entry.nameLength = static_cast<std::uint16_t>(newBytes.size());
+    m_bytes += static_cast<char>(count & 0xFF);
+    m_bytes += static_cast<char>(count >> 8);
+    m_bytes += kind;
+    m_bytes += newBytes;
+    if (!(entry.flags & kFolder)) {
+        entry.type = -1;
+        entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
+    }
+    emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+    return true;
+}
+
+int CShellListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CShellListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant CShellListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const int row = index.row();
+    const Row& entry = Stated(row);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        switch (index.column()) {
+        case kName:
+            return Text(Name(row));
+        case kSize:
+            return entry.size >= 0 ? Text(CFileTexts::Size(static_cast<std::uint64_t>(entry.size)))
+                                   : QString();
+        case kType:
+            return m_types[static_cast<std::size_t>(TypeOf(row, true))].name;
+        case kModified:
+            return entry.size >= 0 ? Text(CFileTexts::Time(static_cast<std::time_t>(entry.modified)))
+                                   : QString();
+        default:
+            return {};
+        }
+    case Qt::DecorationRole:
+        if (index.column() == kName) {
+            const int type = TypeOf(row, true);
+            return (entry.flags & kLink) ? LinkIcon(type) : m_types[static_cast<std::size_t>(type)].icon;
+        }
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignVCenter |
+                                   (index.column() == kSize ? Qt::AlignRight : Qt::AlignLeft));
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+        if (index.column() == kName && (entry.flags & kLink)) {
+            return role == Qt::ToolTipRole ? QStringLiteral("%1 (link)").arg(Text(Name(row)))
+                                           : QStringLiteral("Link");
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant CShellListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) {
+        return {};
+    }
+    if (role == Qt::DisplayRole) {
+        switch (section) {
+        case kName:
+            return QStringLiteral("Name");
+        case kSize:
+            return QStringLiteral("Size");
+        case kType:
+            return QStringLiteral("Type");
+        case kModified:
+            return QStringLiteral("Modified");
+        default:
+            return {};
+        }
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::AlignVCenter | (section == kSize ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    return {};
+}
+
+Qt::ItemFlags CShellListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (IsFileSystem(index.row())) {
+        flags |= Qt::ItemIsDragEnabled;
+        if (index.column() == kName) {
+            flags |= Qt::ItemIsEditable;
+        }
+    }
+    return flags;
+}
+
+bool CShellListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || index.column() != kName) {
+        return false;
+    }
+    const QString name = value.toString();
+    // A name that is not text shows with stand-in characters; left as shown, it is left as it is.
+    if (name == Text(Name(index.row()))) {
+        return false;
+    }
+    QString error;
+    if (!Rename(index.row(), name, error)) {
+        emit RenameRefused(error);
+        return false;
+    }
+    return true;
+}
+
+void CShellListModel::sort(int column, Qt::SortOrder order) {
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (column < 0 || column >= kColumnCount) {
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<std::uint32_t> moved = SortRows(column, order);
+    // Selections and the current row follow their rows.
+    std::vector<int> newRow(moved.size());
+    for (std::size_t i = 0; i < moved.size(); ++i) {
+        newRow[moved[i]] = static_cast<int>(i);
+    }
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from) {
+        const std::size_t row = static_cast<std::size_t>(index.row());
+        to.append(row < newRow.size() ? this->index(newRow[row], index.column()) : index);
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+std::vector<std::uint32_t> CShellListModel::SortRows(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= kColumnCount) {
+        return {};
+    }
+    std::vector<std::uint32_t> rows(m_rows.size());
+    std::iota(rows.begin(), rows.end(), 0u);
+    const bool ascending = order == Qt::AscendingOrder;
+    const auto sortBy = [&rows, ascending](auto less) {
+        std::stable_sort(rows.begin(), rows.end(), [&less, ascending](std::uint32_t a, std::uint32_t b) {
+            return ascending ? less(a, b) : less(b, a);
+        });
+    };
+    // Names and types compare as the user reads them: the locale's order, whatever the case.
+    QCollator collator;
+    std::vector<QCollatorSortKey> keys;
+    if (column == kSize || column == kModified) {
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            Stated(static_cast<int>(i));
+        }
+    }
+    switch (column) {
+    case kSize:
+        // Rows without a size hold -1: before every file.
+        sortBy([this](std::uint32_t a, std::uint32_t b) { return m_rows[a].size < m_rows[b].size; });
+        break;
+    case kModified:
+        sortBy([this](std::uint32_t a, std::uint32_t b) {
+            const Row& x = m_rows[a];
+            const Row& y = m_rows[b];
+            return (x.size < 0 ? INT64_MIN : x.modified) < (y.size < 0 ? INT64_MIN : y.modified);
+        });
+        break;
+    case kName:
+        keys.reserve(m_rows.size());
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            keys.push_back(collator.sortKey(Text(Name(static_cast<int>(i))).toCaseFolded()));
+        }
+        sortBy([&keys](std::uint32_t a, std::uint32_t b) { return keys[a].compare(keys[b]) < 0; });
+        break;
+    default:
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            TypeOf(static_cast<int>(i), false);
+        }
+        for (const Type& type : m_types) {
+            keys.push_back(collator.sortKey(type.name.toCaseFolded()));
+        }
+        sortBy([this, &keys](std::uint32_t a, std::uint32_t b) {
+            return keys[static_cast<std::size_t>(m_rows[a].type)].compare(
+                       keys[static_cast<std::size_t>(m_rows[b].type)]) < 0;
+        });
+        break;
+    }
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (const std::uint32_t row : rows) {
+        sorted.push_back(m_rows[row]);
+    }
+    m_rows.swap(sorted);
+    return rows;
+}
+
+QStringList CShellListModel::mimeTypes() const {
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* CShellListModel::mimeData(const QModelIndexList& indexes) const {
+    QList<QUrl> urls;
+    QList<int> rows;
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && !rows.contains(index.row()) && IsFileSystem(index.row())) {
+            rows.append(index.row());
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    for (const int row : rows) {
+        const std::string path = Item(row)->GetPath();
+        if (!path.empty()) {
+            // From the bytes, so a name that is not text still names its file.
+            const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+            urls.append(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
+        }
+    }
+    if (urls.isEmpty()) {
+        return nullptr;
+    }
+    auto* data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
+
+Qt::DropActions CShellListModel::supportedDragActions() const {
+    return Qt::CopyAction;
+}
+
+int CShellListModel::TypeOf(int row, bool content) const {
+    Row& entry = m_rows[static_cast<std::size_t>(row)];
+    Stated(row);
+    if (entry.type < 0) {
+        const QMimeType mime = m_mimes.mimeTypeForFile(Text(Name(row)), QMimeDatabase::MatchExtension);
+        if (mime.isDefault() && (entry.flags & kFileSystem)) {
+            entry.flags |= kTypeByContent;
+        }
+        entry.type = MimeTypeIndex(mime);
+    }
+    if (content && (entry.flags & kTypeByContent)) {
+        entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
+        const std::unique_ptr<DCShellItem> item = Item(row);
+        entry.type = MimeTypeIndex(m_mimes.mimeTypeForData(Head(item->GetPath())));
+    }
+    return entry.type;
+}
+
+int CShellListModel::TypeIndex(const QString& key, const QString& name, const QStringList& iconNames) const {
+    const auto found = m_typeIndex.constFind(key);
+    if (found != m_typeIndex.constEnd()) {
+        return found.value();
+    }
+    QIcon icon;
+    for (const QString& iconName : iconNames) {
+        if (!iconName.isEmpty()) {
+            icon = QIcon::fromTheme(iconName);
+            if (!icon.isNull()) {
+                break;
+            }
+        }
+    }
+    m_types.push_back({name, icon, QIcon()});
+    const int index = static_cast<int>(m_types.size() - 1);
+    m_typeIndex.insert(key, index);
+    return index;
+}
+
+const QIcon& CShellListModel::LinkIcon(int type) const {
+    Type& shown = m_types[static_cast<std::size_t>(type)];
+    if (!shown.linkIcon.isNull()) {
+        return shown.linkIcon;
+    }
+    constexpr int kSide = 16;
+    QPixmap image = shown.icon.pixmap(kSide, kSide);
+    if (image.isNull()) {
+        image = QPixmap(kSide, kSide);
+        image.fill(Qt::transparent);
+    }
+    QPainter painter(&image);
+    const QRect corner(0, kSide / 2, kSide / 2, kSide / 2);
+    const QIcon emblem = QIcon::fromTheme(QStringLiteral("emblem-symbolic-link"));
+    if (!emblem.isNull()) {
+        emblem.paint(&painter, corner);
+    } else {
+        // The shortcut arrow: a white box with an arrow pointing up and right.
+        painter.fillRect(corner, Qt::white);
+        painter.setPen(Qt::black);
+        painter.drawRect(corner.adjusted(0, 0, -1, -1));
+        painter.drawLine(corner.left() + 2, corner.bottom() - 2, corner.right() - 2, corner.top() + 2);
+        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 4, corner.top() + 2);
+        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 2, corner.top() + 4);
+    }
+    painter.end();
+    shown.linkIcon = QIcon(image);
+    return shown.linkIcon;
+}
+
+int CShellListModel::MimeTypeIndex(const QMimeType& mime) const {
+    const QString comment = mime.comment();
+    return TypeIndex(mime.name(), comment.isEmpty() ? mime.name() : comment,
+                     {mime.iconName(), mime.genericIconName(), QStringLiteral("text-x-generic")});
+}

@@ -1,0 +1,423 @@
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include "browser/shelllist.h"
+#include "platform/desktopopener.h"
+#include "platform/promptrecorder.h"
+#include "platform/shell/core/shellitem.h"
+#include "res/resourcetables.h"
+#include "tempdir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Shown(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name)).toStdString();
+}
+
+// An environment variable set for one test and put back after it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            setenv(m_name, m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// The desktop's answer, without asking a desktop.
+class FakeOpener : public CDesktopOpener {
+public:
+    explicit FakeOpener(Result answer, std::vector<QString>& opened) : m_answer(answer), m_opened(opened) {}
+    Result Open(const QString& path) override {
+        m_opened.push_back(path);
+        return m_answer;
+    }
+
+private:
+    Result m_answer;
+    std::vector<QString>& m_opened;
+};
+
+class ShellList : public ::testing::Test {
+protected:
+    ShellList() {
+        QObject::connect(&list, &DCShellList::SelectTargetRequested,
+                         [this](int slot, const DCShellItem& item) {
+                             targets.push_back(std::to_string(slot) + " " + item.GetPath());
+                         });
+        QObject::connect(&list, &DCShellList::ViewRequested,
+                         [this](const DCShellItem& item) { views.push_back(item.GetPath()); });
+        QObject::connect(&list, &DCShellList::GoFolderRequested, [this](const DCShellItem* folder) {
+            folders.push_back(folder ? folder->GetPath() : "(refresh)");
+        });
+        QObject::connect(&list, &DCShellList::GoUpRequested, [this] { ++ups; });
+        QObject::connect(&list, &DCShellList::DeleteFinished, [this] { ++deletesFinished; });
+    }
+
+    void Show(const std::string& folder) {
+        QString error;
+        ASSERT_TRUE(list.SetFolder(DCShellItem(folder), error)) << error.toStdString();
+        list.resize(700, 400);
+        list.show();
+    }
+    std::string Cell(int row, int column) const {
+        return list.model()->index(row, column).data().toString().toStdString();
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (int row = 0; row < list.model()->rowCount(); ++row) {
+            names.push_back(Cell(row, 0));
+        }
+        return names;
+    }
+    int RowOf(const std::string& name) const {
+        const std::vector<std::string> names = Names();
+        const auto found = std::find(names.begin(), names.end(), name);
+        return found == names.end() ? -1 : static_cast<int>(found - names.begin());
+    }
+    void Click(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const int row = RowOf(name);
+        ASSERT_GE(row, 0) << name;
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers,
+                          list.visualRect(list.model()->index(row, 1)).center());
+    }
+    // As the window system delivers it: a click, then the second press as a double click.
+    void DoubleClick(const std::string& name) {
+        Click(name);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                           list.visualRect(list.model()->index(RowOf(name), 1)).center());
+    }
+    void Select(const std::string& name) {
+        list.selectionModel()->select(list.model()->index(RowOf(name), 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    CTempDir dir;
+    CPromptRecorder prompts;
+    DCShellList list;
+    std::vector<std::string> targets;
+    std::vector<std::string> views;
+    std::vector<std::string> folders;
+    int ups = 0;
+    int deletesFinished = 0;
+};
+
+TEST_F(ShellList, ListsVisibleItemsInBrowsingOrderWithEmptySizesForFolders) {
+    CTempDir::Write(dir / "b10", "x");
+    CTempDir::Write(dir / "b9", "x");
+    CTempDir::Write(dir / ".hidden", "x");
+    fs::create_directory(dir / "zdir");
+    Show(dir.path());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"zdir", "b9", "b10"}));
+    EXPECT_EQ(Cell(0, 1), "");
+    EXPECT_EQ(Cell(0, 2), "Folder");
+    EXPECT_EQ(Cell(0, 3), "");
+    EXPECT_EQ(Cell(1, 1), "1");
+    EXPECT_FALSE(Cell(1, 3).empty());
+    EXPECT_EQ(list.objectName(), "100");
+    EXPECT_EQ(list.accessibleName(), "Files");
+    EXPECT_EQ(list.model()->headerData(3, Qt::Horizontal).toString(), "Modified");
+    EXPECT_EQ(list.columnWidth(0), 200);
+    EXPECT_EQ(list.columnWidth(1), 100);
+}
+
+TEST_F(ShellList, SizesAreShownInBytesKilobytesAndMegabytes) {
+    for (const std::uint64_t size : {1023ull, 1024ull, 1048575ull, 1048576ull, 5ull << 30}) {
+        const std::string path = dir / ("f" + std::to_string(size));
+        CTempDir::Write(path, "");
+        fs::resize_file(path, size); // sparse
+    }
+    Show(dir.path());
+    std::map<std::string, std::string> sizes;
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+        sizes[Cell(row, 0)] = Cell(row, 1);
+    }
+    EXPECT_EQ(sizes["f1023"], "1023");
+    EXPECT_EQ(sizes["f1024"], "1 KB");
+    EXPECT_EQ(sizes["f1048575"], "1023 KB");
+    EXPECT_EQ(sizes["f1048576"], "1 MB");
+    EXPECT_EQ(sizes["f5368709120"], "5120 MB");
+    EXPECT_TRUE(list.model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
+}
+
+TEST_F(ShellList, SortsByTheValuesShown) {
+    CTempDir::Write(dir / "Big", "");
+    fs::resize_file(dir / "Big", 9ull << 20);
+    CTempDir::Write(dir / "small", std::string(10 * 1024, 'x'));
+    CTempDir::Write(dir / "apple", "");
+    fs::create_directory(dir / "zfolder");
+    Show(dir.path());
+    list.sortByColumn(1, Qt::AscendingOrder);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"zfolder", "apple", "small", "Big"}));
+    list.sortByColumn(1, Qt::DescendingOrder);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Big", "small", "apple", "zfolder"}));
+    list.sortByColumn(0, Qt::AscendingOrder);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"apple", "Big", "small", "zfolder"}));
+}
+
+TEST_F(ShellList, AClickTargetsAFileOnlyWhenItIsTheOneSelectedRow) {
+    CTempDir::Write(dir / "one", "1");
+    CTempDir::Write(dir / "two", "2");
+    fs::create_directory(dir / "sub");
+    Show(dir.path());
+    Click("one");
+    EXPECT_EQ(targets, (std::vector<std::string>{"-1 " + dir / "one"}));
+    Click("two", Qt::ControlModifier);
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 2);
+    Click("sub");
+    EXPECT_EQ(targets.size(), 1u);
+}
+
+TEST_F(ShellList, DoubleClickAndEnterOpenFoldersAndViewFiles) {
+    CTempDir::Write(dir / "file", "1");
+    fs::create_directory(dir / "sub");
+    Show(dir.path());
+    DoubleClick("sub");
+    EXPECT_EQ(folders, (std::vector<std::string>{dir / "sub"}));
+    DoubleClick("file");
+    EXPECT_EQ(views, (std::vector<std::string>{dir / "file"}));
+    EXPECT_EQ(targets, (std::vector<std::string>{"-1 " + dir / "file"}))
+        << "the first click targets the file";
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(views.size(), 2u);
+    Select("sub");
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(folders.back(), dir / "sub");
+    QTest::keyClick(&list, Qt::Key_Backspace);
+    EXPECT_EQ(ups, 1);
+    QTest::keyClick(&list, Qt::Key_F5);
+    EXPECT_EQ(folders.back(), "(refresh)");
+}
+
+TEST_F(ShellList, DeleteMovesToTheTrashOnlyAfterYes) {
+    const ScopedEnv home("HOME", dir.path().string());
+    const ScopedEnv data("XDG_DATA_HOME", dir / "data");
+    CTempDir::Write(dir / "victim", "v");
+    Show(dir.path());
+    Select("victim");
+    QTest::keyClick(&list, Qt::Key_Delete); // no answer queued: no
+    EXPECT_TRUE(fs::exists(dir / "victim"));
+    EXPECT_EQ(deletesFinished, 1);
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_TRUE(prompts.questions[0].contains("victim"));
+    prompts.questionAnswers.push_back(true);
+    list.DeleteSelected();
+    EXPECT_FALSE(fs::exists(dir / "victim"));
+    EXPECT_EQ(CTempDir::Read(dir / "data/Trash/files/victim"), "v");
+    EXPECT_EQ(deletesFinished, 2);
+    list.clearSelection();
+    list.DeleteSelected();
+    EXPECT_EQ(deletesFinished, 3) << "a delete with nothing selected still refreshes";
+    EXPECT_EQ(prompts.questions.size(), 2u);
+}
+
+TEST_F(ShellList, WhatCannotGoToTheTrashStaysAndIsNamed) {
+    const ScopedEnv home("HOME", dir.path().string());
+    CTempDir::Write(dir / "blocker", ""); // a file where the data folder would be
+    const ScopedEnv data("XDG_DATA_HOME", dir / "blocker");
+    // Qt falls back on a trash in the current folder: let that be one the test can see.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    CTempDir::Write(dir / "keep", "k");
+    Show(dir.path());
+    Select("keep");
+    prompts.questionAnswers.push_back(true);
+    list.DeleteSelected();
+    EXPECT_EQ(CTempDir::Read(dir / "keep"), "k");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("keep"));
+    EXPECT_EQ(deletesFinished, 1);
+    EXPECT_FALSE(fs::exists(dir / "files"));
+    fs::current_path(before);
+}
+
+TEST_F(ShellList, RenameNeverReplacesAnExistingFile) {
+    CTempDir::Write(dir / "a", "first");
+    CTempDir::Write(dir / "b", "second");
+    Show(dir.path());
+    Select("a");
+    list.RenameSelected();
+    auto* editor = qobject_cast<QLineEdit*>(list.indexWidget(list.model()->index(0, 0)));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->accessibleName(), "New name");
+    editor->setText("b");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the delegate commits through a queued call
+    EXPECT_EQ(CTempDir::Read(dir / "a"), "first");
+    EXPECT_EQ(CTempDir::Read(dir / "b"), "second");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("already"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"}));
+
+    list.model()->setData(list.model()->index(RowOf("a"), 0), "c");
+    EXPECT_EQ(CTempDir::Read(dir / "c"), "first");
+    EXPECT_FALSE(fs::exists(dir / "a"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c", "b"}));
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(0));
+    list.model()->setData(list.model()->index(0, 0), "x/y");
+    EXPECT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(fs::exists(dir / "c"));
+}
+
+TEST_F(ShellList, NamesThatAreNotTextAreListedAndActedOnExactly) {
+    const ScopedEnv home("HOME", dir.path().string());
+    const ScopedEnv data("XDG_DATA_HOME", dir / "data");
+    const std::string latin = "caf\xe9";
+    const std::string raw = "x\xff";
+    CTempDir::Write(dir / latin, "L");
+    CTempDir::Write(dir / raw, "R");
+    Show(dir.path());
+    ASSERT_EQ(list.model()->rowCount(), 2);
+    Click(Shown(latin));
+    ASSERT_EQ(targets.size(), 1u);
+    EXPECT_EQ(targets[0], "-1 " + dir / latin);
+
+    list.model()->setData(list.selectionModel()->selectedRows()[0], "cafe");
+    EXPECT_EQ(CTempDir::Read(dir / "cafe"), "L");
+    EXPECT_FALSE(fs::exists(dir / latin));
+
+    Select(Shown(raw));
+    // Dragged out, the row names its file by the bytes.
+    const std::unique_ptr<QMimeData> dragged(
+        list.model()->mimeData(list.selectionModel()->selectedIndexes()));
+    ASSERT_NE(dragged, nullptr);
+    ASSERT_EQ(dragged->urls().size(), 1);
+    EXPECT_EQ(dragged->urls()[0].toEncoded().toStdString(),
+              "file://" + QByteArray::fromStdString(dir / raw).toPercentEncoding("/").toStdString());
+    prompts.questionAnswers.push_back(true);
+    list.DeleteSelected();
+    EXPECT_FALSE(fs::exists(dir / raw));
+    EXPECT_EQ(CTempDir::Read(dir / ("data/Trash/files/" + raw)), "R");
+    EXPECT_TRUE(fs::exists(dir / "data/Trash/info/x\xff.trashinfo"));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ShellList, AFolderThatCannotBeListedKeepsTheRows) {
+    fs::create_directory(dir / "sub");
+    CTempDir::Write(dir / "sub/kept", "");
+    const DCShellItem folder(dir / "sub");
+    QString error;
+    ASSERT_TRUE(list.SetFolder(folder, error));
+    fs::remove_all(dir / "sub");
+    EXPECT_FALSE(list.SetFolder(folder, error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"kept"}));
+}
+
+TEST_F(ShellList, LinksAreMarkedAndShowWhatTheyLeadTo) {
+    CTempDir::Write(dir / "file", "12345");
+    fs::create_directory(dir / "sub");
+    fs::create_symlink(dir / "file", dir / "tofile");
+    fs::create_directory_symlink(dir / "sub", dir / "tosub");
+    Show(dir.path());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "tosub", "file", "tofile"}));
+    const int link = RowOf("tofile");
+    EXPECT_EQ(Cell(link, 1), "5");
+    EXPECT_TRUE(list.model()->index(link, 0).data(Qt::ToolTipRole).toString().contains("link"));
+    EXPECT_FALSE(list.model()->index(RowOf("file"), 0).data(Qt::ToolTipRole).isValid());
+    const QIcon linkIcon = list.model()->index(link, 0).data(Qt::DecorationRole).value<QIcon>();
+    ASSERT_FALSE(linkIcon.isNull());
+    EXPECT_NE(linkIcon.pixmap(16, 16).toImage(), list.model()
+                                                     ->index(RowOf("file"), 0)
+                                                     .data(Qt::DecorationRole)
+                                                     .value<QIcon>()
+                                                     .pixmap(16, 16)
+                                                     .toImage())
+        << "a link carries a mark over its type's icon";
+    EXPECT_EQ(Cell(RowOf("tosub"), 2), "Folder");
+}
+
+TEST_F(ShellList, ShowingTheSameFolderAgainKeepsTheSelection) {
+    CTempDir::Write(dir / "a", "");
+    CTempDir::Write(dir / "b", "");
+    Show(dir.path());
+    Select("b");
+    CTempDir::Write(dir / "0new", "");
+    Show(dir.path());
+    EXPECT_EQ(Names(), (std::vector<std::string>{"0new", "a", "b"}));
+    const QModelIndexList selected = list.selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].row(), 2);
+}
+
+TEST_F(ShellList, ShellExecuteTellsWhenNoApplicationOpensTheFile) {
+    CTempDir::Write(dir / "doc", "");
+    Show(dir.path());
+    std::vector<QString> opened;
+    list.SetDesktopOpener(std::make_unique<FakeOpener>(CDesktopOpener::Result::NoApplication, opened));
+    Select("doc");
+    list.ExecuteSelected();
+    EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir / "doc")}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Sorry, No shell association of this kind of file.");
+    EXPECT_EQ(prompts.messages[0].icon, CPrompts::Icon::Information);
+    list.SetDesktopOpener(std::make_unique<FakeOpener>(CDesktopOpener::Result::Failed, opened));
+    list.ExecuteSelected();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].icon, CPrompts::Icon::Error);
+    EXPECT_TRUE(prompts.messages[1].text.contains("doc"));
+}
+
+TEST_F(ShellList, ContextMenuFollowsTheNumberOfSelectedRows) {
+    CTempDir::Write(dir / "one", "");
+    CTempDir::Write(dir / "two", "");
+    Show(dir.path());
+    const auto ids = [this] {
+        std::vector<int> found;
+        std::unique_ptr<QMenu> menu(list.MakeContextMenu(nullptr));
+        if (!menu) {
+            return std::vector<int>{-1};
+        }
+        for (QAction* action : menu->actions()) {
+            found.push_back(action->isSeparator() ? 0 : action->objectName().toInt());
+            if (!action->isSeparator()) {
+                EXPECT_NE(ResourceTables::FindCommandString(found.back()), nullptr) << found.back();
+                // The images of toolbar 151 beside View, Shell Execute and Snapshot.
+                const bool drawn = found.back() == 33006 || found.back() == 33012 || found.back() == 33014;
+                EXPECT_EQ(!action->icon().isNull(), drawn) << found.back();
+            }
+        }
+        return found;
+    };
+    EXPECT_EQ(ids(), (std::vector<int>{33017}));
+    Select("one");
+    EXPECT_EQ(ids(), (std::vector<int>{33021, 33023, 0, 33006, 33012, 33014, 0, 33008, 33010}));
+    QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list.selectionModel()->selectedRows().size(), 2);
+    EXPECT_EQ(ids(), (std::vector<int>{-1}));
+}
+
+} // namespace
