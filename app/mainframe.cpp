@@ -17,6 +17,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 
+#include "browser/browser.h"
 #include "browser/comparebar.h"
 #include "compare/defaultsettingsdlg.h"
 #include "platform/dockingpane.h"
@@ -79,10 +80,15 @@ CMainFrame::CMainFrame(CCompSettings& settings, CSnapshotStore& store, CDocTempl
     menuBar()->setObjectName(QString::number(Res::kMenuBar));
     CreateStatusBar();
     m_snapshotManager = new DCSnapshotManager(store, viewTemplate, this);
-    m_browser2 = new DCDockingPane(QStringLiteral("Browser 2"), Res::kBrowser2, this);
-    m_browser1 = new DCDockingPane(QStringLiteral("Browser 1"), Res::kBrowser1, this);
+    m_browser2 = new DCBrowser(1, viewTemplate, this);
+    m_browser1 = new DCBrowser(0, viewTemplate, this);
     m_compareBar = new DCCompareBar(store, compTemplate, this);
     m_snapshotManager->SetTargetSlots(m_compareBar);
+    for (DCBrowser* browser : {m_browser1, m_browser2}) {
+        browser->SetTargetSlots(m_compareBar);
+        browser->SetSnapshotter([this](const std::string& path) { m_snapshotManager->AddSnapshot(path); });
+        browser->SetStatusReporter([this](const QString& text) { SetStatusText(text); });
+    }
     m_standard = new QToolBar(QStringLiteral("Standard"), this);
     m_standard->setObjectName(QString::number(Res::kStandardToolbar));
     m_standard->setIconSize(QSize(16, 16));
@@ -239,7 +245,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
 
 DCDockingPane* CMainFrame::ActivePane(PaneKind kind) const {
     if (kind != PaneKind::SnapshotManager) {
-        for (DCDockingPane* browser : {m_browser1, m_browser2}) {
+        for (DCBrowser* browser : {m_browser1, m_browser2}) {
             if (browser->IsActive()) {
                 return browser;
             }

@@ -14,6 +14,7 @@ class CDocTemplate;
 class CDocument;
 class CSnapshotStore;
 class CView;
+class DCBrowser;
 class DCCompareBar;
 class DCDockingPane;
 class DCSnapshotManager;
@@ -45,8 +46,8 @@ public:
 
     QMdiArea& MdiArea() const { return *m_area; }
     DCCompareBar& CompareBar() const { return *m_compareBar; }
-    DCDockingPane& Browser1() const { return *m_browser1; }
-    DCDockingPane& Browser2() const { return *m_browser2; }
+    DCBrowser& Browser1() const { return *m_browser1; }
+    DCBrowser& Browser2() const { return *m_browser2; }
     DCSnapshotManager& SnapshotManager() const { return *m_snapshotManager; }
     CCommandActions& Actions() { return m_actions; }
     // The menu resource on show: 110 without a document window, 127 for a viewer, 153 for a compare.
@@ -124,8 +125,8 @@ private:
     QLabel* m_num;
     QLabel* m_scroll;
     DCSnapshotManager* m_snapshotManager;
-    DCDockingPane* m_browser2;
-    DCDockingPane* m_browser1;
+    DCBrowser* m_browser2;
+    DCBrowser* m_browser1;
     DCCompareBar* m_compareBar;
     QToolBar* m_standard;
     int m_menuId = 0;

@@ -19,6 +19,8 @@
 
 #include "app/dyadmonapp.h"
 #include "app/mainframe.h"
+#include "browser/browser.h"
+#include "browser/shelllist.h"
 #include "compare/compdoc.h"
 #include "platform/dockingpane.h"
 #include "platform/settingsprofile.h"
@@ -145,7 +147,7 @@ TEST_F(Program, PaneCommandsFollowTheFocus) {
     EXPECT_FALSE(Enabled(Res::kSnapshot));
     EXPECT_FALSE(Enabled(Res::kDescription));
 
-    Frame().Browser1().widget()->setFocus();
+    Frame().Browser1().List().setFocus();
     ASSERT_TRUE(Frame().Browser1().IsActive());
     for (const int id : anyPane) {
         EXPECT_TRUE(Enabled(id)) << id;
@@ -331,7 +333,7 @@ TEST_F(Program, AReadOnlyStoreDisablesTheCommandsThatWouldChangeIt) {
     EXPECT_TRUE(Enabled(Res::kView));
     EXPECT_FALSE(Enabled(Res::kDelete));
     EXPECT_FALSE(Enabled(Res::kDescription));
-    Frame().Browser1().widget()->setFocus();
+    Frame().Browser1().List().setFocus();
     EXPECT_FALSE(Enabled(Res::kSnapshot)) << "a snapshot would go to the read-only store";
     EXPECT_TRUE(Enabled(Res::kDelete)) << "a browser deletes files, not snapshots";
 }

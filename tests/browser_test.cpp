@@ -1,0 +1,105 @@
+#include <filesystem>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include "browser/browser.h"
+#include "browser/comparebar.h"
+#include "browser/foldercombo.h"
+#include "browser/shelllist.h"
+#include "compare/compdoc.h"
+#include "platform/shell/core/shellitem.h"
+#include "platform/view.h"
+#include "views/windowhost.h"
+#include "windowfixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two panes over a compare bar, their viewers and comparisons in a window host.
+class Browser : public CWindowFixture {
+protected:
+    Browser() {
+        for (DCBrowser* pane : {&pane1, &pane2}) {
+            pane->SetTargetSlots(&bar);
+            pane->SetStatusReporter([this](const QString& text) { status.push_back(text); });
+            pane->resize(600, 300);
+            pane->show();
+        }
+        host.resize(900, 500);
+        host.show();
+    }
+    // Clicks the row of the list that shows `name`.
+    void Click(DCBrowser& pane, const QString& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QAbstractItemModel* model = pane.List().model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data().toString() == name) {
+                const QModelIndex index = model->index(row, 0);
+                pane.List().scrollTo(index);
+                QTest::mouseClick(pane.List().viewport(), Qt::LeftButton, modifiers,
+                                  pane.List().visualRect(index).center());
+                return;
+            }
+        }
+        ADD_FAILURE() << "no row " << name.toStdString();
+    }
+
+    CWindowHost host{settings, store};
+    DCCompareBar bar{store, host.CompTemplate()};
+    DCBrowser pane1{0, host.ViewTemplate()};
+    DCBrowser pane2{1, host.ViewTemplate()};
+    std::vector<QString> status;
+};
+
+TEST_F(Browser, StartsInComputerAndShowsTheChainToAFolderInTheBox) {
+    EXPECT_TRUE(pane1.CurrentFolder().IsComputer());
+    const DCFolderCombo& box = pane1.Folders();
+    EXPECT_TRUE(box.ItemAt(box.currentIndex())->IsComputer());
+    EXPECT_EQ(box.DepthAt(box.currentIndex()), 1);
+    EXPECT_EQ(box.DepthAt(box.currentIndex() + 1), 2) << "the volumes follow Computer";
+
+    fs::create_directories(dir / "one/two/three");
+    pane1.GoFolder(DCShellItem(dir / "one/two/three"));
+    EXPECT_EQ(pane1.CurrentFolder().GetPath(), dir / "one/two/three");
+    const int selected = box.currentIndex();
+    EXPECT_EQ(box.ItemAt(selected)->GetPath(), dir / "one/two/three");
+    EXPECT_EQ(box.DepthAt(selected), pane1.CurrentFolder().GetCount());
+    EXPECT_EQ(box.ItemAt(selected - 1)->GetPath(), dir / "one/two");
+
+    // Up at the desktop stays there.
+    pane1.GoFolder(DCShellItem());
+    pane1.GoUp();
+    EXPECT_TRUE(pane1.CurrentFolder().IsDesktop());
+}
+
+// A click on a file fills the pane's own slot; both panes' files, one of them not UTF-8, compare.
+TEST_F(Browser, EachPaneFillsItsOwnSlotAndAnyNameCompares) {
+    CTempDir::Write(dir / "caf\xE9.bin", "bytes one");
+    CTempDir::Write(dir / "b.bin", "bytes two");
+    fs::create_directory(dir / "sub");
+    pane1.GoFolder(DCShellItem(dir.path().string()));
+    pane2.GoFolder(DCShellItem(dir.path().string()));
+    Click(pane2, "b.bin");
+    Click(pane1, QFile::decodeName(QByteArray("caf\xE9.bin")));
+    EXPECT_EQ(bar.Targets().target1, dir / "caf\xE9.bin");
+    EXPECT_EQ(bar.Targets().target2, dir / "b.bin");
+    Click(pane1, "sub");
+    EXPECT_EQ(bar.Targets().target1, dir / "caf\xE9.bin") << "a folder is no target";
+    bar.StartCompare();
+    ASSERT_EQ(host.MdiArea().subWindowList().size(), 1);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+// Changes from outside show up; the shown folder deleted takes the pane to the desktop.
+TEST_F(Browser, FollowsChangesToTheShownFolder) {
+    fs::create_directories(dir / "watched");
+    pane1.GoFolder(DCShellItem(dir / "watched"));
+    CTempDir::Write(dir / "watched/new.txt", "x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.List().model()->rowCount() == 1; }, 5000));
+    fs::remove_all(dir / "watched");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.CurrentFolder().IsDesktop(); }, 5000));
+}
+
+} // namespace
