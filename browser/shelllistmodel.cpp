@@ -10,11 +10,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCollator>
 #include <QFile>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
 #include <QUrl>
 
 #include "browser/core/filetexts.h"
@@ -537,6 +539,16 @@ int CShellListModel::TypeIndex(const QString& key, const QString& name, const QS
                 break;
             }
         }
+    }
+    // Without an icon theme (a bare session, a headless run) the style's own icons stand in.
+    if (icon.isNull()) {
+        const QStyle::StandardPixmap standard = key == QLatin1String("inode/directory") ? QStyle::SP_DirIcon
+                                                : key == QLatin1String(":computer") ? QStyle::SP_ComputerIcon
+                                                : key.startsWith(QLatin1String(":network"))
+                                                    ? QStyle::SP_DriveNetIcon
+                                                : key.startsWith(QLatin1Char(':')) ? QStyle::SP_DriveHDIcon
+                                                                                   : QStyle::SP_FileIcon;
+        icon = QApplication::style()->standardIcon(standard);
     }
     m_types.push_back({name, icon, QIcon()});
     const int index = static_cast<int>(m_types.size() - 1);
