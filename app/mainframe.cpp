@@ -205,15 +205,7 @@ void CMainFrame::OnActiveWindowChanged() {
         m_menuId = menu;
         m_actions.FillMenuBar(menuBar(), menu, [this](QMenu* windows) { FillWindowList(windows); });
     }
-    disconnect(m_titleConnection);
-    const auto showTitle = [this, document] {
-        const QString app = ResourceText(Res::kAppTitle);
-        setWindowTitle(document == nullptr ? app : app + QStringLiteral(" - ") + document->GetTitle());
-    };
-    showTitle();
-    if (document != nullptr) {
-        m_titleConnection = connect(document, &CDocument::TitleChanged, this, showTitle);
-    }
+    m_title.Follow(document);
     m_actions.Update();
 }
 

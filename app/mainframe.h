@@ -8,6 +8,7 @@
 #include "platform/commandactions.h"
 #include "platform/commandtarget.h"
 #include "platform/statustext.h"
+#include "platform/titlefollower.h"
 
 class CCompSettings;
 class CDocTemplate;
@@ -131,5 +132,5 @@ private:
     QToolBar* m_standard;
     int m_menuId = 0;
     UrlOpener m_openUrl;
-    QMetaObject::Connection m_titleConnection;
+    CTitleFollower m_title{*this};
 };

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QIcon>
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QMenu>
@@ -19,19 +18,15 @@
 
 #include "browser/core/trashcan.h"
 #include "platform/desktopopener.h"
+#include "platform/panemenu.h"
 #include "platform/prompts.h"
 #include "platform/shell/core/shellitem.h"
 #include "res/resource.h"
-#include "res/resourcetables.h"
 #include "shelllistmodel.h"
 
 namespace {
 
 constexpr int kListId = 100;
-
-QString Text(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 QString Name(const std::string& bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -240,27 +235,8 @@ QMenu* DCShellList::MakeContextMenu(QWidget* parent) {
     if (selected > 1) {
         return nullptr;
     }
-    const char* title = selected == 0 ? "Shell Folder" : "Shell File";
-    auto* menu = new QMenu(QString::fromLatin1(title), parent);
-    menu->setAccessibleName(menu->title());
-    const std::span<const int> images = ResourceTables::Toolbar(Res::kSnapshotImages);
-    for (const ResourceTables::MenuItem& item : ResourceTables::ContextMenu(title)) {
-        if (item.id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* action = menu->addAction(Text(item.text));
-        action->setObjectName(QString::number(item.id));
-        if (std::find(images.begin(), images.end(), item.id) != images.end()) {
-            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(item.id)));
-        }
-        if (const ResourceTables::CommandString* text = ResourceTables::FindCommandString(item.id)) {
-            action->setStatusTip(Text(text->prompt));
-        }
-        const int id = item.id;
-        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    }
-    return menu;
+    return CPaneMenu::Make(selected == 0 ? "Shell Folder" : "Shell File", parent,
+                           [this](int id) { RunCommand(id); });
 }
 
 void DCShellList::keyPressEvent(QKeyEvent* event) {

@@ -13,10 +13,10 @@
 
 #include "descriptiondlg.h"
 #include "platform/desktopopener.h"
+#include "platform/panemenu.h"
 #include "platform/prompts.h"
 #include "platform/targetslots.h"
 #include "res/resource.h"
-#include "res/resourcetables.h"
 #include "snapshotlistmodel.h"
 #include "snapshots/core/privatecopy.h"
 #include "snapshots/core/snapshotreference.h"
@@ -270,28 +270,9 @@ void DCSnapshotManager::RunCommand(int id) {
 }
 
 QMenu* DCSnapshotManager::MakeContextMenu(QWidget* parent) {
-    auto* menu = new QMenu(QStringLiteral("Snapshot"), parent);
-    const std::span<const int> images = ResourceTables::Toolbar(Res::kSnapshotImages);
-    for (const ResourceTables::MenuItem& item : ResourceTables::ContextMenu("Snapshot")) {
-        if (item.id == 0) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* action =
-            menu->addAction(QString::fromUtf8(item.text.data(), static_cast<qsizetype>(item.text.size())));
-        action->setObjectName(QString::number(item.id));
-        if (std::find(images.begin(), images.end(), item.id) != images.end()) {
-            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(item.id)));
-        }
-        if (const ResourceTables::CommandString* text = ResourceTables::FindCommandString(item.id)) {
-            action->setStatusTip(
-                QString::fromUtf8(text->prompt.data(), static_cast<qsizetype>(text->prompt.size())));
-        }
-        action->setEnabled(!ChangesTheStore(item.id) || CanChange());
-        const int id = item.id;
-        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    }
-    return menu;
+    return CPaneMenu::Make(
+        "Snapshot", parent, [this](int id) { RunCommand(id); },
+        [this](int id) { return !ChangesTheStore(id) || CanChange(); });
 }
 
 void DCSnapshotManager::ShowContextMenu(const QPoint& at) {

@@ -5,9 +5,7 @@
 #include <QStatusBar>
 
 #include "compare/compdoc.h"
-#include "platform/resourcetext.h"
 #include "platform/view.h"
-#include "res/resource.h"
 #include "viewdoc.h"
 
 CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store)
@@ -22,23 +20,13 @@ CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store)
 // The documents go with their windows, before the templates that made them.
 CWindowHost::~CWindowHost() {
     m_area->disconnect(this);
-    disconnect(m_titleConnection);
     m_area->closeAllSubWindows();
 }
 
 void CWindowHost::OnActiveWindowChanged() {
     QMdiSubWindow* active = m_area->activeSubWindow();
     auto* view = active != nullptr ? qobject_cast<CView*>(active->widget()) : nullptr;
-    CDocument* document = view != nullptr ? &view->GetDocument() : nullptr;
-    disconnect(m_titleConnection);
-    const auto showTitle = [this, document] {
-        const QString app = ResourceText(Res::kAppTitle);
-        setWindowTitle(document == nullptr ? app : app + QStringLiteral(" - ") + document->GetTitle());
-    };
-    showTitle();
-    if (document != nullptr) {
-        m_titleConnection = connect(document, &CDocument::TitleChanged, this, showTitle);
-    }
+    m_title.Follow(view != nullptr ? &view->GetDocument() : nullptr);
 }
 
 CCompDoc* CWindowHost::OpenCompare(const std::string& target1, const std::string& target2) {

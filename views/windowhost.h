@@ -6,6 +6,7 @@
 
 #include "doctemplates.h"
 #include "platform/statustext.h"
+#include "platform/titlefollower.h"
 
 class CCompDoc;
 class CCompSettings;
@@ -40,5 +41,5 @@ private:
 
     QMdiArea* m_area;
     CDocTemplates m_templates;
-    QMetaObject::Connection m_titleConnection;
+    CTitleFollower m_title{*this};
 };
