@@ -92,6 +92,20 @@ TEST_F(Browser, EachPaneFillsItsOwnSlotAndAnyNameCompares) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+// A delete goes to the trash after a yes, and leaves no slot naming a file that may be gone.
+TEST_F(Browser, DeletingEmptiesBothSlots) {
+    CTempDir::Write(dir / "gone.txt", "x");
+    pane1.GoFolder(DCShellItem(dir.path().string()));
+    Click(pane1, "gone.txt");
+    bar.SetTarget2(dir / "gone.txt");
+    EXPECT_EQ(bar.Targets().target1, dir / "gone.txt");
+    prompts.questionAnswers.push_back(true);
+    pane1.DeleteSelected();
+    EXPECT_FALSE(fs::exists(dir / "gone.txt"));
+    EXPECT_EQ(bar.Targets().target1, "");
+    EXPECT_EQ(bar.Targets().target2, "");
+}
+
 // Changes from outside show up; the shown folder deleted takes the pane to the desktop.
 TEST_F(Browser, FollowsChangesToTheShownFolder) {
     fs::create_directories(dir / "watched");
