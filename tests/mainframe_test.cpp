@@ -20,10 +20,12 @@
 #include "app/dyadmonapp.h"
 #include "app/mainframe.h"
 #include "browser/browser.h"
+#include "browser/comparebar.h"
 #include "browser/shelllist.h"
 #include "compare/compdoc.h"
 #include "platform/dockingpane.h"
 #include "platform/settingsprofile.h"
+#include "platform/shell/core/shellitem.h"
 #include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
 #include "snapshots/snapshotmanager.h"
@@ -336,6 +338,32 @@ TEST_F(Program, AReadOnlyStoreDisablesTheCommandsThatWouldChangeIt) {
     Frame().Browser1().List().setFocus();
     EXPECT_FALSE(Enabled(Res::kSnapshot)) << "a snapshot would go to the read-only store";
     EXPECT_TRUE(Enabled(Res::kDelete)) << "a browser deletes files, not snapshots";
+}
+
+} // namespace
+
+namespace {
+
+// The main menu's commands reach the file under the focus in a browser pane.
+TEST_F(Program, RoutedCommandsActOnTheFileSelectedInABrowser) {
+    Start();
+    CTempDir::Write(dir / "chosen.bin", "chosen bytes");
+    DCBrowser& browser = Frame().Browser1();
+    browser.GoFolder(DCShellItem(dir.path().string()));
+    QAbstractItemModel* model = browser.List().model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString() == "chosen.bin") {
+            browser.List().selectRow(row);
+        }
+    }
+    browser.List().setFocus();
+    Run(Res::kSelectTarget2);
+    EXPECT_EQ(Frame().CompareBar().Targets().target2, dir / "chosen.bin");
+    Run(Res::kSnapshot);
+    ASSERT_EQ(Frame().SnapshotManager().List().model()->rowCount(), 1);
+    EXPECT_EQ(Frame().SnapshotManager().List().model()->index(0, 4).data().toString(), "12");
+    Run(Res::kView);
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 1);
 }
 
 } // namespace
