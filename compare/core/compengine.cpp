@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "memorywords.h"
+#include "progress.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -354,6 +355,12 @@ void CCompEngine::AppendNewUpTo(std::uint64_t& p2, std::uint64_t end) {
 }
 
 void CCompEngine::Run() {
+    CProgress quiet;
+    Run(quiet);
+}
+
+bool CCompEngine::Run(CProgress& progress) {
+    progress.Start(m_size1 + m_size2);
     const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
     m_shift = std::countr_zero(static_cast<unsigned>(m_unit));
     m_units1 = CeilDiv(m_size1, u);
@@ -363,6 +370,9 @@ void CCompEngine::Run() {
     std::uint64_t p1 = 0;
     std::uint64_t p2 = 0;
     while (p1 < m_size1 && p2 < m_size2) {
+        if (!progress.Update(p1 + p2)) {
+            return false;
+        }
         if (UnitsEqual(p1, p2)) {
             // A run of equal units ends at either file's end or before the next claimed unit.
             const std::uint64_t end2 = std::min(NextPendingStart(p2), m_size2);
@@ -408,4 +418,6 @@ void CCompEngine::Run() {
     }
     AppendNewUpTo(p2, m_size2);
     EmitPendingBefore(kNone);
+    progress.Finish();
+    return true;
 }

@@ -37,6 +37,8 @@ using CompBlockList = std::vector<CompBlock, CHugePageAllocator<CompBlock>>;
 //
 // Each buffer must stay readable, and zero, for at least 64 bytes past its size: a partial last unit
 // is compared with zero bytes filling it up, and searches read whole words.
+class CProgress;
+
 class CCompEngine {
 public:
     // Files larger than this are refused by every loader, so that every offset a comparison or a row
@@ -54,6 +56,9 @@ public:
 
     // Called once.
     void Run();
+    // The same, telling `progress` of the bytes passed in both files; false, with the blocks cut short,
+    // when it says to stop.
+    bool Run(CProgress& progress);
 
     const CompBlockList& Blocks() const { return m_blocks; }
     CompBlockList TakeBlocks() { return std::move(m_blocks); }

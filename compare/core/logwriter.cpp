@@ -10,6 +10,7 @@
 #endif
 
 #include "bufferedwriter.h"
+#include "progress.h"
 
 namespace {
 
@@ -200,10 +201,24 @@ bool CLogWriter::WriteLogLine(CBufferedWriter& out, std::uint64_t row) const {
 }
 
 bool CLogWriter::WriteLog(CBufferedWriter& out) const {
+    CProgress quiet;
+    return WriteLog(out, quiet);
+}
+
+bool CLogWriter::WriteLog(CBufferedWriter& out, CProgress& progress) const {
+    // About a few megabytes of text between reports.
+    constexpr std::uint64_t kRowsPerReport = 1u << 16;
+    progress.Start(m_lines.GetCount(), kRowsPerReport);
     out.Write(kHeader);
     bool first = true;
+    bool stopped = false;
+    std::uint64_t done = 0;
     BlockKind previous = BlockKind::Same;
     m_lines.ForEach(0, m_lines.GetCount(), [&](const CompLine& row) {
+        if (!progress.Update(done++)) {
+            stopped = true;
+            return false;
+        }
         if (first || row.kind != previous) {
             out.Write(SectionText(row.kind));
             previous = row.kind;
@@ -214,5 +229,9 @@ bool CLogWriter::WriteLog(CBufferedWriter& out) const {
         out.Commit(length);
         return out.Error() == 0;
     });
-    return out.Error() == 0;
+    if (stopped || out.Error() != 0) {
+        return false;
+    }
+    progress.Finish();
+    return true;
 }

@@ -7,6 +7,7 @@
 #include "complines.h"
 
 class CBufferedWriter;
+class CProgress;
 
 // Writes a compare result as the text log: a header, then every row in the layout of the compare view,
 // under a section line wherever the kind of row changes. Lines end in CR LF; bytes of the ANSI column
@@ -23,6 +24,8 @@ public:
 
     // Header, section lines and every row; false when a write failed.
     bool WriteLog(CBufferedWriter& out) const;
+    // The same, telling `progress` of the rows written; false also when it says to stop.
+    bool WriteLog(CBufferedWriter& out, CProgress& progress) const;
     // The line of one row, without its section line.
     bool WriteLogLine(CBufferedWriter& out, std::uint64_t row) const;
     // The same line as text.
