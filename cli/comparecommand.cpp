@@ -17,6 +17,7 @@
 #include "compare/core/filebuffer.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logwriter.h"
+#include "compare/core/progress.h"
 #include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
 #include "stderrmessages.h"
@@ -62,6 +63,8 @@ const char* CCompareCommand::Usage() {
            "  --log FILE               write to FILE instead of standard output ('-' for it)\n"
            "  --format log|json        the text log, or the blocks as JSON (default log)\n"
            "  --store DIR              the snapshot folder for *N (default: the program's)\n"
+           "  --progress, --no-progress  show how far the work is on standard error, or never\n"
+           "                           (default: on a terminal, once the work takes a second)\n"
            "  --help                   show this help\n"
            "\n"
            "Exit status: 0 if the files are identical, 1 if they differ, 2 on trouble.\n";
@@ -109,6 +112,12 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
         };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--progress" || arg == "--no-progress") {
+            if (hasValue) {
+                error = arg + " takes no value";
+                return false;
+            }
+            options.progress = arg == "--progress" ? CProgressLine::Mode::Always : CProgressLine::Mode::Never;
         } else if (arg == "--ansi" || arg == "--no-ansi") {
             if (hasValue) {
                 error = arg + " takes no value";
@@ -251,7 +260,9 @@ int CCompareCommand::Run(const Options& options) {
     CCompEngine engine(buffers[0].Data(), buffers[0].Size(), buffers[1].Data(), buffers[1].Size());
     engine.SetUnitSize(options.unit);
     engine.SetLookAhead(options.lookAhead);
-    engine.Run();
+    CProgressLine line(options.progress, STDERR_FILENO);
+    CProgress comparing(line.Phase("Comparing"), nullptr);
+    engine.Run(comparing);
     const auto& blocks = engine.Blocks();
     const bool identical = buffers[0].Size() == buffers[1].Size() &&
                            std::all_of(blocks.begin(), blocks.end(),
@@ -265,7 +276,8 @@ int CCompareCommand::Run(const Options& options) {
         }
         const CCompLines lines(engine.TakeBlocks(), options.unit, buffers[0].Size(), buffers[1].Size(),
                                options.bytesPerLine);
-        return CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out);
+        CProgress writing(line.Phase("Writing the log"), nullptr);
+        return CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out, writing);
     };
     // A log that can be made again needs no flush to disk, which would slow big logs down.
     if (log.Write(write, false) != CLogFile::Result::Ok) {

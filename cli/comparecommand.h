@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "progressline.h"
+
 class CFileBuffer;
 
 // `dyadmon-cli compare`: compares two files and writes the log or the blocks as JSON. Exit status as
@@ -20,6 +22,7 @@ public:
         bool ansi;
         bool json = false;
         bool help = false;
+        CProgressLine::Mode progress = CProgressLine::Mode::Auto;
         std::string logPath;     // empty or "-": standard output
         std::string storeFolder; // for snapshot references; empty: the program's
         std::string file1;

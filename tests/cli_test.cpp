@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <pty.h>
 #include <random>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -190,6 +191,39 @@ TEST_F(CliCompare, StreamLargerThanMemoryIsRefusedCleanly) {
         const rlimit limit{512u << 20, 512u << 20};
         setrlimit(RLIMIT_AS, &limit);
     });
+}
+
+// The progress line goes to standard error on a terminal, drawn in place and erased; standard output
+// never sees it, and without a terminal it stays away unless asked for.
+TEST_F(CliCompare, ProgressShowsOnTheTerminalOnly) {
+    const auto onTerminal = [&](const char* flag) {
+        const std::string out = dir / "out";
+        const std::string a = dir / "a", b = dir / "b";
+        int master = -1;
+        const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            const int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(file, STDOUT_FILENO);
+            execl(DYADMON_CLI, DYADMON_CLI, "compare", flag, a.c_str(), b.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::string terminal;
+        char chunk[4096];
+        for (ssize_t n; (n = read(master, chunk, sizeof chunk)) > 0;) {
+            terminal.append(chunk, static_cast<std::size_t>(n));
+        }
+        close(master);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_EQ(CTempDir::Read(out).find("Comparing"), std::string::npos);
+        return terminal;
+    };
+    const std::string shown = onTerminal("--progress");
+    EXPECT_NE(shown.find("Comparing 100%"), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\x1b[K")) << "erased when done";
+    EXPECT_EQ(onTerminal("--no-progress"), "");
+    EXPECT_EQ(RunCli({"compare", dir / "a", dir / "b"}).err, "") << "no terminal, no line";
 }
 
 // SIGTERM while the log is being made: the temporary log goes with the program.
