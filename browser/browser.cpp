@@ -1,5 +1,8 @@
 #include "browser.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
@@ -134,8 +137,16 @@ void DCBrowser::Watch() {
 
 // The shown folder changed; gone (deleted, unmounted), the pane goes to the desktop.
 void DCBrowser::OnFolderChanged() {
-    DCShellItem::Child first = m_pCurFolder->FirstChild();
-    if (first.failed) {
+    // A name being typed is not thrown away by a refill: the change is shown once the edit ends.
+    if (m_wndList->IsEditing()) {
+        m_changed->start();
+        return;
+    }
+    const std::string path = m_pCurFolder->GetPath();
+    const int folder = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::close(folder);
+    } else if (!path.empty()) {
         m_pCurFolder = std::make_unique<DCShellItem>();
         Watch();
     }

@@ -100,17 +100,28 @@ bool DCShellList::SetFolder(const DCShellItem& folder, QString& error) {
     setUpdatesEnabled(false);
     const bool listed = m_model->Fill(folder, error);
     if (listed && same) {
+        // One range per run of selected rows: a range per row makes every later selection query slow.
         QItemSelection selection;
+        int runStart = -1;
+        const auto closeRun = [&](int end) {
+            if (runStart >= 0) {
+                selection.select(m_model->index(runStart, 0),
+                                 m_model->index(end - 1, CShellListModel::kColumnCount - 1));
+                runStart = -1;
+            }
+        };
         for (int row = 0; row < m_model->rowCount(); ++row) {
             const std::string name(m_model->Name(row));
             if (selected.count(name) != 0) {
-                selection.select(m_model->index(row, 0),
-                                 m_model->index(row, CShellListModel::kColumnCount - 1));
+                runStart = runStart < 0 ? row : runStart;
+            } else {
+                closeRun(row);
             }
             if (!current.empty() && name == current) {
                 selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
             }
         }
+        closeRun(m_model->rowCount());
         selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
         verticalScrollBar()->setValue(vertical);
         horizontalScrollBar()->setValue(horizontal);
@@ -123,7 +134,7 @@ bool DCShellList::SetFolder(const DCShellItem& folder, QString& error) {
 
 void DCShellList::SelectAsTarget(int slot) {
     const int row = FirstSelectedRow();
-    if (row < 0 || m_model->IsFolder(row)) {
+    if (row < 0 || !m_model->IsRegular(row)) {
         return;
     }
     emit SelectTargetRequested(slot, *m_model->Item(row));
@@ -196,7 +207,7 @@ void DCShellList::DeleteSelected() {
 
 void DCShellList::ViewSelected() {
     const int row = FirstSelectedRow();
-    if (row >= 0 && m_model->IsFileSystem(row)) {
+    if (row >= 0 && m_model->IsRegular(row)) {
         emit ViewRequested(*m_model->Item(row));
     }
 }
@@ -221,7 +232,7 @@ void DCShellList::ExecuteSelected() {
 
 void DCShellList::SnapshotSelected() {
     const int row = FirstSelectedRow();
-    if (row >= 0 && m_model->IsFileSystem(row)) {
+    if (row >= 0 && m_model->IsRegular(row)) {
         emit SnapshotRequested(*m_model->Item(row));
     }
 }
@@ -302,7 +313,7 @@ void DCShellList::RowClicked(const QModelIndex& index) {
     }
     const std::vector<int> rows = SelectedRows();
     const int row = index.row();
-    if (rows.size() == 1 && rows[0] == row && m_model->IsFileSystem(row) && !m_model->IsFolder(row)) {
+    if (rows.size() == 1 && rows[0] == row && m_model->IsRegular(row)) {
         emit SelectTargetRequested(-1, *m_model->Item(row));
     }
 }
@@ -314,7 +325,7 @@ void DCShellList::OpenRow(int row) {
     const std::unique_ptr<DCShellItem> item = m_model->Item(row);
     if (m_model->IsFolder(row)) {
         emit GoFolderRequested(item.get());
-    } else if (m_model->IsFileSystem(row)) {
+    } else if (m_model->IsRegular(row)) {
         emit ViewRequested(*item);
     }
 }

@@ -39,6 +39,9 @@ public:
     void ExecuteSelected();
     void SnapshotSelected();
 
+    // Whether a name is being typed into the list.
+    bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
+
     // The desktop's answer on default applications; replaced by tests.
     void SetDesktopOpener(std::unique_ptr<CDesktopOpener> opener);
 

@@ -122,6 +122,11 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
             !S_ISDIR(info.st_mode)) {
             row.size = static_cast<std::int64_t>(info.st_size);
             row.modified = static_cast<std::int64_t>(info.st_mtime);
+            row.flags |= S_ISREG(info.st_mode) ? kRegular : 0;
+        }
+        if (row.flags & kFolder) {
+            row.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
+                                 {QStringLiteral("folder")});
         }
         if (item->IsComputer()) {
             row.type = TypeIndex(QStringLiteral(":computer"), QStringLiteral("System Folder"),
@@ -176,6 +181,10 @@ bool CShellListModel::IsFolder(int row) const {
     return Stated(row).flags & kFolder;
 }
 
+bool CShellListModel::IsRegular(int row) const {
+    return Stated(row).flags & kRegular;
+}
+
 const CShellListModel::Row& CShellListModel::Stated(int row) const {
     Row& entry = m_rows[static_cast<std::size_t>(row)];
     if (entry.flags & kStated) {
@@ -200,6 +209,16 @@ const CShellListModel::Row& CShellListModel::Stated(int row) const {
     } else if (found) {
         entry.size = static_cast<std::int64_t>(info.st_size);
         entry.modified = static_cast<std::int64_t>(info.st_mtime);
+        if (S_ISREG(info.st_mode)) {
+            entry.flags |= kRegular;
+        } else {
+            // A fifo or device is never opened to guess its type: its kind is its type.
+            const char* kind = S_ISFIFO(info.st_mode)  ? "inode/fifo"
+                               : S_ISCHR(info.st_mode) ? "inode/chardevice"
+                               : S_ISBLK(info.st_mode) ? "inode/blockdevice"
+                                                       : "inode/socket";
+            entry.type = MimeTypeIndex(m_mimes.mimeTypeForName(QString::fromLatin1(kind)));
+        }
     }
     return entry;
 }
@@ -481,13 +500,14 @@ QStringList CShellListModel::mimeTypes() const {
 
 QMimeData* CShellListModel::mimeData(const QModelIndexList& indexes) const {
     QList<QUrl> urls;
-    QList<int> rows;
+    std::vector<int> rows;
     for (const QModelIndex& index : indexes) {
-        if (index.isValid() && !rows.contains(index.row()) && IsFileSystem(index.row())) {
-            rows.append(index.row());
+        if (index.isValid() && IsFileSystem(index.row())) {
+            rows.push_back(index.row());
         }
     }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     for (const int row : rows) {
         const std::string path = Item(row)->GetPath();
         if (!path.empty()) {
@@ -518,7 +538,7 @@ int CShellListModel::TypeOf(int row, bool content) const {
         }
         entry.type = MimeTypeIndex(mime);
     }
-    if (content && (entry.flags & kTypeByContent)) {
+    if (content && (entry.flags & kTypeByContent) && (entry.flags & kRegular)) {
         entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
         const std::unique_ptr<DCShellItem> item = Item(row);
         entry.type = MimeTypeIndex(m_mimes.mimeTypeForData(Head(item->GetPath())));

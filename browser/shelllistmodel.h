@@ -39,6 +39,8 @@ public:
     // The name shown, as the bytes the system gave.
     std::string_view Name(int row) const;
     bool IsFolder(int row) const;
+    // A regular file, or a link to one: not a fifo, device or socket, which could block or never end.
+    bool IsRegular(int row) const;
     bool IsFileSystem(int row) const;
 
     // Gives the row's entry a new name in its folder, never replacing another entry. False, with
@@ -67,6 +69,7 @@ private:
         kLink = 4,
         kTypeByContent = 8, // the name says nothing of the type: the content is read when shown
         kStated = 16,       // folder, link, size and time are known
+        kRegular = 32,      // a regular file (or a link to one): the only kind whose bytes are read
     };
     struct Row {
         std::int64_t size;        // -1: none shown

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <QAction>
@@ -199,6 +200,19 @@ TEST_F(ShellList, AClickTargetsAFileOnlyWhenItIsTheOneSelectedRow) {
     EXPECT_EQ(list.selectionModel()->selectedRows().size(), 2);
     Click("sub");
     EXPECT_EQ(targets.size(), 1u);
+}
+
+// A fifo is listed by its kind, but never read, viewed or targeted: opening it could block for good.
+TEST_F(ShellList, AFifoIsNeitherReadNorViewedNorTargeted) {
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    Show(dir.path());
+    EXPECT_NE(Cell(RowOf("pipe"), 2), "");
+    Click("pipe");
+    DoubleClick("pipe");
+    list.SelectAsTarget(0);
+    list.ViewSelected();
+    EXPECT_TRUE(targets.empty());
+    EXPECT_TRUE(views.empty());
 }
 
 TEST_F(ShellList, DoubleClickAndEnterOpenFoldersAndViewFiles) {

@@ -291,6 +291,7 @@ TEST(PrivateCopy, KeepsTheExtensionOfTheOriginalsName) {
     EXPECT_EQ(CPrivateCopy::Extension("/home/u.d/README"), "");
     EXPECT_EQ(CPrivateCopy::Extension("/home/u/.profile"), "");
     EXPECT_EQ(CPrivateCopy::Extension("plain"), "");
+    EXPECT_EQ(CPrivateCopy::Extension("/home/u/x.caf\xE9"), "") << "the copy's name must be text";
 }
 
 TEST(SnapshotCatalogue, CutsTextsToFitAtAWholeCharacter) {

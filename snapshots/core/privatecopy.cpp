@@ -1,5 +1,6 @@
 #include "privatecopy.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -48,7 +49,13 @@ std::string CPrivateCopy::Extension(const std::string& sourcePath) {
     if (dot == std::string::npos || dot == 0 || name.size() - dot > 32) {
         return {};
     }
-    return name.substr(dot);
+    // Only letters, digits, "-" and "_": the copy's name must be text the desktop can be handed.
+    const std::string extension = name.substr(dot);
+    const bool plain = std::all_of(extension.begin() + 1, extension.end(), [](unsigned char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+               c == '_';
+    });
+    return plain ? extension : std::string();
 }
 
 std::string CPrivateCopy::Make(const std::string& image, const std::string& extension,

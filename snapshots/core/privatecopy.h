@@ -12,7 +12,7 @@ public:
     // user (or a link) holds that name, a fresh folder beside it. Empty, with `error`, on failure.
     static std::string PrivateFolder(const std::string& tempRoot, uid_t uid, std::string& error);
     // The extension of the file that `sourcePath` names: from the last "." of its name on, or empty
-    // for a name without one (or one whose only dot starts it).
+    // for a name without one, one whose only dot starts it, or one that is not plain letters and digits.
     static std::string Extension(const std::string& sourcePath);
     // Copies `image` to a new file in `folder` whose name ends in `extension`, mode 0600: its path,
     // or empty with `error`. The image must be a regular file, not a link.
