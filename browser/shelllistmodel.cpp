@@ -50,6 +50,40 @@ QByteArray Head(const std::string& path) {
     return head;
 }
 
+int RenameOnce(const std::string& from, const std::string& to) {
+    return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
+bool SameEntry(const std::string& a, const std::string& b) {
+    struct stat first;
+    struct stat second;
+    return lstat(a.c_str(), &first) == 0 && lstat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+// Renames `from` to `to` but never over another entry; 0 or the errno.
+int RenameWithoutReplacing(const std::string& from, const std::string& to) {
+    int cause = RenameOnce(from, to);
+    if (cause == EINVAL || cause == ENOSYS) {
+        // A file system without the kernel's check (NFS): look first. The moment between look and
+        // rename is the only one left open.
+        struct stat existing;
+        if (lstat(to.c_str(), &existing) == 0) {
+            return EEXIST;
+        }
+        return errno != ENOENT ? errno : rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    }
+    if (cause == EEXIST && SameEntry(from, to)) {
+        // A name that differs only in case on a file system that ignores case: through a free name.
+        const std::string aside =
+            to.substr(0, to.rfind('/') + 1) + ".dyadmon-rename-" + std::to_string(getpid());
+        if ((cause = RenameOnce(from, aside)) == 0 && (cause = RenameOnce(aside, to)) != 0) {
+            RenameOnce(aside, from);
+        }
+    }
+    return cause;
+}
+
 } // namespace
 
 CShellListModel::CShellListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -258,19 +292,7 @@ bool CShellListModel::Rename(int row, const QString& name, QString& error) {
     }
     const std::string oldPath = item->GetPath();
     const std::string newPath = oldPath.substr(0, oldPath.rfind('/') + 1) + std::string(newBytes);
-    int cause = 0;
-    // Never over an existing name: the kernel checks and renames in one step.
-    if (renameat2(AT_FDCWD, oldPath.c_str(), AT_FDCWD, newPath.c_str(), RENAME_NOREPLACE) != 0) {
-        cause = errno;
-        // File systems without that check: a hard link fails on an existing name as well.
-        if ((cause == EINVAL || cause == ENOSYS) && !IsFolder(row)) {
-            cause = link(oldPath.c_str(), newPath.c_str()) == 0 ? 0 : errno;
-            if (cause == 0 && unlink(oldPath.c_str()) != 0) {
-                cause = errno;
-                unlink(newPath.c_str());
-            }
-        }
-    }
+    const int cause = RenameWithoutReplacing(oldPath, newPath);
     if (cause == EEXIST || cause == ENOTEMPTY) {
         error =
             QStringLiteral("\"%1\" cannot be renamed: there is already an item named \"%2\" in this folder.")
