@@ -8,6 +8,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unordered_set>
 
 namespace {
 
@@ -54,9 +55,18 @@ CMountTable::CMountTable(std::string_view text) {
                     DecodeOctal(fields[3])};
         if (mount.mountPoint.empty() || mount.mountPoint[0] != '/')
             continue;
-        std::erase_if(m_mounts, [&](const Mount& m) { return m.mountPoint == mount.mountPoint; });
         m_mounts.push_back(std::move(mount));
     }
+    // A later mount over the same point hides the earlier one and takes its place in the order: keep
+    // the last of each, in one pass from the end (hosts with thousands of mounts exist).
+    std::unordered_set<std::string> seen;
+    std::vector<Mount> kept;
+    for (auto it = m_mounts.rbegin(); it != m_mounts.rend(); ++it) {
+        if (seen.insert(it->mountPoint).second) {
+            kept.push_back(std::move(*it));
+        }
+    }
+    m_mounts.assign(std::make_move_iterator(kept.rbegin()), std::make_move_iterator(kept.rend()));
 }
 
 CMountTable CMountTable::Current() {
