@@ -247,7 +247,13 @@ QMenu* DCShellList::MakeContextMenu(QWidget* parent) {
         return nullptr;
     }
     return CPaneMenu::Make(selected == 0 ? "Shell Folder" : "Shell File", parent,
-                           [this](int id) { RunCommand(id); });
+                           {.selectTarget = [this](int slot) { SelectAsTarget(slot); },
+                            .view = [this] { ViewSelected(); },
+                            .execute = [this] { ExecuteSelected(); },
+                            .snapshot = [this] { SnapshotSelected(); },
+                            .rename = [this] { RenameSelected(); },
+                            .remove = [this] { DeleteSelected(); },
+                            .refresh = [this] { emit GoFolderRequested(nullptr); }});
 }
 
 void DCShellList::keyPressEvent(QKeyEvent* event) {
@@ -327,37 +333,6 @@ void DCShellList::OpenRow(int row) {
         emit GoFolderRequested(item.get());
     } else if (m_model->IsRegular(row)) {
         emit ViewRequested(*item);
-    }
-}
-
-void DCShellList::RunCommand(int id) {
-    switch (id) {
-    case Res::kPaneRefresh:
-        emit GoFolderRequested(nullptr);
-        break;
-    case Res::kPaneSelectTarget1:
-        SelectAsTarget(0);
-        break;
-    case Res::kPaneSelectTarget2:
-        SelectAsTarget(1);
-        break;
-    case Res::kPaneView:
-        ViewSelected();
-        break;
-    case Res::kPaneShellExecute:
-        ExecuteSelected();
-        break;
-    case Res::kPaneSnapshot:
-        SnapshotSelected();
-        break;
-    case Res::kPaneRename:
-        RenameSelected();
-        break;
-    case Res::kPaneDelete:
-        DeleteSelected();
-        break;
-    default:
-        break;
     }
 }
 

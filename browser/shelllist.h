@@ -68,7 +68,6 @@ private:
     void RowClicked(const QModelIndex& index);
     // A folder is gone into, a file viewed.
     void OpenRow(int row);
-    void RunCommand(int id);
     // Ascending.
     std::vector<int> SelectedRows() const;
     // -1 when none is selected.

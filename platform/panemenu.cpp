@@ -14,9 +14,41 @@ QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The operation a command of the popups stands for; empty for one the pane does not offer.
+std::function<void()> OperationOf(int id, const CPaneMenu::Operations& operations) {
+    const auto target = [&](int slot) -> std::function<void()> {
+        if (!operations.selectTarget) {
+            return {};
+        }
+        return [select = operations.selectTarget, slot] { select(slot); };
+    };
+    switch (id) {
+    case Res::kPaneSelectTarget1:
+        return target(0);
+    case Res::kPaneSelectTarget2:
+        return target(1);
+    case Res::kPaneView:
+        return operations.view;
+    case Res::kPaneShellExecute:
+        return operations.execute;
+    case Res::kPaneSnapshot:
+        return operations.snapshot;
+    case Res::kPaneRename:
+        return operations.rename;
+    case Res::kPaneDelete:
+        return operations.remove;
+    case Res::kPaneDescription:
+        return operations.describe;
+    case Res::kPaneRefresh:
+        return operations.refresh;
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
-QMenu* CPaneMenu::Make(std::string_view popup, QWidget* parent, const std::function<void(int id)>& run,
+QMenu* CPaneMenu::Make(std::string_view popup, QWidget* parent, const Operations& operations,
                        const std::function<bool(int id)>& enabled) {
     auto* menu = new QMenu(Text(popup), parent);
     menu->setAccessibleName(menu->title());
@@ -34,9 +66,11 @@ QMenu* CPaneMenu::Make(std::string_view popup, QWidget* parent, const std::funct
         if (const ResourceTables::CommandString* text = ResourceTables::FindCommandString(item.id)) {
             action->setStatusTip(Text(text->prompt));
         }
-        action->setEnabled(!enabled || enabled(item.id));
-        const int id = item.id;
-        QObject::connect(action, &QAction::triggered, menu, [run, id] { run(id); });
+        const std::function<void()> run = OperationOf(item.id, operations);
+        action->setEnabled(run && (!enabled || enabled(item.id)));
+        if (run) {
+            QObject::connect(action, &QAction::triggered, menu, run);
+        }
     }
     return menu;
 }

@@ -244,35 +244,14 @@ void DCSnapshotManager::DeleteSelected() {
     }
 }
 
-void DCSnapshotManager::RunCommand(int id) {
-    switch (id) {
-    case Res::kPaneSelectTarget1:
-        SelectAsTarget(1);
-        break;
-    case Res::kPaneSelectTarget2:
-        SelectAsTarget(2);
-        break;
-    case Res::kPaneView:
-        ViewSelected();
-        break;
-    case Res::kPaneShellExecute:
-        ExecuteSelected();
-        break;
-    case Res::kPaneDescription:
-        EditDescription();
-        break;
-    case Res::kPaneDelete:
-        DeleteSelected();
-        break;
-    default:
-        break;
-    }
-}
-
 QMenu* DCSnapshotManager::MakeContextMenu(QWidget* parent) {
-    return CPaneMenu::Make(
-        "Snapshot", parent, [this](int id) { RunCommand(id); },
-        [this](int id) { return !ChangesTheStore(id) || CanChange(); });
+    return CPaneMenu::Make("Snapshot", parent,
+                           {.selectTarget = [this](int slot) { SelectAsTarget(slot + 1); },
+                            .view = [this] { ViewSelected(); },
+                            .execute = [this] { ExecuteSelected(); },
+                            .remove = [this] { DeleteSelected(); },
+                            .describe = [this] { EditDescription(); }},
+                           [this](int id) { return !ChangesTheStore(id) || CanChange(); });
 }
 
 void DCSnapshotManager::ShowContextMenu(const QPoint& at) {

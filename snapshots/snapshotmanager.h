@@ -57,7 +57,6 @@ public:
     const std::string& LastCopy() const { return m_strLastCopy; }
 
 private:
-    void RunCommand(int id);
     void ShowContextMenu(const QPoint& at);
     // The positions of the selected rows, lowest first.
     std::vector<int> SelectedPositions() const;
