@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include "browser/core/filetexts.h"
+#include "compare/core/regularfile.h"
 #include "platform/shell/core/shellitem.h"
 
 namespace {
@@ -32,20 +33,15 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The first bytes of a regular file, for a type its name does not tell. Opening does not block on a
-// fifo, and only regular files are read.
+// The first bytes of a regular file, for a type its name does not tell.
 QByteArray Head(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = CRegularFile::Open(path, O_RDONLY, CRegularFile::Links::Follow);
     if (fd < 0) {
         return {};
     }
-    QByteArray head;
-    struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        head.resize(4096);
-        const ssize_t got = read(fd, head.data(), static_cast<std::size_t>(head.size()));
-        head.resize(got > 0 ? got : 0);
-    }
+    QByteArray head(4096, '\0');
+    const ssize_t got = read(fd, head.data(), static_cast<std::size_t>(head.size()));
+    head.resize(got > 0 ? got : 0);
     close(fd);
     return head;
 }

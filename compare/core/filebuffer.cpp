@@ -12,6 +12,7 @@
 #include "compengine.h"
 #include "hugepagememory.h"
 #include "memorywords.h"
+#include "regularfile.h"
 
 namespace {
 
@@ -122,21 +123,21 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source 
     Clear();
     m_systemError = 0;
     const bool image = source == Source::StoreImage;
-    Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (image ? O_NOFOLLOW | O_NONBLOCK : 0)));
+    // Anything else may be a pipe the user handed over, which is read as it comes.
+    Fd fd(image ? CRegularFile::Open(path, O_RDONLY, CRegularFile::Links::Refuse)
+                : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     struct stat st {};
     if (fd.get() < 0 || fstat(fd.get(), &st) != 0) {
         m_systemError = errno;
-        return image && errno == ELOOP ? Error::NotRegular : Error::CantOpen;
+        if (image && (errno == ELOOP || errno == CRegularFile::kNotRegular)) {
+            m_systemError = 0;
+            return Error::NotRegular;
+        }
+        return Error::CantOpen;
     }
     if (S_ISDIR(st.st_mode)) {
         m_systemError = EISDIR;
         return Error::CantOpen;
-    }
-    if (image && !S_ISREG(st.st_mode)) {
-        return Error::NotRegular;
-    }
-    if (image) {
-        fcntl(fd.get(), F_SETFL, 0);
     }
     const Error error = LoadOpened(fd.get(), st, mode);
     if (error == Error::None) {

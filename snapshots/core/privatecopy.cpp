@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
-#include "compare/core/atomicfile.h"
+#include "compare/core/regularfile.h"
 
 namespace {
 
@@ -60,16 +60,11 @@ std::string CPrivateCopy::Extension(const std::string& sourcePath) {
 
 std::string CPrivateCopy::Make(const std::string& image, const std::string& extension,
                                const std::string& folder, std::string& error) {
-    const int in = open(image.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat st {};
-    if (in < 0 || fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = in < 0 ? Reason("Can't open the file", image) : "Can't open the file " + image;
-        if (in >= 0) {
-            close(in);
-        }
+    const int in = CRegularFile::Open(image, O_RDONLY, CRegularFile::Links::Refuse);
+    if (in < 0) {
+        error = Reason("Can't open the file", image);
         return {};
     }
-    fcntl(in, F_SETFL, 0);
     // mkostemps makes the file under its final name, so no empty file is left beside the copy.
     std::string copy = folder + "/snapshot-XXXXXX" + extension;
     const int out = mkostemps(copy.data(), static_cast<int>(extension.size()), O_CLOEXEC);
@@ -78,22 +73,8 @@ std::string CPrivateCopy::Make(const std::string& image, const std::string& exte
         close(in);
         return {};
     }
-    std::vector<char> chunk(1 << 20);
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = read(in, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        if (!CAtomicFile::WriteFully(out, {chunk.data(), static_cast<std::size_t>(n)})) {
-            ok = false;
-            break;
-        }
-    }
+    std::uint64_t copied = 0;
+    bool ok = CRegularFile::Copy(in, out, UINT64_MAX, copied);
     ok = close(out) == 0 && ok;
     close(in);
     if (!ok) {

@@ -16,6 +16,7 @@
 #include "compare/core/atomicfile.h"
 #include "compare/core/compengine.h"
 #include "compare/core/pendingfiles.h"
+#include "compare/core/regularfile.h"
 #include "localtimetext.h"
 #include "snapshotcatalogue.h"
 #include "snapshotreference.h"
@@ -31,8 +32,7 @@ constexpr const char* kWriteFailed = "Error in writing the config file.";
 constexpr const char* kDamaged = "Config file DadUzura.cfg damaged.";
 constexpr const char* kLockName = "DadUzura.lock";
 constexpr int kLastImageNumber = 99999;
-// The errno that stands for "not a regular file" (a fifo, a device, a socket), as CAtomicFile has it.
-constexpr int kNotRegular = EINVAL;
+constexpr int kNotRegular = CRegularFile::kNotRegular;
 
 bool IsUsableFolder(const std::string& path) {
     std::error_code ec;
@@ -80,43 +80,23 @@ std::string OpenFailed(const std::string& path, int error) {
     return std::string(kOpenFailed) + " (" + path + ": " + Why(error) + ")";
 }
 
-// Opens a file of the store folder only when it is a regular file, never through a symbolic link,
-// and never waiting on a fifo or a device. -1 otherwise, with errno ELOOP for a link, EISDIR for a
-// folder and kNotRegular for anything else that is not a regular file.
+// A file of the store folder: only a regular file, never through a symbolic link.
 int OpenStoreFile(const std::string& path, int flags, mode_t mode = 0) {
-    struct stat st {};
-    // Looked at first so that a device or fifo is not even opened; checked again once open. A name
-    // made anew (O_EXCL) is never taken over, whatever stands there.
-    if ((flags & O_EXCL) == 0 && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        errno = S_ISLNK(st.st_mode) ? ELOOP : S_ISDIR(st.st_mode) ? EISDIR : kNotRegular;
-        return -1;
-    }
-    const int fd = open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
-    if (fd < 0) {
-        return -1;
-    }
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        errno = S_ISDIR(st.st_mode) ? EISDIR : kNotRegular;
-        return -1;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    return CRegularFile::Open(path, flags, CRegularFile::Links::Refuse, mode);
 }
 
 // Copies a regular file into a new image file, reading it to its end whatever size it reports.
 bool CopyToImage(const std::string& source, const std::string& image, std::uint64_t& copied,
                  std::string& error) {
-    const int in = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int in = CRegularFile::Open(source, O_RDONLY, CRegularFile::Links::Follow);
     struct stat st {};
-    if (in < 0 || fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "Can't open the file " + source + " (" + Why(in < 0 ? errno : kNotRegular) + ")";
+    if (in < 0 || fstat(in, &st) != 0) {
+        error = "Can't open the file " + source + " (" + Why(errno) + ")";
         if (in >= 0) {
             close(in);
         }
         return false;
     }
-    fcntl(in, F_SETFL, fcntl(in, F_GETFL) & ~O_NONBLOCK);
     std::string listed = image;
     int pending = -1;
     const int out = CPendingFiles::Create(
@@ -130,34 +110,12 @@ bool CopyToImage(const std::string& source, const std::string& image, std::uint6
         close(in);
         return false;
     }
-    std::vector<char> chunk(1 << 20);
-    copied = 0;
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = read(in, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            error = "Can't read the file " + source + " (" + std::strerror(errno) + ")";
-            ok = false;
-            break;
-        }
-        if (n == 0) {
-            break;
-        }
-        copied += static_cast<std::uint64_t>(n);
-        if (copied > CCompEngine::kMaxFileSize) {
-            error = "The file " + source + " is too large for a snapshot: the limit is " +
-                    std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
-            ok = false;
-            break;
-        }
-        if (!CAtomicFile::WriteFully(out, {chunk.data(), static_cast<std::size_t>(n)})) {
-            error = "Can't write the image " + image + " (" + std::strerror(errno) + ")";
-            ok = false;
-            break;
-        }
+    bool ok = CRegularFile::Copy(in, out, CCompEngine::kMaxFileSize, copied);
+    if (!ok && errno == EFBIG) {
+        error = "The file " + source + " is too large for a snapshot: the limit is " +
+                std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
+    } else if (!ok) {
+        error = "Can't copy the file " + source + " to " + image + " (" + std::strerror(errno) + ")";
     }
     // The catalogue that will name the image is flushed to disk: the image must be there first.
     if (ok && (fsync(out) != 0 || close(out) != 0)) {
