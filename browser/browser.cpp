@@ -5,13 +5,13 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QTimer>
 #include <QToolButton>
 
 #include "foldercombo.h"
+#include "platform/bytestext.h"
 #include "platform/shell/core/shellitem.h"
 #include "platform/targetslots.h"
 #include "res/resource.h"
@@ -131,7 +131,7 @@ void DCBrowser::Watch() {
     }
     const std::string path = m_pCurFolder->GetPath();
     if (!path.empty()) {
-        m_watcher->addPath(QFile::decodeName(QByteArray::fromStdString(path)));
+        m_watcher->addPath(BytesText(path));
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
@@ -19,6 +18,7 @@
 #include <QUrl>
 
 #include "compare/compdoc.h"
+#include "platform/bytestext.h"
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "res/resource.h"
@@ -186,10 +186,10 @@ void DCCompareBar::SetTarget(const std::string& target, std::string& slot, QStri
     slot = target;
     // A path shows as text; a reference shows its snapshot's name, or itself when it names no record
     // (the document reports it when opened).
-    name = QFile::decodeName(QByteArray::fromStdString(target));
+    name = BytesText(target);
     if (const std::optional<int> position = CSnapshotReference::Parse(target)) {
         if (m_store.IsValidPosition(*position) && !m_store.GetAt(*position).snapshotName.empty()) {
-            name = QFile::decodeName(QByteArray::fromStdString(m_store.GetAt(*position).snapshotName));
+            name = BytesText(m_store.GetAt(*position).snapshotName);
         }
     }
     ShowName(label, name);

@@ -1,13 +1,13 @@
 #include "foldercombo.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QListView>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
 #include "browser/core/folderboxrows.h"
+#include "platform/bytestext.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ void DCFolderCombo::SetFolder(const DCShellItem& folder) {
     m_depths.clear();
     for (CFolderBoxRows::Row& row : rows) {
         const std::string name = row.item->GetDisplayName();
-        addItem(IconFor(*row.item), QFile::decodeName(QByteArray::fromStdString(name)));
+        addItem(IconFor(*row.item), BytesText(name));
         setItemData(count() - 1, row.depth, kDepthRole);
         m_depths.push_back(row.depth);
         m_items.push_back(std::move(row.item));

@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 
 #include "browser/core/trashcan.h"
+#include "platform/bytestext.h"
 #include "platform/desktopopener.h"
 #include "platform/panemenu.h"
 #include "platform/prompts.h"
@@ -28,13 +29,9 @@ namespace {
 
 constexpr int kListId = 100;
 
-QString Name(const std::string& bytes) {
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 // Whether Qt's file functions, which take text, reach exactly this path.
 bool TextReaches(const std::string& path) {
-    return QFile::encodeName(Name(path)) == QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+    return QFile::encodeName(BytesText(path)) == QByteArray(path.data(), static_cast<qsizetype>(path.size()));
 }
 
 } // namespace
@@ -166,7 +163,7 @@ void DCShellList::DeleteSelected() {
     if (!paths.empty()) {
         const QString question = paths.size() == 1
                                      ? QStringLiteral("Move \"%1\" to the trash?")
-                                           .arg(Name(paths[0].substr(paths[0].rfind('/') + 1)))
+                                           .arg(BytesText(paths[0].substr(paths[0].rfind('/') + 1)))
                                      : QStringLiteral("Move these %1 items to the trash?").arg(paths.size());
         if (CPrompts::Current().Question(this, question)) {
             // Without the data folder Qt would make a trash in the current folder.
@@ -181,7 +178,7 @@ void DCShellList::DeleteSelected() {
                     moved = false;
                     why = QStringLiteral("there is no folder for the trash (%1)").arg(data);
                 } else if (TextReaches(path)) {
-                    QFile file(Name(path));
+                    QFile file(BytesText(path));
                     moved = file.moveToTrash();
                     why = file.errorString();
                 } else {
@@ -191,7 +188,7 @@ void DCShellList::DeleteSelected() {
                     why = QString::fromLocal8Bit(error.c_str());
                 }
                 if (!moved) {
-                    failures.append(QStringLiteral("%1: %2").arg(Name(path), why));
+                    failures.append(QStringLiteral("%1: %2").arg(BytesText(path), why));
                 }
             }
             if (!failures.isEmpty()) {
@@ -220,7 +217,7 @@ void DCShellList::ExecuteSelected() {
     const std::string path = m_model->Item(row)->GetPath();
     // The opener takes text: a path that text cannot name would open another file.
     const CDesktopOpener::Result result =
-        !path.empty() && TextReaches(path) ? m_opener->Open(Name(path)) : CDesktopOpener::Result::Failed;
+        !path.empty() && TextReaches(path) ? m_opener->Open(BytesText(path)) : CDesktopOpener::Result::Failed;
     if (result == CDesktopOpener::Result::NoApplication) {
         CPrompts::Current().Message(this, QStringLiteral("Sorry, No shell association of this kind of file."),
                                     CPrompts::Icon::Information);
@@ -351,5 +348,5 @@ int DCShellList::FirstSelectedRow() const {
 }
 
 QString DCShellList::RowName(int row) const {
-    return Name(std::string(m_model->Name(row)));
+    return BytesText(std::string(m_model->Name(row)));
 }

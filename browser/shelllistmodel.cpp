@@ -21,17 +21,10 @@
 
 #include "browser/core/filetexts.h"
 #include "compare/core/regularfile.h"
+#include "platform/bytestext.h"
 #include "platform/shell/core/shellitem.h"
 
 namespace {
-
-QString Text(std::string_view bytes) {
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // The first bytes of a regular file, for a type its name does not tell.
 QByteArray Head(const std::string& path) {
@@ -96,7 +89,7 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
         if (fd >= 0) {
             close(fd);
         }
-        const QString name = Text(folder.GetDisplayName(DCShellItem::ForParsing));
+        const QString name = BytesText(folder.GetDisplayName(DCShellItem::ForParsing));
         error =
             cause != 0 && !folderPath.empty()
                 ? QStringLiteral("%1 cannot be listed: %2").arg(name, QString::fromLocal8Bit(strerror(cause)))
@@ -259,7 +252,7 @@ bool CShellListModel::IsFileSystem(int row) const {
 
 bool CShellListModel::Rename(int row, const QString& name, QString& error) {
     Stated(row);
-    const QString oldName = Text(Name(row));
+    const QString oldName = BytesText(Name(row));
     const QByteArray newName = QFile::encodeName(name);
     if (newName.isEmpty()) {
         error = QStringLiteral("A name cannot be empty.");
@@ -339,14 +332,14 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
         switch (index.column()) {
         case kName:
-            return Text(Name(row));
+            return BytesText(Name(row));
         case kSize:
-            return entry.size >= 0 ? Text(CFileTexts::Size(static_cast<std::uint64_t>(entry.size)))
+            return entry.size >= 0 ? Utf8Text(CFileTexts::Size(static_cast<std::uint64_t>(entry.size)))
                                    : QString();
         case kType:
             return m_types[static_cast<std::size_t>(TypeOf(row, true))].name;
         case kModified:
-            return entry.size >= 0 ? Text(CFileTexts::Time(static_cast<std::time_t>(entry.modified)))
+            return entry.size >= 0 ? Utf8Text(CFileTexts::Time(static_cast<std::time_t>(entry.modified)))
                                    : QString();
         default:
             return {};
@@ -363,7 +356,7 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
         if (index.column() == kName && (entry.flags & kLink)) {
-            return role == Qt::ToolTipRole ? QStringLiteral("%1 (link)").arg(Text(Name(row)))
+            return role == Qt::ToolTipRole ? QStringLiteral("%1 (link)").arg(BytesText(Name(row)))
                                            : QStringLiteral("Link");
         }
         return {};
@@ -416,7 +409,7 @@ bool CShellListModel::setData(const QModelIndex& index, const QVariant& value, i
     }
     const QString name = value.toString();
     // A name that is not text shows with stand-in characters; left as shown, it is left as it is.
-    if (name == Text(Name(index.row()))) {
+    if (name == BytesText(Name(index.row()))) {
         return false;
     }
     QString error;
@@ -486,7 +479,7 @@ std::vector<std::uint32_t> CShellListModel::SortRows(int column, Qt::SortOrder o
     case kName:
         keys.reserve(m_rows.size());
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            keys.push_back(collator.sortKey(Text(Name(static_cast<int>(i))).toCaseFolded()));
+            keys.push_back(collator.sortKey(BytesText(Name(static_cast<int>(i))).toCaseFolded()));
         }
         sortBy([&keys](std::uint32_t a, std::uint32_t b) { return keys[a].compare(keys[b]) < 0; });
         break;
@@ -550,7 +543,7 @@ int CShellListModel::TypeOf(int row, bool content) const {
     Row& entry = m_rows[static_cast<std::size_t>(row)];
     Stated(row);
     if (entry.type < 0) {
-        const QMimeType mime = m_mimes.mimeTypeForFile(Text(Name(row)), QMimeDatabase::MatchExtension);
+        const QMimeType mime = m_mimes.mimeTypeForFile(BytesText(Name(row)), QMimeDatabase::MatchExtension);
         if (mime.isDefault() && (entry.flags & kFileSystem)) {
             entry.flags |= kTypeByContent;
         }

@@ -10,6 +10,7 @@
 #include "compare/core/compsettings.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logwriter.h"
+#include "platform/bytestext.h"
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "platform/resourcetext.h"
@@ -34,12 +35,8 @@ bool AskWithDialog(CCompSettings& settings, std::int32_t& unit, std::int32_t& lo
     return true;
 }
 
-QString Text(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
 void ShowCantOpen(const std::string& name) {
-    CPrompts::Current().Message(nullptr, QStringLiteral("Can't open the file ") + Text(name),
+    CPrompts::Current().Message(nullptr, QStringLiteral("Can't open the file ") + BytesText(name),
                                 CPrompts::Icon::Error);
 }
 
@@ -87,7 +84,7 @@ void CCompDoc::OnSaveLog() {
             true);
     }
     if (result != CLogFile::Result::Ok) {
-        ShowError(Text(log.Message()));
+        ShowError(BytesText(log.Message()));
     }
 }
 
@@ -126,12 +123,12 @@ bool CCompDoc::LoadFile(CFileBuffer& buffer, const std::string& path, const std:
     if (error == CFileBuffer::Error::None) {
         return true;
     }
-    CPrompts::Current().Message(nullptr, Text(CFileBuffer::Message(error, name)), CPrompts::Icon::Error);
+    CPrompts::Current().Message(nullptr, BytesText(CFileBuffer::Message(error, name)), CPrompts::Icon::Error);
     return false;
 }
 
 void CCompDoc::LoadAndCompare() {
-    SetTitle(Text(m_strName1) + QStringLiteral(" : ") + Text(m_strName2));
+    SetTitle(BytesText(m_strName1) + QStringLiteral(" : ") + BytesText(m_strName2));
     m_lines.RemoveAll();
     if (LoadFile(m_buffer1, m_strPath1, m_strName1, m_bImage1) &&
         LoadFile(m_buffer2, m_strPath2, m_strName2, m_bImage2)) {

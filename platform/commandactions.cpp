@@ -8,13 +8,10 @@
 #include <QToolBar>
 #include <QWidget>
 
+#include "platform/bytestext.h"
 #include "res/resourcetables.h"
 
 namespace {
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A command's menu text from whichever menu holds it.
 QString MenuText(int id) {
@@ -22,7 +19,7 @@ QString MenuText(int id) {
         for (const ResourceTables::Menu& popup : ResourceTables::MenuBar(menu)) {
             for (const ResourceTables::MenuItem& item : popup.items) {
                 if (item.id == id) {
-                    return Text(item.text);
+                    return Utf8Text(item.text);
                 }
             }
         }
@@ -44,10 +41,10 @@ QAction* CCommandActions::Action(int id) {
     const ResourceTables::CommandString* strings = ResourceTables::FindCommandString(id);
     QString text = MenuText(id);
     if (strings != nullptr) {
-        action->setStatusTip(Text(strings->prompt));
-        action->setToolTip(Text(strings->tooltip));
+        action->setStatusTip(Utf8Text(strings->prompt));
+        action->setToolTip(Utf8Text(strings->tooltip));
         if (text.isEmpty()) {
-            text = Text(strings->tooltip);
+            text = Utf8Text(strings->tooltip);
         }
     }
     action->setText(text);
@@ -90,7 +87,7 @@ void CCommandActions::FillMenuBar(QMenuBar* bar, int menuId,
     }
     bar->clear();
     for (const ResourceTables::Menu& popup : ResourceTables::MenuBar(menuId)) {
-        QMenu* menu = bar->addMenu(Text(popup.title));
+        QMenu* menu = bar->addMenu(Utf8Text(popup.title));
         for (const ResourceTables::MenuItem& item : popup.items) {
             if (item.id == 0) {
                 menu->addSeparator();
@@ -118,7 +115,7 @@ void CCommandActions::AddAccelerators() {
     std::map<int, QList<QKeySequence>> keys;
     for (const ResourceTables::Accelerator& accelerator : ResourceTables::Accelerators()) {
         keys[accelerator.command].push_back(
-            QKeySequence::fromString(Text(accelerator.keys), QKeySequence::PortableText));
+            QKeySequence::fromString(Utf8Text(accelerator.keys), QKeySequence::PortableText));
     }
     for (const auto& [id, sequences] : keys) {
         Action(id)->setShortcuts(sequences);

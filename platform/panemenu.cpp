@@ -5,14 +5,11 @@
 #include <QIcon>
 #include <QMenu>
 
+#include "platform/bytestext.h"
 #include "res/resource.h"
 #include "res/resourcetables.h"
 
 namespace {
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The operation a command of the popups stands for; empty for one the pane does not offer.
 std::function<void()> OperationOf(int id, const CPaneMenu::Operations& operations) {
@@ -50,7 +47,7 @@ std::function<void()> OperationOf(int id, const CPaneMenu::Operations& operation
 
 QMenu* CPaneMenu::Make(std::string_view popup, QWidget* parent, const Operations& operations,
                        const std::function<bool(int id)>& enabled) {
-    auto* menu = new QMenu(Text(popup), parent);
+    auto* menu = new QMenu(Utf8Text(popup), parent);
     menu->setAccessibleName(menu->title());
     const std::span<const int> images = ResourceTables::Toolbar(Res::kSnapshotImages);
     for (const ResourceTables::MenuItem& item : ResourceTables::ContextMenu(popup)) {
@@ -58,13 +55,13 @@ QMenu* CPaneMenu::Make(std::string_view popup, QWidget* parent, const Operations
             menu->addSeparator();
             continue;
         }
-        QAction* action = menu->addAction(Text(item.text));
+        QAction* action = menu->addAction(Utf8Text(item.text));
         action->setObjectName(QString::number(item.id));
         if (std::find(images.begin(), images.end(), item.id) != images.end()) {
             action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(item.id)));
         }
         if (const ResourceTables::CommandString* text = ResourceTables::FindCommandString(item.id)) {
-            action->setStatusTip(Text(text->prompt));
+            action->setStatusTip(Utf8Text(text->prompt));
         }
         const std::function<void()> run = OperationOf(item.id, operations);
         action->setEnabled(run && (!enabled || enabled(item.id)));

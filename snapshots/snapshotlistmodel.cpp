@@ -1,18 +1,13 @@
 #include "snapshotlistmodel.h"
 
-#include <QFile>
 
+#include "platform/bytestext.h"
 #include "snapshots/core/snapshotstore.h"
 
 namespace {
 
 const char* const kHeadings[CSnapshotListModel::kColumnCount] = {
     "", "Snapshot name & time", "Original name", "Original date", "Size", "Description"};
-
-// The catalogue's texts are the system's bytes; shown as text only here.
-QString Text(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 } // namespace
 
@@ -43,15 +38,15 @@ QVariant CSnapshotListModel::data(const QModelIndex& index, int role) const {
     case 0:
         return QString::number(index.row() + 1);
     case 1:
-        return Text(record.snapshotName);
+        return BytesText(record.snapshotName);
     case 2:
-        return Text(record.sourcePath);
+        return BytesText(record.sourcePath);
     case 3:
-        return Text(record.sourceDate);
+        return BytesText(record.sourceDate);
     case 4:
         return QString::number(record.size);
     default:
-        return Text(record.description);
+        return BytesText(record.description);
     }
 }
 

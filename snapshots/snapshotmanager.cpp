@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "descriptiondlg.h"
+#include "platform/bytestext.h"
 #include "platform/desktopopener.h"
 #include "platform/panemenu.h"
 #include "platform/prompts.h"
@@ -24,10 +25,6 @@
 #include "views/viewdoc.h"
 
 namespace {
-
-QString Text(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 void Tell(QWidget* parent, const QString& text, CPrompts::Icon icon = CPrompts::Icon::Error) {
     CPrompts::Current().Message(parent, text, icon);
@@ -107,7 +104,7 @@ void DCSnapshotManager::SetDesktopOpener(std::unique_ptr<CDesktopOpener> opener)
 void DCSnapshotManager::ShowReadOnly() {
     m_notice->setVisible(m_store.IsReadOnly());
     if (m_store.IsReadOnly()) {
-        m_notice->setText(QStringLiteral("Read-only: ") + Text(m_store.ReadOnlyReason()) +
+        m_notice->setText(QStringLiteral("Read-only: ") + Utf8Text(m_store.ReadOnlyReason()) +
                           QStringLiteral(". Snapshots can be viewed and compared, but not taken, described "
                                          "or deleted."));
     }
@@ -121,13 +118,12 @@ bool DCSnapshotManager::AddSnapshot(const std::string& path) {
     SnapshotRecord record;
     std::string error;
     if (!CSnapshotStore::DescribeFile(path, std::time(nullptr), record, error)) {
-        Tell(this, QFile::decodeName(QByteArray::fromStdString(error)));
+        Tell(this, BytesText(error));
         return false;
     }
     const int position = m_store.AddRecord(record);
     if (position < 0) {
-        Tell(this, QStringLiteral("Error in adding a record.\n\n") +
-                       QFile::decodeName(m_store.LastError().c_str()));
+        Tell(this, QStringLiteral("Error in adding a record.\n\n") + BytesText(m_store.LastError()));
         return false;
     }
     // Saved at once: the store has said why when it could not be, and no image stays without it.
@@ -189,11 +185,11 @@ void DCSnapshotManager::ExecuteSelected() {
             : CPrivateCopy::Make(m_store.ImagePath(*position),
                                  CPrivateCopy::Extension(m_store.GetAt(*position).sourcePath), folder, error);
     if (copy.empty()) {
-        Tell(this, QFile::decodeName(QByteArray::fromStdString(error)));
+        Tell(this, BytesText(error));
         return;
     }
     m_strLastCopy = copy;
-    switch (m_pOpener->Open(QFile::decodeName(QByteArray::fromStdString(copy)))) {
+    switch (m_pOpener->Open(BytesText(copy))) {
     case CDesktopOpener::Result::Opened:
         break;
     case CDesktopOpener::Result::NoApplication:
@@ -201,7 +197,7 @@ void DCSnapshotManager::ExecuteSelected() {
              CPrompts::Icon::Information);
         break;
     case CDesktopOpener::Result::Failed:
-        Tell(this, QStringLiteral("The copy ") + QFile::decodeName(QByteArray::fromStdString(copy)) +
+        Tell(this, QStringLiteral("The copy ") + BytesText(copy) +
                        QStringLiteral(" could not be opened: no program to open files is installed."));
         break;
     }
@@ -213,7 +209,7 @@ void DCSnapshotManager::EditDescription() {
         return;
     }
     const std::string before = m_store.GetAt(*position).description;
-    QString text = Text(before);
+    QString text = Utf8Text(before);
     if (!m_askDescription(this, text)) {
         return;
     }

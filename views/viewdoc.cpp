@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <QFile>
 
 #include "compare/core/compsettings.h"
+#include "platform/bytestext.h"
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
 #include "snapshots/core/snapshotreference.h"
@@ -35,16 +35,15 @@ bool CViewDoc::OnOpenDocument(const std::string& bytes) {
         if (m_strTitle.empty()) {
             m_strTitle = bytes;
         }
-        CPrompts::Current().Message(
-            nullptr, QStringLiteral("Can't open the file ") + QFile::decodeName(m_strTitle.c_str()),
-            CPrompts::Icon::Error);
+        CPrompts::Current().Message(nullptr, QStringLiteral("Can't open the file ") + BytesText(m_strTitle),
+                                    CPrompts::Icon::Error);
         return false;
     }
     return true;
 }
 
 void CViewDoc::LoadFile() {
-    SetTitle(QFile::decodeName(m_strTitle.c_str()));
+    SetTitle(BytesText(m_strTitle));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
     m_viewLines = CViewLines();
     if (m_buffer.Load(m_strPath, CFileBuffer::Mode::Read,
