@@ -294,17 +294,4 @@ TEST(PrivateCopy, KeepsTheExtensionOfTheOriginalsName) {
     EXPECT_EQ(CPrivateCopy::Extension("/home/u/x.caf\xE9"), "") << "the copy's name must be text";
 }
 
-TEST(SnapshotCatalogue, CutsTextsToFitAtAWholeCharacter) {
-    const std::string euros = [] {
-        std::string s;
-        for (int i = 0; i < 200; ++i) {
-            s += "\xE2\x82\xAC";
-        }
-        return s;
-    }();
-    EXPECT_EQ(CSnapshotCatalogue::CutToFit(euros).size(), 498u);
-    EXPECT_EQ(CSnapshotCatalogue::CutToFit(std::string(500, 'a')).size(), 500u);
-    EXPECT_EQ(CSnapshotCatalogue::CutToFit(std::string(501, 'a')).size(), 500u);
-}
-
 } // namespace

@@ -80,18 +80,6 @@ bool CSnapshotCatalogue::Fits(const SnapshotRecord& r) {
            r.sourceDate.size() <= kMaxText && r.description.size() <= kMaxText;
 }
 
-std::string_view CSnapshotCatalogue::CutToFit(std::string_view text) {
-    if (text.size() <= kMaxText) {
-        return text;
-    }
-    std::size_t end = kMaxText;
-    // Back over continuation bytes (10xxxxxx) to the start of the character that does not fit.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;
-    }
-    return text.substr(0, end);
-}
-
 CSnapshotCatalogue::Contents CSnapshotCatalogue::Parse(std::string_view bytes) {
     Contents contents;
     Reader in(bytes);

@@ -29,6 +29,4 @@ public:
     static bool IsImageName(std::string_view name);
     // Whether every text of the record fits the catalogue.
     static bool Fits(const SnapshotRecord& record);
-    // The longest start of a UTF-8 `text` that fits the catalogue and ends with a whole character.
-    static std::string_view CutToFit(std::string_view text);
 };

@@ -447,23 +447,33 @@ bool CSnapshotStore::RemoveRecords(std::vector<int> positions) {
         m_lastError = "There is no such snapshot.";
         return false;
     }
-    std::sort(positions.begin(), positions.end(), std::greater<>());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    std::vector<SnapshotRecord> before = m_records;
-    std::vector<std::string> images;
+    // Split in one pass; the records removed are kept aside until the catalogue without them is saved.
+    std::vector<bool> going(m_records.size(), false);
     for (const int position : positions) {
-        images.push_back(GetAt(position).imageFile);
-        m_records.erase(m_records.begin() + position);
+        going[static_cast<std::size_t>(position)] = true;
     }
+    std::vector<SnapshotRecord> kept;
+    std::vector<SnapshotRecord> removed;
+    kept.reserve(m_records.size());
+    for (std::size_t i = 0; i < m_records.size(); ++i) {
+        (going[i] ? removed : kept).push_back(std::move(m_records[i]));
+    }
+    m_records = std::move(kept);
     if (!SaveCatalogue()) {
-        m_records = std::move(before);
+        // Put back in their places.
+        std::vector<SnapshotRecord> all;
+        all.reserve(going.size());
+        for (std::size_t i = 0, k = 0, r = 0; i < going.size(); ++i) {
+            all.push_back(std::move(going[i] ? removed[r++] : m_records[k++]));
+        }
+        m_records = std::move(all);
         m_saved = false;
         m_lastError = "The catalogue could not be saved: nothing was removed.";
         return false;
     }
-    for (const std::string& image : images) {
-        if (unlink((m_folder + "/" + image).c_str()) != 0) {
-            m_messages.ShowError("Delete " + image + " failed.");
+    for (const SnapshotRecord& record : removed) {
+        if (unlink((m_folder + "/" + record.imageFile).c_str()) != 0) {
+            m_messages.ShowError("Delete " + record.imageFile + " failed.");
         }
     }
     return true;
