@@ -23,6 +23,7 @@
 #include "platform/dockingpane.h"
 #include "platform/doctemplate.h"
 #include "platform/lockkeys.h"
+#include "platform/progresspanel.h"
 #include "platform/resourcetext.h"
 #include "platform/settingsprofile.h"
 #include "platform/view.h"
@@ -33,7 +34,7 @@
 namespace {
 
 const CommandEntry<CMainFrame> kCommands[] = {
-    {Res::kCompare, &CMainFrame::OnCompare},
+    {Res::kCompare, &CMainFrame::OnCompare, &CMainFrame::OnUpdateCompare},
     {Res::kSelectTarget1, &CMainFrame::OnSelectTarget1, &CMainFrame::OnUpdateAnyPane},
     {Res::kSelectTarget2, &CMainFrame::OnSelectTarget2, &CMainFrame::OnUpdateAnyPane},
     {Res::kRename, &CMainFrame::OnRename, &CMainFrame::OnUpdateBrowser},
@@ -84,6 +85,14 @@ CMainFrame::CMainFrame(CCompSettings& settings, CSnapshotStore& store, CDocTempl
     m_browser1 = new DCBrowser(0, viewTemplate, this);
     m_compareBar = new DCCompareBar(store, compTemplate, this);
     m_snapshotManager->SetTargetSlots(m_compareBar);
+    connect(&m_work, &CBackgroundWork::StepStarted, this, &CMainFrame::SetStatusText);
+    connect(&m_work, &CBackgroundWork::BusyChanged, this, [this](bool busy) {
+        if (!busy) {
+            SetStatusText(QString());
+        }
+        m_compareBar->SetCompareEnabled(!busy);
+        m_actions.Update();
+    });
     for (DCBrowser* browser : {m_browser1, m_browser2}) {
         browser->SetTargetSlots(m_compareBar);
         browser->SetSnapshotter([this](const std::string& path) { m_snapshotManager->AddSnapshot(path); });
@@ -124,6 +133,8 @@ void CMainFrame::CreateStatusBar() {
     m_scroll = Indicator(QStringLiteral("SCRL"), this);
     statusBar()->addWidget(m_logo);
     statusBar()->addWidget(m_message, 1);
+    m_progress = new CProgressPanel(m_work, this);
+    statusBar()->addPermanentWidget(m_progress);
     for (QLabel* indicator : {m_caps, m_num, m_scroll}) {
         statusBar()->addPermanentWidget(indicator);
     }
@@ -160,6 +171,8 @@ void CMainFrame::RestoreAndShow() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Work in progress is given up as if stopped, before the windows it was for go.
+    m_work.StopAndWait();
     // A minimised window is kept as shown normally.
     if (windowState() & Qt::WindowMinimized) {
         setWindowState(Qt::WindowNoState);
@@ -377,14 +390,16 @@ void CMainFrame::OnWindowArrange() {
     }
 }
 
+void CMainFrame::OnUpdateCompare(CommandState& state) {
+    state.enabled = !m_work.IsBusy();
+}
+
 void CMainFrame::OnUpdateHasWindow(CommandState& state) {
     state.enabled = !m_area->subWindowList().isEmpty();
 }
 
 void CMainFrame::SetStatusText(const QString& text) {
     m_message->setText(text.isEmpty() ? ResourceText(Res::kIdleMessage) : text);
-    // A comparison holds the event loop: show the text now.
-    m_message->repaint();
 }
 
 QString CMainFrame::StatusText() const {

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QUrl>
 
+#include "platform/backgroundwork.h"
 #include "platform/commandactions.h"
 #include "platform/commandtarget.h"
 #include "platform/statustext.h"
@@ -19,6 +20,7 @@ class DCBrowser;
 class DCCompareBar;
 class DCDockingPane;
 class DCSnapshotManager;
+class CProgressPanel;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -59,6 +61,8 @@ public:
 
     void SetStatusText(const QString& text) override;
     QString StatusText() const;
+    CBackgroundWork* Work() override { return &m_work; }
+    CProgressPanel& ProgressPanel() const { return *m_progress; }
     // Replaces the desktop's default handler, for tests.
     void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 
@@ -95,6 +99,7 @@ public:
     void OnUpdateBrowser2(CommandState& state);
     void OnUpdateSnapshotManagerShown(CommandState& state);
     void OnUpdateHasWindow(CommandState& state);
+    void OnUpdateCompare(CommandState& state);
 
 protected:
     bool event(QEvent* event) override;
@@ -120,6 +125,8 @@ private:
     CCommandTarget* m_application;
     QMdiArea* m_area;
     CCommandActions m_actions;
+    CBackgroundWork m_work;
+    CProgressPanel* m_progress = nullptr;
     QLabel* m_logo;
     QLabel* m_message;
     QLabel* m_caps;

@@ -99,7 +99,14 @@ void DCCompareBar::ClearTargets() {
     ShowName(m_wndTarget2, m_strName2);
 }
 
+void DCCompareBar::SetCompareEnabled(bool enabled) {
+    m_btnCompare->setEnabled(enabled);
+}
+
 void DCCompareBar::StartCompare() {
+    if (!m_btnCompare->isEnabled()) {
+        return;
+    }
     if (m_strTarget1.empty() || m_strTarget2.empty()) {
         CPrompts::Current().Message(this, QStringLiteral("Please select 2 target files first."),
                                     CPrompts::Icon::Information);

@@ -33,7 +33,9 @@ public:
     void SetTarget1(const std::string& target) override;
     void SetTarget2(const std::string& target) override;
     void ClearTargets() override;
+    // Does nothing while comparing is switched off, as it is while other long work runs.
     void StartCompare();
+    void SetCompareEnabled(bool enabled);
 
     // What StartCompare compares: each side's snapshot reference or path; empty when empty.
     CCompareTargets Targets() const { return {m_strTarget1, m_strTarget2}; }

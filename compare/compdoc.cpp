@@ -6,7 +6,6 @@
 #include <QFile>
 
 #include "compare/comparesettingsdlg.h"
-#include "compare/core/compengine.h"
 #include "compare/core/compsettings.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logwriter.h"
@@ -22,7 +21,7 @@
 namespace {
 
 const CommandEntry<CCompDoc> kCommands[] = {
-    {Res::kSaveLog, &CCompDoc::OnSaveLog},
+    {Res::kSaveLog, &CCompDoc::OnSaveLog, &CCompDoc::OnUpdateSaveLog},
 };
 
 bool AskWithDialog(CCompSettings& settings, std::int32_t& unit, std::int32_t& lookAhead) {
@@ -35,25 +34,48 @@ bool AskWithDialog(CCompSettings& settings, std::int32_t& unit, std::int32_t& lo
     return true;
 }
 
-void ShowCantOpen(const std::string& name) {
-    CPrompts::Current().Message(nullptr, QStringLiteral("Can't open the file ") + BytesText(name),
-                                CPrompts::Icon::Error);
-}
-
 void ShowError(const QString& text) {
     CPrompts::Current().Message(nullptr, text, CPrompts::Icon::Error);
+}
+
+void ShowCantOpen(const std::string& name) {
+    ShowError(QStringLiteral("Can't open the file ") + BytesText(name));
+}
+
+QString OutOfMemoryText(const std::string& name1, const std::string& name2) {
+    return QStringLiteral("Not enough memory to compare %1 and %2.").arg(BytesText(name1), BytesText(name2));
 }
 
 } // namespace
 
 CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status)
-    : CHexDocument(settings.showAnsi), m_settings(settings), m_store(store), m_status(status),
-      m_askSettings(AskWithDialog), m_nBytesPerLine(settings.BytesPerLineForCompare()) {}
+    : CHexDocument(settings.showAnsi), m_settings(settings), m_store(store), m_askSettings(AskWithDialog),
+      m_work(status != nullptr && status->Work() != nullptr ? status->Work() : &m_foreground),
+      m_nBytesPerLine(settings.BytesPerLineForCompare()), m_nNextBytesPerLine(m_nBytesPerLine),
+      m_bShownAnsi(settings.showAnsi) {
+    if (status != nullptr && m_work == &m_foreground) {
+        connect(&m_foreground, &CBackgroundWork::StepStarted, this,
+                [status](const QString& text) { status->SetStatusText(text); });
+        connect(&m_foreground, &CBackgroundWork::BusyChanged, this, [status](bool busy) {
+            if (!busy) {
+                status->SetStatusText(ResourceText(Res::kIdleMessage));
+            }
+        });
+    }
+}
+
+// The work keeps what it reads and writes alive by itself: it only needs telling to stop.
+CCompDoc::~CCompDoc() {
+    if (!m_work.isNull() && m_work->IsRunningFor(this)) {
+        m_work->Stop();
+    }
+}
 
 CCompDoc* CCompDoc::Open(CDocTemplate& compTemplate, const CCompareTargets& targets) {
     auto* document = static_cast<CCompDoc*>(compTemplate.OpenDocumentFile(targets.Join()));
-    if (document != nullptr) {
-        document->LoadAndCompare();
+    if (document != nullptr && !document->LoadAndCompare()) {
+        document->CloseWindows();
+        return nullptr;
     }
     return document;
 }
@@ -66,30 +88,53 @@ bool CCompDoc::OnUpdateCommand(int id, CommandState& state) {
     return DispatchUpdate<CCompDoc>(*this, kCommands, id, state) || CHexDocument::OnUpdateCommand(id, state);
 }
 
+void CCompDoc::OnUpdateSaveLog(CommandState& state) {
+    state.enabled = !IsBusy();
+}
+
 void CCompDoc::OnSaveLog() {
+    if (IsBusy()) {
+        return;
+    }
     const QString chosen = CPrompts::Current().SaveFileName(
         nullptr, {QStringLiteral("Save to log file"), QString(),
                   QStringLiteral("Text Files (*.txt);;All Files (*)"), QStringLiteral("txt")});
     if (chosen.isEmpty()) {
         return;
     }
-    CLogFile log;
-    CLogFile::Result result = log.Open(QFile::encodeName(chosen).toStdString(), m_buffer1, m_buffer2);
-    if (result == CLogFile::Result::Ok) {
-        // A log the user asked for should outlast a crash right after the save.
-        result = log.Write(
-            [this](CBufferedWriter& out) {
-                return CLogWriter(m_lines, Buffer1(), Buffer2(), IsAnsi()).WriteLog(out);
-            },
-            true);
+    auto log = std::make_shared<CLogFile>();
+    if (log->Open(QFile::encodeName(chosen).toStdString(), m_result->Buffer(0), m_result->Buffer(1)) !=
+        CLogFile::Result::Ok) {
+        ShowError(BytesText(log->Message()));
+        return;
     }
-    if (result != CLogFile::Result::Ok) {
-        ShowError(BytesText(log.Message()));
-    }
+    auto saved = std::make_shared<CLogFile::Result>(CLogFile::Result::Ok);
+    m_work->Start(
+        this,
+        [log, saved, result = m_result, ansi = IsAnsi()](CBackgroundWork::Steps& steps) {
+            CProgress progress = steps.Step(QStringLiteral("Saving the log ..."));
+            // A log the user asked for should outlast a crash right after the save.
+            *saved = log->Write(
+                [&](CBufferedWriter& out) {
+                    const CFileBuffer& file1 = result->Buffer(0);
+                    const CFileBuffer& file2 = result->Buffer(1);
+                    return CLogWriter(result->Lines(), file1.Data(), file2.Data(), ansi)
+                        .WriteLog(out, progress);
+                },
+                true);
+        },
+        [log, saved](Outcome outcome) {
+            // A stopped save has left no file, which is what the user asked for.
+            if (outcome == Outcome::OutOfMemory) {
+                ShowError(QStringLiteral("Not enough memory to save the log."));
+            } else if (outcome == Outcome::Finished && *saved != CLogFile::Result::Ok) {
+                ShowError(BytesText(log->Message()));
+            }
+        });
 }
 
 void CCompDoc::SetBytesPerLine(std::int32_t bytes) {
-    m_nBytesPerLine = std::clamp(bytes, 1, kMaxBytesPerLine);
+    m_nNextBytesPerLine = std::clamp(bytes, 1, kMaxBytesPerLine);
 }
 
 bool CCompDoc::Resolve(const std::string& target, std::string& name, std::string& path) const {
@@ -117,55 +162,97 @@ bool CCompDoc::OnOpenDocument(const std::string& targets) {
     return true;
 }
 
-bool CCompDoc::LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name, bool image) {
-    const CFileBuffer::Error error = buffer.Load(
-        path, CFileBuffer::Mode::Read, image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any);
-    if (error == CFileBuffer::Error::None) {
-        return true;
-    }
-    CPrompts::Current().Message(nullptr, BytesText(CFileBuffer::Message(error, name)), CPrompts::Icon::Error);
-    return false;
+bool CCompDoc::LoadAndCompare() {
+    SetTitle(BytesText(m_strName1) + QStringLiteral(" : ") + BytesText(m_strName2));
+    auto result = std::make_shared<CCompareResult>();
+    const CCompareResult::Target targets[2] = {{m_strPath1, m_strName1, m_bImage1},
+                                               {m_strPath2, m_strName2, m_bImage2}};
+    return m_work->Start(
+        this,
+        [result, targets](CBackgroundWork::Steps& steps) {
+            for (int side = 0; side < 2; ++side) {
+                CProgress progress =
+                    steps.Step(QStringLiteral("Reading %1 ...").arg(BytesText(targets[side].name)));
+                if (!result->Load(side, targets[side], progress)) {
+                    return;
+                }
+            }
+        },
+        [this, result](Outcome outcome) { OnLoaded(result, outcome); });
 }
 
-void CCompDoc::LoadAndCompare() {
-    SetTitle(BytesText(m_strName1) + QStringLiteral(" : ") + BytesText(m_strName2));
-    m_lines.RemoveAll();
-    if (LoadFile(m_buffer1, m_strPath1, m_strName1, m_bImage1) &&
-        LoadFile(m_buffer2, m_strPath2, m_strName2, m_bImage2)) {
-        Compare();
-    } else {
-        m_buffer1.Clear();
-        m_buffer2.Clear();
+void CCompDoc::OnLoaded(const std::shared_ptr<CCompareResult>& result, Outcome outcome) {
+    if (outcome == Outcome::Stopped) {
+        Abandon();
+        return;
     }
+    if (outcome == Outcome::OutOfMemory || !result->Message().empty()) {
+        ShowError(outcome == Outcome::OutOfMemory ? OutOfMemoryText(m_strName1, m_strName2)
+                                                  : BytesText(result->Message()));
+        Show(std::make_shared<CCompareResult>(), m_nNextBytesPerLine);
+        return;
+    }
+    AskSettingsOnce();
+    const std::int32_t bytesPerLine = m_nNextBytesPerLine;
+    m_work->Start(
+        this,
+        [result, unit = m_nUnit, lookAhead = m_nLookAhead, bytesPerLine](CBackgroundWork::Steps& steps) {
+            CProgress progress = steps.Step(ResourceText(Res::kComparing));
+            result->Compare(unit, lookAhead, bytesPerLine, progress);
+        },
+        [this, result, bytesPerLine](Outcome outcome) { OnCompared(result, bytesPerLine, outcome); });
+}
+
+void CCompDoc::OnCompared(const std::shared_ptr<CCompareResult>& result, std::int32_t bytesPerLine,
+                          Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Stopped:
+        Abandon();
+        return;
+    case Outcome::OutOfMemory:
+        ShowError(OutOfMemoryText(m_strName1, m_strName2));
+        Show(std::make_shared<CCompareResult>(), bytesPerLine);
+        return;
+    case Outcome::Finished:
+        Show(result, bytesPerLine);
+        return;
+    }
+}
+
+void CCompDoc::AskSettingsOnce() {
+    if (!m_bFirstCompare) {
+        return;
+    }
+    m_nUnit = m_settings.unitSize;
+    m_nLookAhead = m_settings.lookAhead;
+    if (m_settings.askBeforeCompare) {
+        // A cancelled dialog leaves the values the settings held when it opened.
+        std::int32_t unit = m_nUnit;
+        std::int32_t lookAhead = m_nLookAhead;
+        if (m_askSettings(m_settings, unit, lookAhead)) {
+            m_nUnit = unit;
+            m_nLookAhead = lookAhead;
+        }
+    }
+    m_bFirstCompare = false;
+}
+
+void CCompDoc::Show(std::shared_ptr<const CCompareResult> result, std::int32_t bytesPerLine) {
+    m_result = std::move(result);
+    m_nBytesPerLine = bytesPerLine;
+    m_bShownAnsi = IsAnsi();
+    m_bShown = true;
     UpdateAllViews();
 }
 
-void CCompDoc::Compare() {
-    if (m_bFirstCompare) {
-        m_nUnit = m_settings.unitSize;
-        m_nLookAhead = m_settings.lookAhead;
-        if (m_settings.askBeforeCompare) {
-            // A cancelled dialog leaves the values the settings held when it opened.
-            std::int32_t unit = m_nUnit;
-            std::int32_t lookAhead = m_nLookAhead;
-            if (m_askSettings(m_settings, unit, lookAhead)) {
-                m_nUnit = unit;
-                m_nLookAhead = lookAhead;
-            }
-        }
-        m_bFirstCompare = false;
+// As if the command had not been given: the first comparison takes its window away again, a later one
+// puts back the display fields it was to change.
+void CCompDoc::Abandon() {
+    if (!m_bShown) {
+        CloseWindows();
+        return;
     }
-    CCompEngine engine(m_buffer1.Data(), m_buffer1.Size(), m_buffer2.Data(), m_buffer2.Size());
-    engine.SetUnitSize(m_nUnit);
-    engine.SetLookAhead(m_nLookAhead);
-    ShowStatus(ResourceText(Res::kComparing));
-    engine.Run();
-    m_lines = CCompLines(engine.TakeBlocks(), m_nUnit, m_buffer1.Size(), m_buffer2.Size(), m_nBytesPerLine);
-    ShowStatus(ResourceText(Res::kIdleMessage));
-}
-
-void CCompDoc::ShowStatus(const QString& text) const {
-    if (m_status != nullptr) {
-        m_status->SetStatusText(text);
-    }
+    m_nNextBytesPerLine = m_nBytesPerLine;
+    SetAnsi(m_bShownAnsi);
+    UpdateAllViews();
 }

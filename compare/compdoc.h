@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include <QPointer>
+
+#include "compare/core/compareresult.h"
 #include "compare/core/comparetargets.h"
-#include "compare/core/complines.h"
-#include "compare/core/filebuffer.h"
+#include "platform/backgroundwork.h"
 #include "platform/hexdocument.h"
 
 class CCompSettings;
@@ -16,7 +19,8 @@ class CStatusText;
 
 // The document of one comparison: two targets (files or snapshots), both files read whole into
 // memory, and the rows of their comparison, which the compare view paints and the log writes. It is
-// never modified and never saved.
+// never modified and never saved. Reading, comparing and saving the log run as background work, and
+// the result shown changes only when a new one is whole.
 class CCompDoc : public CHexDocument {
     Q_OBJECT
 
@@ -28,18 +32,22 @@ public:
     static constexpr int kMaxBytesPerLine = 32;
 
     // Keeps references to the settings (the Compare Settings dialog may write them), the store and
-    // the status bar; all outlive the document. `status` may be null.
+    // the status bar; all outlive the document. `status` may be null; its work runner, when it has
+    // one, runs the document's long work.
     CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status);
+    ~CCompDoc() override;
 
-    // Opens a compare document on the two targets through `compTemplate`, then loads and compares
-    // them: null when it could not be opened (it has said why).
+    // Opens a compare document on the two targets through `compTemplate`, then starts loading and
+    // comparing them: null when it could not be opened (it has said why). The window closes again
+    // when the user stops the work.
     static CCompDoc* Open(CDocTemplate& compTemplate, const CCompareTargets& targets);
 
     // `targets` is a CCompareTargets string; a target is a path or a snapshot reference.
     bool OnOpenDocument(const std::string& targets) override;
     // Reads both files afresh, compares them and updates the views. A file that cannot be read is
-    // reported and leaves the document without rows.
-    void LoadAndCompare();
+    // reported and leaves the document without rows; stopping the work leaves the rows shown before,
+    // or closes the window when there were none yet. False when other work is running.
+    bool LoadAndCompare();
 
     // Replaces the Compare Settings dialog, for tests.
     void SetSettingsAsker(SettingsAsker asker) { m_askSettings = std::move(asker); }
@@ -48,14 +56,16 @@ public:
     bool OnUpdateCommand(int id, CommandState& state) override;
 
     // Writes the log to a file the user picks, never over one of the compared files. The file appears
-    // only once the whole log is written, so a failed save leaves an earlier file of that name as it was.
+    // only once the whole log is written, so a failed or stopped save leaves an earlier file of that
+    // name as it was.
     void OnSaveLog();
+    void OnUpdateSaveLog(CommandState& state);
 
-    const CCompLines& Lines() const { return m_lines; }
-    const std::uint8_t* Buffer1() const { return m_buffer1.Data(); }
-    const std::uint8_t* Buffer2() const { return m_buffer2.Data(); }
-    std::uint32_t Size1() const { return m_buffer1.Size(); }
-    std::uint32_t Size2() const { return m_buffer2.Size(); }
+    const CCompLines& Lines() const { return m_result->Lines(); }
+    const std::uint8_t* Buffer1() const { return m_result->Buffer(0).Data(); }
+    const std::uint8_t* Buffer2() const { return m_result->Buffer(1).Data(); }
+    std::uint32_t Size1() const { return m_result->Buffer(0).Size(); }
+    std::uint32_t Size2() const { return m_result->Buffer(1).Size(); }
     const std::string& Name1() const { return m_strName1; }
     const std::string& Name2() const { return m_strName2; }
     const std::string& Path1() const { return m_strPath1; }
@@ -65,19 +75,29 @@ public:
 
     std::int32_t BytesPerLine() const override { return m_nBytesPerLine; }
     std::int32_t MaxBytesPerLine() const override { return kMaxBytesPerLine; }
+    // Takes effect with the next comparison, whose rows are cut to it.
     void SetBytesPerLine(std::int32_t bytes) override;
     void Reload() override { LoadAndCompare(); }
+    bool IsBusy() const override { return !m_work.isNull() && m_work->IsBusy(); }
 
 private:
+    using Outcome = CBackgroundWork::Outcome;
+
     bool Resolve(const std::string& target, std::string& name, std::string& path) const;
-    bool LoadFile(CFileBuffer& buffer, const std::string& path, const std::string& name, bool image);
-    void Compare();
-    void ShowStatus(const QString& text) const;
+    void OnLoaded(const std::shared_ptr<CCompareResult>& result, Outcome outcome);
+    void OnCompared(const std::shared_ptr<CCompareResult>& result, std::int32_t bytesPerLine,
+                    Outcome outcome);
+    void AskSettingsOnce();
+    void Show(std::shared_ptr<const CCompareResult> result, std::int32_t bytesPerLine);
+    void Abandon();
 
     CCompSettings& m_settings;
     const CSnapshotStore& m_store;
-    CStatusText* m_status;
     SettingsAsker m_askSettings;
+    // Runs the work at once when there is no status bar with a runner of its own.
+    CBackgroundWork m_foreground{CBackgroundWork::Thread::Caller};
+    // The window's runner may go first when the program closes.
+    QPointer<CBackgroundWork> m_work;
 
     std::string m_strName1;
     std::string m_strPath1;
@@ -86,11 +106,13 @@ private:
     // Whether the target is a snapshot, whose image must be a regular file of the store.
     bool m_bImage1 = false;
     bool m_bImage2 = false;
-    CFileBuffer m_buffer1;
-    CFileBuffer m_buffer2;
     bool m_bFirstCompare = true;
     std::int32_t m_nUnit = 8;
     std::int32_t m_nLookAhead = 0;
-    CCompLines m_lines;
-    std::int32_t m_nBytesPerLine;
+    // What the views show: never null, and kept whole until a new result is.
+    std::shared_ptr<const CCompareResult> m_result = std::make_shared<CCompareResult>();
+    bool m_bShown = false;            // a result (or a failure) has been shown
+    std::int32_t m_nBytesPerLine;     // the shown rows' line length
+    std::int32_t m_nNextBytesPerLine; // the next comparison's
+    bool m_bShownAnsi;                // the ANSI flag the shown result went with
 };

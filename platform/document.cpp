@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QMdiSubWindow>
+
 #include "view.h"
 
 void CDocument::SetTitle(const QString& title) {
@@ -31,6 +33,14 @@ void CDocument::UpdateAllViews(CView* sender) {
     for (CView* view : GetViews()) {
         if (view != sender) {
             view->OnUpdate();
+        }
+    }
+}
+
+void CDocument::CloseWindows() {
+    for (CView* view : GetViews()) {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(view->parentWidget())) {
+            frame->close();
         }
     }
 }

@@ -31,6 +31,8 @@ public:
     std::vector<CView*> GetViews() const;
     // Tells every view but `sender` that the document changed.
     void UpdateAllViews(CView* sender = nullptr);
+    // Closes the windows that show it, which takes the document with them once the event loop runs.
+    void CloseWindows();
 
 signals:
     void TitleChanged(const QString& title);

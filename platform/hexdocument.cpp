@@ -15,11 +15,19 @@ const CommandEntry<CHexDocument> kCommands[] = {
 } // namespace
 
 bool CHexDocument::OnCommand(int id) {
+    // A key may reach the command before the menu item is updated.
+    if (IsBusy() && std::ranges::any_of(kCommands, [id](const auto& entry) { return entry.id == id; })) {
+        return true;
+    }
     return DispatchCommand<CHexDocument>(*this, kCommands, id);
 }
 
 bool CHexDocument::OnUpdateCommand(int id, CommandState& state) {
-    return DispatchUpdate<CHexDocument>(*this, kCommands, id, state);
+    if (!DispatchUpdate<CHexDocument>(*this, kCommands, id, state)) {
+        return false;
+    }
+    state.enabled = state.enabled && !IsBusy();
+    return true;
 }
 
 void CHexDocument::OnViewAnsi() {

@@ -21,6 +21,8 @@ public:
     void SetAnsi(bool ansi) { m_bAnsi = ansi; }
     // Reads the files afresh with the current display fields and updates the views.
     virtual void Reload() = 0;
+    // While its files are being read or compared, the commands that would read them again wait.
+    virtual bool IsBusy() const { return false; }
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;

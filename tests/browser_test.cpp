@@ -46,7 +46,7 @@ protected:
         ADD_FAILURE() << "no row " << name.toStdString();
     }
 
-    CWindowHost host{settings, store};
+    CWindowHost host{settings, store, CBackgroundWork::Thread::Caller};
     DCCompareBar bar{store, host.CompTemplate()};
     DCBrowser pane1{0, host.ViewTemplate()};
     DCBrowser pane2{1, host.ViewTemplate()};

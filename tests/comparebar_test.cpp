@@ -60,7 +60,7 @@ protected:
     using Pair = std::pair<std::string, std::string>;
     Pair Slots() const { return {bar.Targets().target1, bar.Targets().target2}; }
 
-    CWindowHost host{settings, store};
+    CWindowHost host{settings, store, CBackgroundWork::Thread::Caller};
     DCCompareBar bar{store, host.CompTemplate()};
 };
 

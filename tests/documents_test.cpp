@@ -39,7 +39,7 @@ protected:
         return std::string(reinterpret_cast<const char*>(data), size);
     }
 
-    CWindowHost host{settings, store};
+    CWindowHost host{settings, store, CBackgroundWork::Thread::Caller};
 };
 
 TEST_F(Documents, ACompareWindowOpensOnTwoFilesAndClosesWithItsDocument) {
@@ -112,7 +112,10 @@ TEST_F(CompDoc, TheFirstComparisonAsksOnceAndLaterOnesKeepItsAnswer) {
     doc->LoadAndCompare();
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(std::pair(doc->Unit(), doc->LookAhead()), std::pair(2, 7));
-    EXPECT_EQ(status.texts, (std::vector<QString>{"Comparing ...", "Ready", "Comparing ...", "Ready"}));
+    const QString reading1 = "Reading " + Q(dir / "one") + " ...";
+    const QString reading2 = "Reading " + Q(dir / "two") + " ...";
+    EXPECT_EQ(status.texts, (std::vector<QString>{reading1, reading2, "Comparing ...", "Ready", reading1,
+                                                  reading2, "Comparing ...", "Ready"}));
     doc->SetAnsi(!doc->IsAnsi());
     doc->LoadAndCompare();
     EXPECT_EQ(asked, 2) << "switching the ANSI column does not ask again";

@@ -64,8 +64,11 @@ protected:
     CommandState State(int id) { return CCommandRouter::Update(Frame().Route(), id); }
     bool Enabled(int id) { return State(id).enabled; }
     void Run(int id) { Frame().Actions().Execute(id); }
+    // Opened and compared: the comparison runs in the background.
     CCompDoc* OpenCompare(const std::string& one, const std::string& two) {
-        return CCompDoc::Open(app->GetCompTemplate(), {one, two});
+        CCompDoc* doc = CCompDoc::Open(app->GetCompTemplate(), {one, two});
+        WaitUntilIdle(*Frame().Work());
+        return doc;
     }
     CViewDoc* OpenViewer(const std::string& path) { return CViewDoc::Open(app->GetViewTemplate(), path); }
     std::vector<QString> MenuTitles() {
@@ -194,14 +197,21 @@ TEST_F(Program, DocumentCommandsNeedAWindowAndStopAtTheirLimits) {
     EXPECT_TRUE(State(Res::kViewAnsi).checked);
     Run(Res::kViewAnsi);
     EXPECT_FALSE(compare->IsAnsi());
+    WaitUntilIdle(*Frame().Work());
     EXPECT_FALSE(State(Res::kViewAnsi).checked);
-    compare->SetBytesPerLine(16);
-    Run(Res::kMoreColumns);
+    // A width set on the document counts from its next comparison on.
+    const auto rewidth = [&](int width, int command) {
+        compare->SetBytesPerLine(width);
+        compare->Reload();
+        WaitUntilIdle(*Frame().Work());
+        Run(command);
+        WaitUntilIdle(*Frame().Work());
+    };
+    rewidth(16, Res::kMoreColumns);
     EXPECT_EQ(compare->BytesPerLine(), 32);
     EXPECT_EQ(compare->Lines().GetCount(), 4u) << "compared again at the new width";
     EXPECT_FALSE(Enabled(Res::kMoreColumns));
-    compare->SetBytesPerLine(3);
-    Run(Res::kLessColumns);
+    rewidth(3, Res::kLessColumns);
     EXPECT_EQ(compare->BytesPerLine(), 1);
     EXPECT_FALSE(Enabled(Res::kLessColumns));
 
@@ -319,6 +329,31 @@ TEST_F(Program, AQuitSignalDuringAPromptWaitsForThePromptToEnd) {
     main.exec();
     EXPECT_TRUE(openAfterPrompt);
     EXPECT_FALSE(Frame().isVisible());
+}
+
+// While a comparison runs nothing starts another one or changes it; a quit signal then stops it and
+// closes the window the orderly way.
+TEST_F(Program, AQuitSignalDuringAComparisonStopsItAndCloses) {
+    Start();
+    CTempDir::Write(dir / "a", "first");
+    CTempDir::Write(dir / "b", "second");
+    CWorkHold hold(*Frame().Work(), "Comparing");
+    ASSERT_NE(CCompDoc::Open(app->GetCompTemplate(), {dir / "a", dir / "b"}), nullptr);
+    hold.Reached();
+    for (const int id :
+         {Res::kCompare, Res::kSaveLog, Res::kMoreColumns, Res::kLessColumns, Res::kViewAnsi}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    EXPECT_FALSE(Frame().findChild<QWidget*>(QString::number(Res::kCompareButton))->isEnabled());
+    EXPECT_EQ(Frame().StatusText(), "Comparing ...");
+    raise(SIGTERM);
+    while (Frame().isVisible()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    EXPECT_FALSE(Frame().Work()->IsBusy());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Frame().MdiArea().subWindowList().isEmpty());
+    EXPECT_TRUE(CSettingsProfile().Settings().contains(CMainFrame::kPlacementKey)) << "closed in order";
 }
 
 } // namespace

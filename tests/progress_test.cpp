@@ -1,5 +1,9 @@
 #include <atomic>
+#include <csignal>
+#include <fcntl.h>
 #include <random>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -7,6 +11,7 @@
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
+#include "compare/core/filebuffer.h"
 #include "compare/core/logwriter.h"
 #include "compare/core/progress.h"
 #include "tempdir.h"
@@ -92,6 +97,57 @@ TEST(Progress, CancelStopsTheCompareAndTheLog) {
     EXPECT_FALSE(written);
     const std::string full = CTempDir::Capture([&](CBufferedWriter& out) { return writer.WriteLog(out); });
     EXPECT_LT(cut.size(), full.size());
+}
+
+// Reading tells the bytes read of the size, a file and a pipe alike, and stops when told: the buffer
+// is then empty and there is nothing to tell the user.
+TEST(Progress, ReadingReportsAndStops) {
+    CTempDir dir;
+    const std::string data(20u << 20, 'x');
+    CTempDir::Write(dir / "file", data);
+    Reports reports;
+    std::atomic<bool> cancel{false};
+    CProgress progress(reports.Callback(), &cancel);
+    CFileBuffer buffer;
+    ASSERT_EQ(buffer.Load(dir / "file", CFileBuffer::Mode::Read, CFileBuffer::Source::Any, &progress),
+              CFileBuffer::Error::None);
+    EXPECT_EQ(buffer.Size(), data.size());
+    ASSERT_GE(reports.seen.size(), 3u);
+    EXPECT_EQ(reports.seen.front(), std::make_pair(std::uint64_t{0}, std::uint64_t{data.size()}));
+    EXPECT_EQ(reports.seen.back(), std::make_pair(std::uint64_t{data.size()}, std::uint64_t{data.size()}));
+    EXPECT_EQ(std::count(reports.seen.begin(), reports.seen.end(), reports.seen.back()), 1);
+
+    cancel = true;
+    EXPECT_EQ(buffer.Load(dir / "file", CFileBuffer::Mode::Read, CFileBuffer::Source::Any, &progress),
+              CFileBuffer::Error::Cancelled);
+    EXPECT_EQ(buffer.Size(), 0u);
+    EXPECT_EQ(CFileBuffer::Message(CFileBuffer::Error::Cancelled, "name"), "");
+
+    // A pipe has no size to tell against; it stops all the same, before its writer is done.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::thread writer([fd = fds[1]] {
+        // The reader goes first: this thread's writes then fail rather than end the test.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        const std::string chunk(1u << 16, 'p');
+        while (write(fd, chunk.data(), chunk.size()) > 0) {
+        }
+        close(fd);
+    });
+    const std::string pipePath = "/proc/self/fd/" + std::to_string(fds[0]);
+    std::atomic<int> told{0};
+    cancel = false;
+    CProgress stopping([&](std::uint64_t, std::uint64_t) { ++told; }, &cancel);
+    stopping.Start(0);
+    cancel = true;
+    EXPECT_EQ(buffer.Load(pipePath, CFileBuffer::Mode::Read, CFileBuffer::Source::Any, &stopping),
+              CFileBuffer::Error::Cancelled);
+    EXPECT_EQ(told, 0) << "nothing to tell against a size of 0";
+    close(fds[0]);
+    writer.join();
 }
 
 } // namespace

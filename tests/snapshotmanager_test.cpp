@@ -81,7 +81,7 @@ protected:
         return CSnapshotCatalogue::Parse(CTempDir::Read(dir / "store/DadUzura.cfg")).records;
     }
 
-    CWindowHost host{settings, store};
+    CWindowHost host{settings, store, CBackgroundWork::Thread::Caller};
     DCSnapshotManager pane{store, host.ViewTemplate()};
     RecordedSlots targets;
     FakeDesktop* desktop;

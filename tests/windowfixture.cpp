@@ -2,9 +2,12 @@
 
 #include <filesystem>
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 
 #include "compare/compdoc.h"
+#include "platform/backgroundwork.h"
 #include "views/chargrid.h"
 
 CWindowFixture::CWindowFixture() {
@@ -52,4 +55,31 @@ QImage TextImage(std::string_view text, QRgb colour) {
     painter.setPen(QColor(colour));
     CCharGrid().DrawText(painter, 0, 0, text);
     return image;
+}
+
+void WaitUntilIdle(CBackgroundWork& work) {
+    while (work.IsBusy()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
+CWorkHold::CWorkHold(CBackgroundWork& work, QString prefix) : m_work(work), m_prefix(std::move(prefix)) {
+    work.SetReportHook([this, &work](const CBackgroundWork::State& state) {
+        if (state.text.startsWith(m_prefix) && !m_held.exchange(true)) {
+            // Wakes the window's thread, which may be waiting for events in Reached.
+            QMetaObject::invokeMethod(
+                qApp, [] {}, Qt::QueuedConnection);
+            work.WaitUntilStopped();
+        }
+    });
+}
+
+CWorkHold::~CWorkHold() {
+    m_work.SetReportHook(nullptr);
+}
+
+void CWorkHold::Reached() {
+    while (!m_held) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 }

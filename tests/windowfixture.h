@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,12 +16,34 @@
 #include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
 
+class CBackgroundWork;
 class CCompDoc;
 class CStatusText;
 
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// Handles events until `work` is done, and the windows have heard of it.
+void WaitUntilIdle(CBackgroundWork& work);
+
+// Holds the work at the first report of a step whose text starts with `prefix`, until it is told to
+// stop: the window's thread goes on meanwhile, and can stop it by any way the user has.
+class CWorkHold {
+public:
+    CWorkHold(CBackgroundWork& work, QString prefix);
+    ~CWorkHold();
+    CWorkHold(const CWorkHold&) = delete;
+    CWorkHold& operator=(const CWorkHold&) = delete;
+
+    // Returns once the work is held, handling events meanwhile: steps may start from them.
+    void Reached();
+
+private:
+    CBackgroundWork& m_work;
+    QString m_prefix;
+    std::atomic<bool> m_held{false};
+};
 
 // `text` as the views' character grid draws it in `colour` on white, to hold against a painted view.
 QImage TextImage(std::string_view text, QRgb colour = qRgb(0, 0, 0));

@@ -5,13 +5,22 @@
 #include <QStatusBar>
 
 #include "compare/compdoc.h"
+#include "platform/progresspanel.h"
 #include "platform/view.h"
 #include "viewdoc.h"
 
-CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store)
-    : m_area(new QMdiArea(this)), m_templates(settings, store, [this] { return this; }) {
+CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store, CBackgroundWork::Thread thread)
+    : m_work(thread), m_area(new QMdiArea(this)), m_progress(new CProgressPanel(m_work, this)),
+      m_templates(settings, store, [this] { return this; }) {
     setCentralWidget(m_area);
     statusBar()->showMessage(QStringLiteral("Ready"));
+    statusBar()->addPermanentWidget(m_progress);
+    connect(&m_work, &CBackgroundWork::StepStarted, this, &CWindowHost::SetStatusText);
+    connect(&m_work, &CBackgroundWork::BusyChanged, this, [this](bool busy) {
+        if (!busy) {
+            SetStatusText(QStringLiteral("Ready"));
+        }
+    });
     m_templates.SetMdiArea(m_area);
     connect(m_area, &QMdiArea::subWindowActivated, this, &CWindowHost::OnActiveWindowChanged);
     OnActiveWindowChanged();
@@ -19,6 +28,7 @@ CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store)
 
 // The documents go with their windows, before the templates that made them.
 CWindowHost::~CWindowHost() {
+    m_work.StopAndWait();
     m_area->disconnect(this);
     m_area->closeAllSubWindows();
 }
@@ -39,6 +49,4 @@ CViewDoc* CWindowHost::OpenViewer(const std::string& target) {
 
 void CWindowHost::SetStatusText(const QString& text) {
     statusBar()->showMessage(text);
-    // A comparison blocks the event loop: show the text now.
-    statusBar()->repaint();
 }

@@ -5,12 +5,14 @@
 #include <QMainWindow>
 
 #include "doctemplates.h"
+#include "platform/backgroundwork.h"
 #include "platform/statustext.h"
 #include "platform/titlefollower.h"
 
 class CCompDoc;
 class CCompSettings;
 class CSnapshotStore;
+class CProgressPanel;
 class CViewDoc;
 class QMdiArea;
 
@@ -21,8 +23,10 @@ class CWindowHost : public QMainWindow, public CStatusText {
     Q_OBJECT
 
 public:
-    // The settings and the store outlive the host.
-    CWindowHost(CCompSettings& settings, const CSnapshotStore& store);
+    // The settings and the store outlive the host. With Thread::Caller, comparisons are done by the time
+    // they are opened.
+    CWindowHost(CCompSettings& settings, const CSnapshotStore& store,
+                CBackgroundWork::Thread thread = CBackgroundWork::Thread::Worker);
     ~CWindowHost() override;
 
     // Targets are paths as the system's bytes, or snapshot references. Null when opening failed (it
@@ -35,11 +39,15 @@ public:
     QMdiArea& MdiArea() const { return *m_area; }
 
     void SetStatusText(const QString& text) override;
+    CBackgroundWork* Work() override { return &m_work; }
+    CProgressPanel& ProgressPanel() const { return *m_progress; }
 
 private:
     void OnActiveWindowChanged();
 
+    CBackgroundWork m_work;
     QMdiArea* m_area;
+    CProgressPanel* m_progress;
     CDocTemplates m_templates;
     CTitleFollower m_title{*this};
 };

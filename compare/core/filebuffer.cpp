@@ -12,6 +12,7 @@
 #include "compengine.h"
 #include "hugepagememory.h"
 #include "memorywords.h"
+#include "progress.h"
 #include "regularfile.h"
 
 namespace {
@@ -37,11 +38,18 @@ private:
     int m_fd;
 };
 
-// Reads until `length` bytes are in or the file ends; -1 on a read error.
-std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length) {
+constexpr std::int64_t kStopped = -2;
+
+// Reads until `length` bytes are in or the file ends, a slice at a time so that `progress` hears of
+// it; -1 on a read error (errno says why), kStopped when `progress` says to stop.
+std::int64_t ReadFully(int fd, std::uint8_t* into, std::size_t length, CProgress& progress) {
+    constexpr std::size_t kSlice = 8u << 20;
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t n = read(fd, into + done, std::min<std::size_t>(length - done, 1u << 30));
+        if (!progress.Update(done)) {
+            return kStopped;
+        }
+        const ssize_t n = read(fd, into + done, std::min(length - done, kSlice));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -105,6 +113,7 @@ void CFileBuffer::Clear() {
 std::string CFileBuffer::Message(Error error, const std::string& name) {
     switch (error) {
     case Error::None:
+    case Error::Cancelled:
         return {};
     case Error::TooLarge:
         return "The file " + name + " is too large to compare: the limit is " +
@@ -119,7 +128,7 @@ std::string CFileBuffer::Message(Error error, const std::string& name) {
     return "Can't open the file " + name;
 }
 
-CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source source) {
+CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source source, CProgress* progress) {
     Clear();
     m_systemError = 0;
     const bool image = source == Source::StoreImage;
@@ -139,8 +148,11 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source 
         m_systemError = EISDIR;
         return Error::CantOpen;
     }
-    const Error error = LoadOpened(fd.get(), st, mode);
+    CProgress quiet;
+    CProgress& told = progress != nullptr ? *progress : quiet;
+    const Error error = LoadOpened(fd.get(), st, mode, told);
     if (error == Error::None) {
+        told.Finish();
         m_dev = st.st_dev;
         m_ino = st.st_ino;
         m_hasIdentity = true;
@@ -148,20 +160,22 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source 
     return error;
 }
 
-CFileBuffer::Error CFileBuffer::LoadOpened(int fd, const struct stat& st, Mode mode) {
+CFileBuffer::Error CFileBuffer::LoadOpened(int fd, const struct stat& st, Mode mode, CProgress& progress) {
     const auto size = static_cast<std::uint64_t>(st.st_size);
     // Files of /proc and /sys say they are empty and are not: read those to their end as well.
     if (!S_ISREG(st.st_mode) || size == 0) {
-        return ReadStream(fd);
+        progress.Start(0);
+        return ReadStream(fd, progress);
     }
     if (size > CCompEngine::kMaxFileSize) {
         return Error::TooLarge;
     }
+    progress.Start(size);
     // Some file systems cannot map files; reading them works all the same.
     if (mode == Mode::Map && MapRegular(fd, size) == Error::None) {
         return Error::None;
     }
-    return ReadRegular(fd, size);
+    return ReadRegular(fd, size, progress);
 }
 
 bool CFileBuffer::Allocate(std::uint64_t size) {
@@ -176,11 +190,15 @@ bool CFileBuffer::Allocate(std::uint64_t size) {
     return true;
 }
 
-CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size) {
+CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size, CProgress& progress) {
     if (!Allocate(size)) {
         return Error::OutOfMemory;
     }
-    const std::int64_t got = ReadFully(fd, m_data, static_cast<std::size_t>(size));
+    const std::int64_t got = ReadFully(fd, m_data, static_cast<std::size_t>(size), progress);
+    if (got == kStopped) {
+        Clear();
+        return Error::Cancelled;
+    }
     if (got < 0) {
         m_systemError = errno;
         Clear();
@@ -194,7 +212,7 @@ CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size) {
 
 // A stream has no size to allocate for: it is read into anonymous memory that doubles as it fills,
 // moved rather than copied, so the data is held once and a failed growth is a clean error.
-CFileBuffer::Error CFileBuffer::ReadStream(int fd) {
+CFileBuffer::Error CFileBuffer::ReadStream(int fd, CProgress& progress) {
     std::size_t capacity = std::size_t{1} << 20;
     void* base = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) {
@@ -205,6 +223,10 @@ CFileBuffer::Error CFileBuffer::ReadStream(int fd) {
     m_storage = Storage::Anonymous;
     std::size_t size = 0;
     for (;;) {
+        if (!progress.Update(size)) {
+            Clear();
+            return Error::Cancelled;
+        }
         if (capacity - size < kPadding + 1) {
             void* grown = mremap(m_data, capacity, capacity * 2, MREMAP_MAYMOVE);
             if (grown == MAP_FAILED) {

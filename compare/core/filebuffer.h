@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+class CProgress;
+
 // A whole file in memory, followed by at least kPadding zero bytes so that the engine and the views
 // can read a full unit past the end without bounds checks. Reading never creates or changes a file.
 //
@@ -21,7 +23,7 @@ public:
     // StoreImage: a snapshot's image, which must be a regular file and not a link; a fifo or device
     // put in its place is refused at once instead of being waited on.
     enum class Source { Any, StoreImage };
-    enum class Error { None, CantOpen, TooLarge, NotRegular, OutOfMemory };
+    enum class Error { None, CantOpen, TooLarge, NotRegular, OutOfMemory, Cancelled };
 
     CFileBuffer() = default;
     CFileBuffer(CFileBuffer&& other) noexcept;
@@ -31,11 +33,14 @@ public:
     ~CFileBuffer();
 
     // Replaces the contents with the file at `path`. On failure the buffer is left empty. Files that
-    // cannot be mapped (pipes, devices, /proc) are read to their end whatever the mode.
-    Error Load(const std::string& path, Mode mode, Source source = Source::Any);
+    // cannot be mapped (pipes, devices, /proc) are read to their end whatever the mode. `progress`,
+    // when given, hears of the bytes read (of the size, 0 for a stream) and may stop the read.
+    Error Load(const std::string& path, Mode mode, Source source = Source::Any,
+               CProgress* progress = nullptr);
     void Clear();
 
-    // The message a user sees for a failed load; `name` is the file's display name.
+    // The message a user sees for a failed load; `name` is the file's display name. Empty for a
+    // cancelled one, which the user asked for.
     static std::string Message(Error error, const std::string& name);
     // The system's reason (errno) for the last failed open or read, 0 when there is none.
     int SystemError() const { return m_systemError; }
@@ -51,9 +56,9 @@ public:
 private:
     static const std::uint8_t kEmpty[kPadding];
 
-    Error LoadOpened(int fd, const struct stat& st, Mode mode);
-    Error ReadRegular(int fd, std::uint64_t size);
-    Error ReadStream(int fd);
+    Error LoadOpened(int fd, const struct stat& st, Mode mode, CProgress& progress);
+    Error ReadRegular(int fd, std::uint64_t size, CProgress& progress);
+    Error ReadStream(int fd, CProgress& progress);
     Error MapRegular(int fd, std::uint64_t size);
     bool Allocate(std::uint64_t size);
 

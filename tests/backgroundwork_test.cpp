@@ -1,0 +1,173 @@
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include "compare/compdoc.h"
+#include "platform/backgroundwork.h"
+#include "platform/progresspanel.h"
+#include "res/resource.h"
+#include "views/windowhost.h"
+#include "windowfixture.h"
+
+namespace {
+
+// Twelve megabytes, so that every step reports more than once before it ends.
+std::string Bytes(std::uint32_t seed) {
+    std::string bytes(12u << 20, '\0');
+    std::mt19937 rng(seed);
+    for (char& c : bytes) {
+        c = static_cast<char>(rng() % 7);
+    }
+    return bytes;
+}
+
+class Background : public CWindowFixture {
+protected:
+    Background() {
+        settings.unitSize = 8;
+        settings.lookAhead = 10;
+        const std::string data = Bytes(1);
+        std::string changed = data;
+        changed.insert(5u << 20, "inserted");
+        changed.erase(9u << 20, 100);
+        CTempDir::Write(dir / "one", data);
+        CTempDir::Write(dir / "two", changed);
+        host.resize(800, 600);
+        host.show();
+        QApplication::setActiveWindow(&host);
+    }
+
+    CCompDoc* Compare() { return host.OpenCompare(dir / "one", dir / "two"); }
+    void Idle() {
+        WaitUntilIdle(work);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    int Windows() const { return static_cast<int>(host.MdiArea().subWindowList().size()); }
+
+    CWindowHost host{settings, store};
+    CBackgroundWork& work = *host.Work();
+};
+
+// Stopped while reading either file or comparing, by the Cancel button or Esc, a first comparison
+// takes its window away and says nothing; the window's thread runs throughout.
+TEST_F(Background, StoppingAFirstComparisonLeavesNoWindow) {
+    const struct {
+        QString step;
+        bool escape;
+    } cases[] = {
+        {"Reading " + Q(dir / "one"), false}, {"Reading " + Q(dir / "two"), true}, {"Comparing", false}};
+    for (const auto& c : cases) {
+        CWorkHold hold(work, c.step);
+        ASSERT_NE(Compare(), nullptr);
+        hold.Reached();
+        EXPECT_TRUE(work.IsBusy());
+        bool ticked = false;
+        QTimer::singleShot(0, [&ticked] { ticked = true; });
+        while (!ticked) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        EXPECT_TRUE(host.ProgressPanel().isHidden()) << "not before half a second";
+        if (c.escape) {
+            QTest::keyClick(&host, Qt::Key_Escape);
+        } else {
+            host.ProgressPanel().CancelButton()->click();
+        }
+        Idle();
+        EXPECT_EQ(Windows(), 0) << c.step.toStdString();
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_EQ(host.statusBar()->currentMessage(), "Ready");
+    }
+}
+
+// A comparison done in the background gives the rows of one done at once, and each step reports its
+// end exactly once, after reports that only rise.
+TEST_F(Background, FinishesWithTheForegroundRowsAndReportsEachEndOnce) {
+    std::mutex mutex;
+    std::map<QString, std::vector<std::uint64_t>> reports;
+    work.SetReportHook([&](const CBackgroundWork::State& state) {
+        const std::lock_guard lock(mutex);
+        EXPECT_NE(state.total, 0u);
+        reports[state.text].push_back(state.done * 1000 / state.total);
+    });
+    CCompDoc* background = Compare();
+    ASSERT_NE(background, nullptr);
+    Idle();
+    ASSERT_EQ(Windows(), 1);
+    std::unique_ptr<CCompDoc> foreground = std::make_unique<CCompDoc>(settings, store, nullptr);
+    ASSERT_TRUE(foreground->OnOpenDocument(CCompareTargets{dir / "one", dir / "two"}.Join()));
+    ASSERT_TRUE(foreground->LoadAndCompare());
+    EXPECT_GT(background->Lines().Blocks().size(), 3u);
+    EXPECT_EQ(background->Lines().Blocks(), foreground->Lines().Blocks());
+    EXPECT_EQ(background->Lines().GetCount(), foreground->Lines().GetCount());
+
+    ASSERT_EQ(reports.size(), 3u);
+    for (const auto& [step, permille] : reports) {
+        EXPECT_GE(permille.size(), 3u) << step.toStdString();
+        EXPECT_TRUE(std::is_sorted(permille.begin(), permille.end())) << step.toStdString();
+        EXPECT_EQ(std::count(permille.begin(), permille.end(), 1000), 1) << step.toStdString();
+    }
+}
+
+// Stopping a later comparison keeps the rows, width and ANSI flag shown, and the window.
+TEST_F(Background, StoppingAReloadKeepsWhatIsShown) {
+    CCompDoc* doc = Compare();
+    Idle();
+    ASSERT_NE(doc, nullptr);
+    const std::int32_t width = doc->BytesPerLine();
+    const bool ansi = doc->IsAnsi();
+    const std::uint64_t rows = doc->Lines().GetCount();
+    for (const int command : {Res::kMoreColumns, Res::kViewAnsi}) {
+        CWorkHold hold(work, "Comparing");
+        EXPECT_TRUE(doc->OnCommand(command));
+        hold.Reached();
+        CommandState state;
+        doc->OnUpdateCommand(Res::kSaveLog, state);
+        EXPECT_FALSE(state.enabled) << "nothing else starts meanwhile";
+        EXPECT_FALSE(doc->LoadAndCompare());
+        work.Stop();
+        Idle();
+        EXPECT_EQ(Windows(), 1);
+        EXPECT_EQ(doc->BytesPerLine(), width);
+        EXPECT_EQ(doc->IsAnsi(), ansi);
+        EXPECT_EQ(doc->Lines().GetCount(), rows);
+    }
+}
+
+// A stopped log save leaves no file, not even a temporary one, and an earlier log as it was.
+TEST_F(Background, StoppingTheLogSaveKeepsTheEarlierFile) {
+    CCompDoc* doc = Compare();
+    Idle();
+    ASSERT_NE(doc, nullptr);
+    CTempDir::Write(dir / "log.txt", "earlier log");
+    CWorkHold hold(work, "Saving the log");
+    prompts.fileAnswers.push_back(Q(dir / "log.txt"));
+    doc->OnSaveLog();
+    hold.Reached();
+    work.Stop();
+    Idle();
+    EXPECT_EQ(CTempDir::Read(dir / "log.txt"), "earlier log");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        names.push_back(entry.path().filename());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"log.txt", "one", "store", "two"}));
+    EXPECT_TRUE(Messages().empty());
+}
+
+} // namespace
