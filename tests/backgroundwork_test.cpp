@@ -6,6 +6,7 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <QApplication>
@@ -168,6 +169,17 @@ TEST_F(Background, StoppingTheLogSaveKeepsTheEarlierFile) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"log.txt", "one", "store", "two"}));
     EXPECT_TRUE(Messages().empty());
+}
+
+// A fifo is refused at once rather than waited on where no one could stop the wait.
+TEST_F(Background, AFifoIsRefusedNotWaitedOn) {
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    CCompDoc* doc = host.OpenCompare(dir / "fifo", dir / "two");
+    ASSERT_NE(doc, nullptr);
+    Idle();
+    EXPECT_EQ(Messages(), (std::vector<QString>{"Can't open the file " + Q(dir / "fifo") +
+                                                ": it is not a regular file."}));
+    EXPECT_TRUE(doc->Lines().IsEmpty());
 }
 
 } // namespace

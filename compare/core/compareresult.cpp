@@ -6,7 +6,7 @@
 bool CCompareResult::Load(int side, const Target& target, CProgress& progress) {
     const CFileBuffer::Error error = m_buffers[side].Load(
         target.path, CFileBuffer::Mode::Read,
-        target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any, &progress);
+        target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::RegularFile, &progress);
     m_message = CFileBuffer::Message(error, target.name);
     return error == CFileBuffer::Error::None;
 }

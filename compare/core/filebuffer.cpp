@@ -132,13 +132,15 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source 
     Clear();
     m_systemError = 0;
     const bool image = source == Source::StoreImage;
-    // Anything else may be a pipe the user handed over, which is read as it comes.
-    Fd fd(image ? CRegularFile::Open(path, O_RDONLY, CRegularFile::Links::Refuse)
-                : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // Any may be a pipe the user handed over, which is read as it comes.
+    Fd fd(source == Source::Any
+              ? open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY)
+              : CRegularFile::Open(path, O_RDONLY,
+                                   image ? CRegularFile::Links::Refuse : CRegularFile::Links::Follow));
     struct stat st {};
     if (fd.get() < 0 || fstat(fd.get(), &st) != 0) {
         m_systemError = errno;
-        if (image && (errno == ELOOP || errno == CRegularFile::kNotRegular)) {
+        if (source != Source::Any && ((image && errno == ELOOP) || errno == CRegularFile::kNotRegular)) {
             m_systemError = 0;
             return Error::NotRegular;
         }

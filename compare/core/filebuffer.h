@@ -20,9 +20,11 @@ public:
     static constexpr std::size_t kPadding = 64;
 
     enum class Mode { Read, Map };
-    // StoreImage: a snapshot's image, which must be a regular file and not a link; a fifo or device
-    // put in its place is refused at once instead of being waited on.
-    enum class Source { Any, StoreImage };
+    // Any: whatever the path names, pipes included, which may wait for a writer. RegularFile: a
+    // regular file, maybe through a link; a fifo or device is refused at once instead of being waited
+    // on, so a read that can be stopped never hangs where it cannot be. StoreImage: a snapshot's image,
+    // a regular file and not a link.
+    enum class Source { Any, RegularFile, StoreImage };
     enum class Error { None, CantOpen, TooLarge, NotRegular, OutOfMemory, Cancelled };
 
     CFileBuffer() = default;
