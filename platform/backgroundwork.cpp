@@ -1,6 +1,7 @@
 #include "backgroundwork.h"
 
 #include <new>
+#include <system_error>
 
 // Hands the worker a progress per step, and keeps what it reports for the status bar.
 class CBackgroundWork::Reporter final : public Steps {
@@ -44,7 +45,8 @@ CBackgroundWork::~CBackgroundWork() {
 }
 
 bool CBackgroundWork::Start(QObject* owner, Work work, Done done) {
-    if (m_running) {
+    // Between two works of a chain only the chain's owner goes on.
+    if (m_running || (m_busy && owner != m_chainOwner)) {
         return false;
     }
     m_running = true;
@@ -59,6 +61,7 @@ bool CBackgroundWork::Start(QObject* owner, Work work, Done done) {
     }
     if (!m_busy) {
         m_busy = true;
+        m_chainOwner = owner;
         emit BusyChanged(true);
     }
     auto run = [this, work = std::move(work)] {
@@ -75,17 +78,23 @@ bool CBackgroundWork::Start(QObject* owner, Work work, Done done) {
         return true;
     }
     const std::uint64_t generation = ++m_generation;
-    m_worker = std::thread([this, run = std::move(run), generation] {
-        run();
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == m_generation) {
-                    Finished();
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    try {
+        m_worker = std::thread([this, run = std::move(run), generation] {
+            run();
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation] {
+                    if (generation == m_generation) {
+                        Finished();
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: as short of resources as a failed allocation, and told the same way.
+        m_outOfMemory = true;
+        Finished();
+    }
     return true;
 }
 
@@ -134,6 +143,7 @@ void CBackgroundWork::Finished() {
     if (!m_running && m_busy) {
         m_busy = false;
         m_stopChain = false;
+        m_chainOwner = nullptr;
         {
             const std::lock_guard lock(m_mutex);
             m_state = {};

@@ -40,7 +40,8 @@ public:
     // Stops the work and waits for it.
     ~CBackgroundWork() override;
 
-    // False, starting nothing, while a work runs. `owner` may be null.
+    // False, starting nothing, while a work runs, or while a chain of another owner's is between two
+    // works. `owner` may be null.
     bool Start(QObject* owner, Work work, Done done);
     bool IsBusy() const { return m_busy; }
     // Whether the running work was started by `owner`.
@@ -80,6 +81,7 @@ private:
     bool m_running = false;
     bool m_stopChain = false;
     QPointer<QObject> m_owner;
+    const QObject* m_chainOwner = nullptr; // compared, never used
     bool m_hasOwner = false;
     std::uint64_t m_generation = 0;
     Done m_done;
