@@ -1,5 +1,6 @@
 // Throughput of the comparison core against the machine's own limits (memcmp over the same bytes)
 // and against the unit-by-unit reference walk.
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -124,6 +125,83 @@ void BM_EngineShiftedUnit8LookAhead100(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
 }
 BENCHMARK(BM_EngineShiftedUnit8LookAhead100)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Inputs built against the searches' shortcuts, 16 MiB each, unit 1 or 8, look-ahead 100:
+//   0: four-letter random text on both sides, so every window holds every unit;
+//   1: file 2 made of file 1's pieces of 1 to 8 bytes, shuffled within 96-byte stretches, so many
+//      moves are pending at once;
+//   2: one repeated byte with a sparse other byte, shifted by one, so runs are short and every window
+//      is full of the same unit.
+struct HardPair {
+    std::vector<std::uint8_t> a;
+    std::vector<std::uint8_t> b;
+};
+
+HardPair MakeHard(int kind) {
+    constexpr std::size_t kSize = 16 * kMiB;
+    std::mt19937_64 rng(11 + static_cast<std::uint64_t>(kind));
+    HardPair p{std::vector<std::uint8_t>(kSize + CFileBuffer::kPadding),
+               std::vector<std::uint8_t>(kSize + CFileBuffer::kPadding)};
+    switch (kind) {
+    case 0:
+        for (std::size_t i = 0; i < kSize; ++i) {
+            p.a[i] = static_cast<std::uint8_t>('a' + rng() % 4);
+            p.b[i] = static_cast<std::uint8_t>('a' + rng() % 4);
+        }
+        break;
+    case 1: {
+        for (std::size_t i = 0; i < kSize; ++i) {
+            p.a[i] = static_cast<std::uint8_t>(rng());
+        }
+        std::vector<std::pair<std::size_t, std::size_t>> pieces;
+        std::size_t out = 0;
+        for (std::size_t at = 0; at < kSize;) {
+            const std::size_t end = std::min(kSize, at + 96);
+            pieces.clear();
+            for (std::size_t from = at; from < end;) {
+                const std::size_t length = std::min<std::size_t>(end - from, 1 + rng() % 8);
+                pieces.emplace_back(from, length);
+                from += length;
+            }
+            std::shuffle(pieces.begin(), pieces.end(), rng);
+            for (const auto& [from, length] : pieces) {
+                std::memcpy(p.b.data() + out, p.a.data() + from, length);
+                out += length;
+            }
+            at = end;
+        }
+        break;
+    }
+    default:
+        for (std::size_t i = 0; i < kSize; ++i) {
+            p.a[i] = rng() % 64 == 0 ? 'B' : 'A';
+        }
+        std::memcpy(p.b.data() + 1, p.a.data(), kSize - 1);
+        p.b[0] = 'A';
+        break;
+    }
+    return p;
+}
+
+void BM_EngineHard(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    const int unit = static_cast<int>(state.range(1));
+    const HardPair p = MakeHard(kind);
+    const auto size = static_cast<std::uint32_t>(p.a.size() - CFileBuffer::kPadding);
+    for (auto _ : state) {
+        CCompEngine engine(p.a.data(), size, p.b.data(), size);
+        engine.SetUnitSize(unit);
+        engine.SetLookAhead(100);
+        engine.Run();
+        benchmark::DoNotOptimize(engine.Blocks().data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+}
+BENCHMARK(BM_EngineHard)
+    ->ArgsProduct({{0, 1, 2}, {1, 8}})
+    ->ArgNames({"case", "unit"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // Rows from blocks: building the index and reading rows at random places.
 CompBlockList ManyBlocks(std::size_t count) {

@@ -1,9 +1,12 @@
+#include <algorithm>
+#include <map>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "compare/core/compengine.h"
+#include "compare/core/positionmap.h"
 #include "literalengine.h"
 #include "testinputs.h"
 
@@ -131,6 +134,118 @@ TEST(CompEngine, LongRunsMatchLiteralWalk) {
                       CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, 5))
                 << "change at " << at << ", unit " << unit;
         }
+    }
+}
+
+// Files that defeat the searches' shortcuts, large enough to hold hundreds of pending moves at once
+// and to make the block list outgrow its first allocations.
+std::vector<std::uint8_t> ShuffledPieces(const std::vector<std::uint8_t>& from, std::mt19937& rng,
+                                         std::size_t stretch) {
+    std::vector<std::uint8_t> out;
+    for (std::size_t at = 0; at < from.size(); at += stretch) {
+        std::vector<std::vector<std::uint8_t>> pieces;
+        const std::size_t end = std::min(from.size(), at + stretch);
+        for (std::size_t p = at; p < end;) {
+            const std::size_t length = std::min<std::size_t>(end - p, 1 + rng() % 8);
+            pieces.emplace_back(from.begin() + static_cast<std::ptrdiff_t>(p),
+                                from.begin() + static_cast<std::ptrdiff_t>(p + length));
+            p += length;
+        }
+        std::shuffle(pieces.begin(), pieces.end(), rng);
+        for (const auto& piece : pieces) {
+            out.insert(out.end(), piece.begin(), piece.end());
+        }
+    }
+    return out;
+}
+
+TEST(CompEngine, HardInputsMatchLiteralWalk) {
+    std::mt19937 rng(11);
+    const auto bytes = [&](std::size_t size, unsigned alphabet) {
+        std::vector<std::uint8_t> v(size);
+        for (auto& b : v) {
+            b = static_cast<std::uint8_t>(rng() % alphabet);
+        }
+        return v;
+    };
+    const std::vector<std::uint8_t> random = bytes(12000, 256);
+    std::vector<std::uint8_t> repeated(9000, 'A');
+    for (std::size_t i = 0; i < repeated.size(); i += 1 + rng() % 90) {
+        repeated[i] = 'B';
+    }
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> one, two;
+    } cases[] = {
+        {"shuffled pieces", random, ShuffledPieces(random, rng, 96)},
+        {"shuffled far", random, ShuffledPieces(random, rng, 400)},
+        {"four letters", bytes(6000, 4), bytes(6000, 4)},
+        {"one repeated byte, shifted", repeated,
+         std::vector<std::uint8_t>(repeated.begin() + 1, repeated.end())},
+        {"unrelated", random, bytes(12000, 256)},
+    };
+    for (const auto& c : cases) {
+        const PaddedBytes a(c.one);
+        const PaddedBytes b(c.two);
+        for (int unit : {1, 2, 8}) {
+            for (int lookAhead : {3, 100}) {
+                EXPECT_EQ(
+                    Describe(Compare(a, b, unit, lookAhead)),
+                    Describe(CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, lookAhead)))
+                    << c.name << ", unit " << unit << ", look-ahead " << lookAhead;
+            }
+        }
+    }
+}
+
+// Past 65,536 blocks the list grows to the size the work so far points to; a file whose end
+// changes far more than the rest makes that guess short, and growth must go on from there.
+TEST(CompEngine, LongBlockListsMatchLiteralWalk) {
+    std::mt19937 rng(5);
+    std::vector<std::uint8_t> one(600000);
+    for (auto& b : one) {
+        b = static_cast<std::uint8_t>(rng());
+    }
+    // One byte in 16 changed, then every other one.
+    std::vector<std::uint8_t> two = one;
+    for (std::size_t i = 0; i < two.size(); ++i) {
+        if (i < two.size() * 3 / 4 ? rng() % 16 == 0 : i % 2 == 0) {
+            two[i] ^= static_cast<std::uint8_t>(1 + rng() % 255);
+        }
+    }
+    const PaddedBytes a(one);
+    const PaddedBytes b(two);
+    const CompBlockList blocks = Compare(a, b, 1, 4);
+    ASSERT_GT(blocks.size(), 65536u);
+    EXPECT_EQ(blocks, CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), 1, 4));
+    ExpectWellFormed(blocks, a.Size(), b.Size(), 1);
+}
+
+// The pending-move table against an ordered map, with keys that are multiples of a unit and
+// enough churn to wrap probe runs around the table's end and to shift entries back on erase.
+TEST(PositionMap, AgreesWithOrderedMap) {
+    std::mt19937 rng(3);
+    CPositionMap<std::uint32_t> map;
+    std::map<std::uint32_t, std::uint32_t> expected;
+    for (int step = 0; step < 200000; ++step) {
+        const std::uint32_t key = (rng() % (step < 100000 ? 4000 : 60)) * 16;
+        const bool present = expected.count(key) != 0;
+        std::uint32_t* found = map.Find(key);
+        ASSERT_EQ(found != nullptr, present) << "key " << key << " at step " << step;
+        if (present) {
+            ASSERT_EQ(*found, expected[key]);
+            if (rng() % 2 == 0) {
+                map.Erase(key);
+                expected.erase(key);
+            } else {
+                *found = step;
+                expected[key] = static_cast<std::uint32_t>(step);
+            }
+        } else {
+            map.Insert(key, static_cast<std::uint32_t>(step));
+            expected[key] = static_cast<std::uint32_t>(step);
+        }
+        ASSERT_EQ(map.Size(), expected.size());
     }
 }
 

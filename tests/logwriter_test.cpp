@@ -174,4 +174,44 @@ TEST(BlockJsonWriter, QuotesAnyFileName) {
     EXPECT_EQ(CBlockJsonWriter::Quote("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
 }
 
+// Every kind, with numbers on both sides of every change in their digit count, against the same
+// document put together with printf.
+TEST(BlockJsonWriter, WritesEveryKindAndEveryNumberLength) {
+    CompBlockList blocks;
+    std::string expected = "{\n  \"file1\": {\"name\": \"a\", \"size\": 1},\n  \"file2\": {\"name\": \"b\", "
+                           "\"size\": 2},\n  \"unit\": 1,\n  \"lookahead\": 5,\n  \"identical\": false,\n  "
+                           "\"blocks\": [";
+    const std::uint32_t numbers[] = {0,         1,          9,          10,         99,       100,
+                                     999,       1000,       9999,       10000,      99999,    100000,
+                                     999999,    1000000,    9999999,    10000000,   99999999, 100000000,
+                                     999999999, 1000000000, 4294967230, 4294967294u};
+    const char* const names[] = {"same", "new", "deleted", "movefrom", "moveto"};
+    const auto text = [](std::uint32_t n, bool present) { return present ? std::to_string(n) : "null"; };
+    std::size_t i = 0;
+    for (std::uint32_t a : numbers) {
+        for (int kind = 0; kind < 5; ++kind, ++i) {
+            const std::uint32_t b = numbers[i % std::size(numbers)];
+            const std::uint32_t c = numbers[(i * 7) % std::size(numbers)];
+            const auto k = static_cast<BlockKind>(kind);
+            const bool has1 = k != BlockKind::New;
+            const bool has2 = k != BlockKind::Deleted;
+            blocks.push_back({k, a, b, has1 && has2 ? c : CompBlock::kAbsent});
+            // MoveTo's primary is in file 2, its secondary the file-1 source.
+            const std::uint32_t offset1 = k == BlockKind::MoveTo ? c : b;
+            const std::uint32_t offset2 = k == BlockKind::MoveTo ? b : (k == BlockKind::New ? b : c);
+            char line[200];
+            std::snprintf(line, sizeof line,
+                          "%s\n    {\"kind\": \"%s\", \"count\": %u, \"offset1\": %s, \"offset2\": %s}",
+                          i == 0 ? "" : ",", names[kind], a, text(offset1, has1).c_str(),
+                          text(offset2, has2).c_str());
+            expected += line;
+        }
+    }
+    expected += "\n  ]\n}\n";
+    const std::string written = CTempDir::Capture([&](CBufferedWriter& out) {
+        return CBlockJsonWriter::Write(out, {"a", 1}, {"b", 2}, 1, 5, false, blocks);
+    });
+    EXPECT_EQ(written, expected);
+}
+
 } // namespace

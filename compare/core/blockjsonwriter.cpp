@@ -1,6 +1,7 @@
 #include "blockjsonwriter.h"
 
-#include <charconv>
+#include <array>
+#include <bit>
 #include <cstring>
 
 #include "bufferedwriter.h"
@@ -40,13 +41,96 @@ std::size_t Utf8Length(std::string_view s) {
     return length;
 }
 
-char* Number(char* to, std::uint64_t value) {
-    return std::to_chars(to, to + 20, value).ptr;
+// Decimal digits two at a time from a table, stored straight into place from the right.
+char* Number(char* to, std::uint32_t value) {
+    static constexpr auto kPairs = [] {
+        std::array<char, 200> pairs{};
+        for (int i = 0; i < 100; ++i) {
+            pairs[2 * i] = static_cast<char>('0' + i / 10);
+            pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+        return pairs;
+    }();
+    static constexpr std::uint32_t kPowers[] = {1,      10,      100,      1000,      10000,
+                                                100000, 1000000, 10000000, 100000000, 1000000000};
+    if (value < 10) {
+        *to = static_cast<char>('0' + value);
+        return to + 1;
+    }
+    // log10 from log2: 1233 / 4096 is just above log10(2).
+    const int guess = (std::bit_width(value) * 1233) >> 12;
+    char* const end = to + guess + (value >= kPowers[guess] ? 1 : 0);
+    char* p = end;
+    while (value >= 100) {
+        p -= 2;
+        std::memcpy(p, &kPairs[2 * (value % 100)], 2);
+        value /= 100;
+    }
+    if (value >= 10) {
+        std::memcpy(p - 2, &kPairs[2 * value], 2);
+    } else {
+        p[-1] = static_cast<char>('0' + value);
+    }
+    return end;
 }
 
-char* Text(char* to, std::string_view text) {
-    std::memcpy(to, text.data(), text.size());
-    return to + text.size();
+// The fixed text around a block's three numbers, per kind; a piece is copied with a fixed-size copy
+// and the cursor moves on by its length.
+struct Piece {
+    char text[48];
+    std::size_t length;
+};
+
+constexpr Piece MakePiece(std::string_view text) {
+    Piece piece{};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        piece.text[i] = text[i];
+    }
+    piece.length = text.size();
+    return piece;
+}
+
+struct KindPieces {
+    Piece head;   // up to the count, after a comma that the first block leaves out
+    Piece middle; // between the count and the first number after it
+    Piece tail;   // between that number and the last, or the end
+    bool twoNumbers;
+};
+
+constexpr KindPieces MakeKind(std::string_view name, bool offset1, bool offset2) {
+    std::string_view middle = offset1 ? ", \"offset1\": " : ", \"offset1\": null, \"offset2\": ";
+    std::string_view tail = offset2 ? (offset1 ? ", \"offset2\": " : "}") : ", \"offset2\": null}";
+    KindPieces pieces{};
+    Piece head{};
+    constexpr std::string_view before = ",\n    {\"kind\": \"";
+    constexpr std::string_view after = "\", \"count\": ";
+    std::size_t n = 0;
+    for (char c : before) {
+        head.text[n++] = c;
+    }
+    for (char c : name) {
+        head.text[n++] = c;
+    }
+    for (char c : after) {
+        head.text[n++] = c;
+    }
+    head.length = n;
+    pieces.head = head;
+    pieces.middle = MakePiece(middle);
+    pieces.tail = MakePiece(tail);
+    pieces.twoNumbers = offset1 && offset2;
+    return pieces;
+}
+
+// In BlockKind's order.
+constexpr KindPieces kKinds[] = {
+    MakeKind("same", true, true),     MakeKind("new", false, true),   MakeKind("deleted", true, false),
+    MakeKind("movefrom", true, true), MakeKind("moveto", true, true),
+};
+
+char* Put(char* to, const Piece& piece) {
+    std::memcpy(to, piece.text, sizeof piece.text);
+    return to + piece.length;
 }
 
 } // namespace
@@ -110,36 +194,25 @@ bool CBlockJsonWriter::Write(CBufferedWriter& out, const File& file1, const File
               ",\n  \"identical\": " + (identical ? "true" : "false") + ",\n  \"blocks\": [");
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const CompBlock& b = blocks[i];
-        std::uint32_t offset1 = CompBlock::kAbsent;
-        std::uint32_t offset2 = CompBlock::kAbsent;
-        switch (b.kind) {
-        case BlockKind::Same:
-        case BlockKind::MoveFrom:
-            offset1 = b.primary;
-            offset2 = b.secondary;
-            break;
-        case BlockKind::Deleted:
-            offset1 = b.primary;
-            break;
-        case BlockKind::New:
-            offset2 = b.primary;
-            break;
-        case BlockKind::MoveTo:
-            offset1 = b.secondary;
-            offset2 = b.primary;
-            break;
-        }
-        char* const start = out.Reserve(128);
-        char* p = Text(start, i == 0 ? "\n    {\"kind\": \"" : ",\n    {\"kind\": \"");
-        p = Text(p, KindName(b.kind));
-        p = Text(p, "\", \"count\": ");
+        const KindPieces& kind = kKinds[static_cast<std::size_t>(b.kind)];
+        // MoveTo's file-1 offset is its source, the secondary; every other kind leads with primary.
+        const bool moveTo = b.kind == BlockKind::MoveTo;
+        char* const start = out.Reserve(256);
+        char* p = Put(start, kind.head);
         p = Number(p, b.count);
-        p = Text(p, ", \"offset1\": ");
-        p = offset1 == CompBlock::kAbsent ? Text(p, "null") : Number(p, offset1);
-        p = Text(p, ", \"offset2\": ");
-        p = offset2 == CompBlock::kAbsent ? Text(p, "null") : Number(p, offset2);
-        *p++ = '}';
-        out.Commit(static_cast<std::size_t>(p - start));
+        p = Put(p, kind.middle);
+        p = Number(p, moveTo ? b.secondary : b.primary);
+        p = Put(p, kind.tail);
+        if (kind.twoNumbers) {
+            p = Number(p, moveTo ? b.primary : b.secondary);
+            *p++ = '}';
+        }
+        // The first block has no comma before it.
+        const std::size_t skip = i == 0 ? 1 : 0;
+        if (skip != 0) {
+            std::memmove(start, start + 1, static_cast<std::size_t>(p - start) - 1);
+        }
+        out.Commit(static_cast<std::size_t>(p - start) - skip);
         if (out.Error() != 0) {
             return false;
         }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "memorywords.h"
 #include "progress.h"
@@ -98,10 +99,10 @@ void CCompEngine::Claim(std::uint64_t pos) {
 
 // The first position at or after `pos` that is not claimed: claimed blocks may lie back to back.
 std::uint64_t CCompEngine::SkipClaimed(std::uint64_t pos) const {
-    if (m_claimed.empty()) {
+    std::uint64_t unit = pos >> m_shift;
+    if (((ClaimedWord(unit / 64) >> (unit % 64)) & 1) == 0) {
         return pos;
     }
-    std::uint64_t unit = pos >> m_shift;
     while (unit < m_units2) {
         const int run = std::countr_one(ClaimedWord(unit / 64) >> (unit % 64));
         unit += static_cast<std::uint64_t>(run);
@@ -112,9 +113,16 @@ std::uint64_t CCompEngine::SkipClaimed(std::uint64_t pos) const {
     return std::max(pos, unit << m_shift);
 }
 
-std::uint64_t CCompEngine::NextPendingStart(std::uint64_t pos) const {
-    const auto it = m_pending.upper_bound(pos);
-    return it == m_pending.end() ? kNone : it->first;
+// Only asked while a claimed unit lies within about a window of `pos`, so the scan stays short.
+std::uint64_t CCompEngine::FirstClaimedFrom(std::uint64_t pos) const {
+    std::uint64_t unit = pos >> m_shift;
+    for (std::uint64_t word = unit / 64; word * 64 < m_units2; ++word) {
+        const std::uint64_t claimed = BitRange(ClaimedWord(word), word == unit / 64 ? unit % 64 : 0, 64);
+        if (claimed != 0) {
+            return (word * 64 + static_cast<std::uint64_t>(std::countr_zero(claimed))) << m_shift;
+        }
+    }
+    return kNone;
 }
 
 // File-1 units p1 + u to p1 + N·u, as far as the file goes.
@@ -123,6 +131,15 @@ void CCompEngine::SyncWindow1(std::uint64_t p1) {
     const std::uint64_t start = p1 + u;
     const std::uint64_t end = std::max(
         start, std::min(p1 + (static_cast<std::uint64_t>(m_lookAhead) + 1) * u, m_units1 << m_shift));
+    if (m_positions2) {
+        // Exact units keep the last position of each value: no unit ever has to leave.
+        for (std::uint64_t pos = std::max(start, m_window1End); pos < end; pos += u) {
+            m_last1[m_positions2->Key(m_buffer1 + pos)] = static_cast<std::uint32_t>(pos);
+        }
+        m_window1Start = start;
+        m_window1End = std::max(end, m_window1End);
+        return;
+    }
     std::uint64_t addFrom = m_window1End;
     if (start < m_window1Start || start >= m_window1End) {
         for (std::uint64_t pos = m_window1Start; pos < m_window1End; pos += u) {
@@ -141,6 +158,10 @@ void CCompEngine::SyncWindow1(std::uint64_t p1) {
     m_window1End = end;
 }
 
+bool CCompEngine::Window1MayHold(std::uint64_t p1, const std::uint8_t* unit) const {
+    return m_positions2 ? m_last1[m_positions2->Key(unit)] > p1 : m_filter1->MayContain(unit);
+}
+
 // Whether p2's unit comes again within the next N units of file 1.
 bool CCompEngine::SearchFile1(std::uint64_t p1, std::uint64_t p2) {
     if (m_lookAhead <= 0 || p1 + m_unit >= m_size1) {
@@ -148,11 +169,11 @@ bool CCompEngine::SearchFile1(std::uint64_t p1, std::uint64_t p2) {
     }
     SyncWindow1(p1);
     const std::uint8_t* needle = m_buffer2 + p2;
+    if (m_positions2) {
+        return Window1MayHold(p1, needle);
+    }
     if (!m_filter1->MayContain(needle)) {
         return false;
-    }
-    if (m_filter1->IsExact()) {
-        return true;
     }
     const std::uint64_t count = (m_window1End - m_window1Start) >> m_shift;
     const std::uint8_t* p = m_buffer1 + m_window1Start;
@@ -176,16 +197,34 @@ void CCompEngine::FillWindow2() {
     const std::uint64_t n = static_cast<std::uint64_t>(m_lookAhead);
     std::uint64_t pos = SkipClaimed(m_window2End);
     while (m_window2Count < n && pos < m_size2) {
-        m_filter2->Add(m_buffer2 + pos);
-        ++m_window2Count;
+        EnterWindow2(pos);
         pos = SkipClaimed(pos + m_unit);
     }
     m_window2End = pos;
 }
 
+void CCompEngine::EnterWindow2(std::uint64_t pos) {
+    if (m_positions2) {
+        m_positions2->Add(m_positions2->Key(m_buffer2 + pos), static_cast<std::uint32_t>(pos));
+    } else {
+        m_filter2->Add(m_buffer2 + pos);
+    }
+    ++m_window2Count;
+}
+
+// Units leave in file order or as the first match of a search, so each is the first of its value.
 void CCompEngine::LeaveWindow2(std::uint64_t pos) {
-    m_filter2->Remove(m_buffer2 + pos);
+    if (m_positions2) {
+        m_positions2->RemoveFirst(m_positions2->Key(m_buffer2 + pos));
+    } else {
+        m_filter2->Remove(m_buffer2 + pos);
+    }
     --m_window2Count;
+}
+
+bool CCompEngine::Window2MayHold(const std::uint8_t* unit) const {
+    return m_positions2 ? m_positions2->First(m_positions2->Key(unit)) != CUnitPositions::kNone
+                        : m_filter2->MayContain(unit);
 }
 
 // The next N unclaimed file-2 units after p2: the units a search from p2 steps onto.
@@ -217,6 +256,10 @@ std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
     }
     SyncWindow2(p2);
     const std::uint8_t* needle = m_buffer1 + p1;
+    if (m_positions2) {
+        const std::uint32_t first = m_positions2->First(m_positions2->Key(needle));
+        return first == CUnitPositions::kNone ? -1 : static_cast<std::int64_t>(first);
+    }
     if (!m_filter2->MayContain(needle)) {
         return -1;
     }
@@ -256,12 +299,12 @@ std::uint64_t CCompEngine::ChangedRun(std::uint64_t p1, std::uint64_t p2) {
             continue;
         }
         SyncWindow2(p2);
-        if (m_filter2->MayContain(m_buffer1 + p1)) {
+        if (Window2MayHold(m_buffer1 + p1)) {
             break;
         }
         if (p1 + u < m_size1) {
             SyncWindow1(p1);
-            if (m_filter1->MayContain(m_buffer2 + p2)) {
+            if (Window1MayHold(p1, m_buffer2 + p2)) {
                 break;
             }
         }
@@ -269,13 +312,39 @@ std::uint64_t CCompEngine::ChangedRun(std::uint64_t p1, std::uint64_t p2) {
     return steps;
 }
 
+// Heavily changed files make a block every unit or two. Grown by doubling, the list would touch
+// about twice its final size in fresh memory, and fresh memory is slow to touch: once it is big
+// enough to tell, it grows at once to the size the work done so far points to.
+void CCompEngine::GrowBlocks() {
+    constexpr std::size_t kProjectFrom = std::size_t{1} << 16;
+    const std::size_t size = m_blocks.size();
+    if (size < kProjectFrom) {
+        return;
+    }
+    const std::uint64_t done = std::max<std::uint64_t>(m_done, 1);
+    const std::uint64_t projected = size * (m_size1 + m_size2) / done / 8 * 9;
+    const std::uint64_t most = m_units1 + m_units2 + 2;
+    const std::uint64_t wanted = std::min(std::max<std::uint64_t>(projected, size + size / 2), most);
+    if (wanted <= size) {
+        return;
+    }
+    try {
+        m_blocks.reserve(static_cast<std::size_t>(wanted));
+    } catch (const std::bad_alloc&) {
+        // Too much address space at once: plain growth asks for less.
+    }
+}
+
 // Move targets stand where the file-2 cursor passes them.
 void CCompEngine::EmitPendingBefore(std::uint64_t pos2) {
-    while (!m_pending.empty() && m_pending.begin()->first < pos2) {
-        const auto& [start, pending] = *m_pending.begin();
-        m_blocks.push_back({BlockKind::MoveTo, pending.count, static_cast<std::uint32_t>(start),
-                            static_cast<std::uint32_t>(pending.source)});
-        m_pending.erase(m_pending.begin());
+    while (m_firstPending < pos2) {
+        const auto start = static_cast<std::uint32_t>(m_firstPending);
+        const Pending pending = *m_pendingStarts.Find(start);
+        PushBlock({BlockKind::MoveTo, pending.count, start, pending.source});
+        const std::uint64_t end = start + (std::uint64_t{pending.count} << m_shift);
+        m_pendingStarts.Erase(start);
+        m_pendingEnds.Erase(static_cast<std::uint32_t>(end));
+        m_firstPending = m_pendingStarts.Size() == 0 ? kNone : FirstClaimedFrom(end);
         m_openDeleted = -1;
     }
 }
@@ -295,8 +364,8 @@ void CCompEngine::AppendMergeable(BlockKind kind, std::uint64_t primary, std::ui
             return;
         }
     }
-    m_blocks.push_back({kind, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(primary),
-                        static_cast<std::uint32_t>(secondary)});
+    PushBlock({kind, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(primary),
+               static_cast<std::uint32_t>(secondary)});
 }
 
 void CCompEngine::AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count) {
@@ -317,8 +386,8 @@ void CCompEngine::AppendDeleted(std::uint64_t pos1, std::uint64_t count) {
         m_blocks[static_cast<std::size_t>(m_openDeleted)].count += static_cast<std::uint32_t>(count);
         return;
     }
-    m_blocks.push_back({BlockKind::Deleted, static_cast<std::uint32_t>(count),
-                        static_cast<std::uint32_t>(pos1), CompBlock::kAbsent});
+    PushBlock({BlockKind::Deleted, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(pos1),
+               CompBlock::kAbsent});
     m_openDeleted = static_cast<std::ptrdiff_t>(m_blocks.size() - 1);
 }
 
@@ -332,22 +401,29 @@ void CCompEngine::AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1) {
     Claim(pos2);
     LeaveWindow2(pos2);
     FillWindow2();
-    auto it = m_pending.lower_bound(pos2);
-    if (it != m_pending.begin()) {
-        --it;
-        const std::uint64_t span = std::uint64_t{it->second.count} << m_shift;
-        if (it->first + span == pos2 && it->second.source + span == pos1) {
-            ++it->second.count;
+    const auto at = static_cast<std::uint32_t>(pos2);
+    const auto next = static_cast<std::uint32_t>(pos2 + static_cast<std::uint64_t>(m_unit));
+    // The block that ends where this one starts grows when its source ends where this one's starts.
+    if (const std::uint32_t* start = m_pendingEnds.Find(at)) {
+        const std::uint32_t first = *start;
+        Pending& block = *m_pendingStarts.Find(first);
+        if (block.source + (std::uint64_t{block.count} << m_shift) == pos1) {
+            ++block.count;
+            m_pendingEnds.Erase(at);
+            m_pendingEnds.Insert(next, first);
             return;
         }
     }
-    m_pending.emplace(pos2, Pending{1, pos1});
+    m_pendingStarts.Insert(at, Pending{1, static_cast<std::uint32_t>(pos1)});
+    m_pendingEnds.Insert(next, at);
+    m_firstPending = std::min(m_firstPending, pos2);
 }
 
 // New units from p2 to `end`, one block per stretch between claimed units.
 void CCompEngine::AppendNewUpTo(std::uint64_t& p2, std::uint64_t end) {
     while (p2 < end) {
-        const std::uint64_t limit = std::min(NextPendingStart(p2), end);
+        EmitPendingBefore(p2);
+        const std::uint64_t limit = std::min(m_firstPending, end);
         const std::uint64_t count = CeilDiv(limit - p2, static_cast<std::uint64_t>(m_unit));
         AppendNew(p2, count);
         p2 = SkipClaimed(p2 + (count << m_shift));
@@ -365,17 +441,24 @@ bool CCompEngine::Run(CProgress& progress) {
     m_shift = std::countr_zero(static_cast<unsigned>(m_unit));
     m_units1 = CeilDiv(m_size1, u);
     m_units2 = CeilDiv(m_size2, u);
-    m_filter1.emplace(m_unit);
-    m_filter2.emplace(m_unit);
+    if (m_unit <= 2) {
+        m_positions2.emplace(m_unit, static_cast<std::size_t>(std::max(m_lookAhead, 1)));
+        m_last1.assign(m_unit == 1 ? 256u : 65536u, 0);
+    } else {
+        m_filter1.emplace(m_unit);
+        m_filter2.emplace(m_unit);
+    }
     std::uint64_t p1 = 0;
     std::uint64_t p2 = 0;
     while (p1 < m_size1 && p2 < m_size2) {
-        if (!progress.Update(p1 + p2)) {
+        m_done = p1 + p2;
+        if (!progress.Update(m_done)) {
             return false;
         }
         if (UnitsEqual(p1, p2)) {
             // A run of equal units ends at either file's end or before the next claimed unit.
-            const std::uint64_t end2 = std::min(NextPendingStart(p2), m_size2);
+            EmitPendingBefore(p2);
+            const std::uint64_t end2 = std::min(m_firstPending, m_size2);
             const std::uint64_t most = std::min(m_units1 - (p1 >> m_shift), CeilDiv(end2 - p2, u));
             // At least one: the unit was just seen equal, even if the bytes change under us.
             const std::uint64_t count = std::max<std::uint64_t>(CountEqualUnits(p1, p2, most), 1);
@@ -384,7 +467,7 @@ bool CCompEngine::Run(CProgress& progress) {
             p2 = SkipClaimed(p2 + (count << m_shift));
             continue;
         }
-        if (m_pending.empty()) {
+        if (m_firstPending == kNone) {
             if (const std::uint64_t steps = ChangedRun(p1, p2); steps > 0) {
                 AppendDeleted(p1, steps);
                 AppendNew(p2, steps);

@@ -2,14 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <memory_resource>
 #include <optional>
 #include <vector>
 
 #include "differencescanner.h"
 #include "hugepageallocator.h"
+#include "positionmap.h"
 #include "unitfilter.h"
+#include "unitpositions.h"
 
 // The kind of a block or row; the numbers are shared by the engine, the rows, the log and the views.
 enum class BlockKind : std::uint32_t { Same = 0, New = 1, Deleted = 2, MoveFrom = 3, MoveTo = 4 };
@@ -67,7 +67,7 @@ private:
     // A MoveTo block that the file-2 cursor has not passed yet, keyed by its file-2 start.
     struct Pending {
         std::uint32_t count;
-        std::uint64_t source;
+        std::uint32_t source;
     };
 
     bool UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const;
@@ -78,16 +78,26 @@ private:
     void Claim(std::uint64_t pos);
     std::uint64_t SkipClaimed(std::uint64_t pos) const;
     std::uint64_t Step2(std::uint64_t pos) const { return SkipClaimed(pos + m_unit); }
-    std::uint64_t NextPendingStart(std::uint64_t pos) const;
+    std::uint64_t FirstClaimedFrom(std::uint64_t pos) const;
 
     bool SearchFile1(std::uint64_t p1, std::uint64_t p2);
+    bool Window1MayHold(std::uint64_t p1, const std::uint8_t* unit) const;
     std::int64_t SearchFile2(std::uint64_t p1, std::uint64_t p2);
     void SyncWindow1(std::uint64_t p1);
     void SyncWindow2(std::uint64_t p2);
     void FillWindow2();
     std::uint64_t ChangedRun(std::uint64_t p1, std::uint64_t p2);
+    void EnterWindow2(std::uint64_t pos);
     void LeaveWindow2(std::uint64_t pos);
+    bool Window2MayHold(const std::uint8_t* unit) const;
 
+    void GrowBlocks();
+    void PushBlock(const CompBlock& block) {
+        if (m_blocks.size() == m_blocks.capacity()) {
+            GrowBlocks();
+        }
+        m_blocks.push_back(block);
+    }
     void EmitPendingBefore(std::uint64_t pos2);
     void AppendMergeable(BlockKind kind, std::uint64_t primary, std::uint64_t secondary, std::uint64_t count);
     void AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count);
@@ -108,9 +118,13 @@ private:
     std::uint64_t m_units2 = 0;
 
     CompBlockList m_blocks;
+    std::uint64_t m_done = 0; // bytes passed in both files
     std::ptrdiff_t m_openDeleted = -1;
-    std::pmr::unsynchronized_pool_resource m_pool;
-    std::pmr::map<std::uint64_t, Pending> m_pending{&m_pool};
+    // Pending MoveTo blocks by file-2 start, and the start of each by its file-2 end, for growing
+    // it; the lowest start, or none. Every claimed unit past the lowest start is pending.
+    CPositionMap<Pending> m_pendingStarts;
+    CPositionMap<std::uint32_t> m_pendingEnds;
+    std::uint64_t m_firstPending = ~std::uint64_t{0};
     std::vector<std::uint64_t> m_claimed;
 
     // What each search would look at, counted by digest: file-1 units [start, end) for the search
@@ -118,7 +132,12 @@ private:
     std::optional<CUnitFilter> m_filter1;
     std::uint64_t m_window1Start = 0;
     std::uint64_t m_window1End = 0;
+    // Units of 1 and 2 bytes keep the window's positions themselves, the others a filter.
     std::optional<CUnitFilter> m_filter2;
+    std::optional<CUnitPositions> m_positions2;
+    // With exact units, the last file-1 position of each value up to the file-1 window's end: the
+    // value is in the window when that position lies past p1.
+    std::vector<std::uint32_t> m_last1;
     std::uint64_t m_window2P2 = 0;
     std::uint64_t m_window2End = 0;
     std::uint64_t m_window2Count = 0;

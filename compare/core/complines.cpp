@@ -1,11 +1,13 @@
 #include "complines.h"
 
 #include <algorithm>
+#include <bit>
 
 CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2,
                        int bytesPerLine)
     : m_blocks(std::move(blocks)), m_unit(unit), m_size1(size1), m_size2(size2),
-      m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))) {
+      m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))),
+      m_lineShift(std::has_single_bit(m_bytesPerLine) ? std::countr_zero(m_bytesPerLine) : -1) {
     m_firstRow.reserve(m_blocks.size() + 1);
     std::uint64_t rows = 0;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
@@ -37,10 +39,10 @@ CCompLines::Geometry CCompLines::GeometryOf(std::size_t block) const {
         g.length = std::min(g.length, fileSize - b.primary);
     }
     // Distance from the block's start to the first line boundary of each side, in 1..L.
-    const std::uint64_t first1 = line - (g.offset1 % line);
-    const std::uint64_t first2 = line - (g.offset2 % line);
+    const std::uint64_t first1 = line - Column(g.offset1);
+    const std::uint64_t first2 = line - Column(g.offset2);
     auto boundariesBelow = [&](std::uint64_t cut) {
-        return g.length > cut ? (g.length - cut - 1) / line + 1 : 0;
+        return g.length > cut ? Lines(g.length - cut - 1) + 1 : 0;
     };
     if (b.kind == BlockKind::Same && first1 != first2) {
         g.twoCuts = true;

@@ -60,6 +60,14 @@ private:
         std::uint64_t rows;
     };
 
+    // Offset within a line and whole lines in a length: shifts and masks for the usual powers of two,
+    // as a million blocks a second each needs a few of them.
+    std::uint64_t Column(std::uint64_t offset) const {
+        return m_lineShift >= 0 ? offset & (m_bytesPerLine - 1) : offset % m_bytesPerLine;
+    }
+    std::uint64_t Lines(std::uint64_t length) const {
+        return m_lineShift >= 0 ? length >> m_lineShift : length / m_bytesPerLine;
+    }
     Geometry GeometryOf(std::size_t block) const;
     std::uint64_t CutAt(const Geometry& g, std::uint64_t k) const;
     CompLine RowOf(const Geometry& g, std::uint64_t r) const;
@@ -71,6 +79,7 @@ private:
     std::uint32_t m_size1 = 0;
     std::uint32_t m_size2 = 0;
     std::uint64_t m_bytesPerLine = 1;
+    int m_lineShift = 0; // log2 of the line when a power of two, else -1
 };
 
 template <typename F>

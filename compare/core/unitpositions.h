@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "memorywords.h"
+
+// The positions of a sliding window of units of 1 or 2 bytes, listed per unit value in file order,
+// so that the first position of a value in the window is read at once instead of searched for. A
+// position leaves the window only as the first of its value: the window moves on from its front,
+// and a claimed position is always the first match of its value.
+class CUnitPositions {
+public:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+    // `capacity`: the most positions held at once.
+    CUnitPositions(int unit, std::size_t capacity);
+
+    std::uint32_t Key(const std::uint8_t* unit) const {
+        return m_unit == 1 ? unit[0] : LoadWord<std::uint16_t>(unit);
+    }
+    std::uint32_t First(std::uint32_t key) const {
+        const std::uint32_t node = m_head[key];
+        return node == kNone ? kNone : m_nodes[node].pos;
+    }
+    void Add(std::uint32_t key, std::uint32_t pos) {
+        const std::uint32_t node = m_free;
+        m_free = m_nodes[node].next;
+        m_nodes[node] = {pos, kNone};
+        std::uint32_t& tail = m_tail[key];
+        (tail == kNone ? m_head[key] : m_nodes[tail].next) = node;
+        tail = node;
+    }
+    void RemoveFirst(std::uint32_t key) {
+        const std::uint32_t node = m_head[key];
+        m_head[key] = m_nodes[node].next;
+        if (m_head[key] == kNone) {
+            m_tail[key] = kNone;
+        }
+        m_nodes[node].next = m_free;
+        m_free = node;
+    }
+
+private:
+    struct Node {
+        std::uint32_t pos;
+        std::uint32_t next;
+    };
+
+    int m_unit;
+    std::vector<std::uint32_t> m_head; // first and last node of each value
+    std::vector<std::uint32_t> m_tail;
+    std::vector<Node> m_nodes;
+    std::uint32_t m_free = 0; // chain of unused nodes
+};
