@@ -73,8 +73,9 @@ private:
     CompLine RowOf(const Geometry& g, std::uint64_t r) const;
 
     CompBlockList m_blocks;
-    std::vector<std::uint64_t>
-        m_firstRow; // block i's rows start at m_firstRow[i]; one entry more than blocks
+    // Block i's rows start at m_firstRow[i]; one entry more than blocks. As large as the blocks, and
+    // as costly to fault in page by page.
+    std::vector<std::uint64_t, CHugePageAllocator<std::uint64_t>> m_firstRow;
     int m_unit = 1;
     std::uint32_t m_size1 = 0;
     std::uint32_t m_size2 = 0;
