@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <unistd.h>
 
 #include "buserrorguard.h"
@@ -257,25 +258,32 @@ int CCompareCommand::Run(const Options& options) {
         return Trouble(log.Message());
     }
 
-    CCompEngine engine(buffers[0].Data(), buffers[0].Size(), buffers[1].Data(), buffers[1].Size());
+    const std::uint32_t size1 = buffers[0].Size();
+    const std::uint32_t size2 = buffers[1].Size();
+    CCompEngine engine(buffers[0].Data(), size1, buffers[1].Data(), size2);
     engine.SetUnitSize(options.unit);
     engine.SetLookAhead(options.lookAhead);
     CProgressLine line(options.progress, STDERR_FILENO);
     CProgress comparing(line.Phase("Comparing"), nullptr);
-    engine.Run(comparing);
-    const auto& blocks = engine.Blocks();
-    const bool identical = buffers[0].Size() == buffers[1].Size() &&
-                           std::all_of(blocks.begin(), blocks.end(),
-                                       [](const CompBlock& b) { return b.kind == BlockKind::Same; });
+    bool identical = false;
 
     const auto write = [&](CBufferedWriter& out) {
         if (options.json) {
-            return CBlockJsonWriter::Write(out, {inputs[0].name, buffers[0].Size()},
-                                           {inputs[1].name, buffers[1].Size()}, options.unit,
-                                           options.lookAhead, identical, blocks);
+            // The document says it before the first block, so it cannot wait for the blocks: equal
+            // sizes and equal bytes are what a list of nothing but Same blocks means.
+            identical = size1 == size2 && std::memcmp(buffers[0].Data(), buffers[1].Data(), size1) == 0;
+            CBlockJsonWriter json(out, {inputs[0].name, size1}, {inputs[1].name, size2}, options.unit,
+                                  options.lookAhead, identical);
+            // Blocks are written as the engine finishes them, never held all at once.
+            engine.SetSink([&](std::span<const CompBlock> blocks) { return json.Add(blocks); });
+            return engine.Run(comparing) && json.Finish();
         }
-        const CCompLines lines(engine.TakeBlocks(), options.unit, buffers[0].Size(), buffers[1].Size(),
-                               options.bytesPerLine);
+        engine.Run(comparing);
+        const auto& blocks = engine.Blocks();
+        identical = size1 == size2 && std::all_of(blocks.begin(), blocks.end(), [](const CompBlock& b) {
+                        return b.kind == BlockKind::Same;
+                    });
+        const CCompLines lines(engine.TakeBlocks(), options.unit, size1, size2, options.bytesPerLine);
         CProgress writing(line.Phase("Writing the log"), nullptr);
         return CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out, writing);
     };
