@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "buserrorguard.h"
+#include "compare/core/blockhandoff.h"
 #include "compare/core/blockjsonwriter.h"
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
@@ -274,9 +275,12 @@ int CCompareCommand::Run(const Options& options) {
             identical = size1 == size2 && std::memcmp(buffers[0].Data(), buffers[1].Data(), size1) == 0;
             CBlockJsonWriter json(out, {inputs[0].name, size1}, {inputs[1].name, size2}, options.unit,
                                   options.lookAhead, identical);
-            // Blocks are written as the engine finishes them, never held all at once.
-            engine.SetSink([&](std::span<const CompBlock> blocks) { return json.Add(blocks); });
-            return engine.Run(comparing) && json.Finish();
+            // Blocks are written as the engine finishes them, never held all at once, and beside it:
+            // formatting them costs a third of what the comparison does.
+            CBlockHandOff handOff([&](std::span<const CompBlock> blocks) { return json.Add(blocks); });
+            engine.SetSink([&](std::span<const CompBlock> blocks) { return handOff.Hand(blocks); });
+            const bool compared = engine.Run(comparing);
+            return handOff.Finish() && compared && json.Finish();
         }
         engine.Run(comparing);
         const auto& blocks = engine.Blocks();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/core/blockhandoff.h"
 #include "compare/core/compengine.h"
 #include "compare/core/positionmap.h"
 #include "compare/core/progress.h"
@@ -290,6 +291,36 @@ TEST(CompEngine, SinkThatRefusesStopsTheRun) {
         CProgress quiet;
         EXPECT_FALSE(engine.Run(quiet));
         EXPECT_EQ(calls, refuseAt);
+    }
+}
+
+// Batches reach the consumer's thread whole and in order, though the engine's buffer is reused at
+// once; a refusal stops the consumer hearing of more, and tells the engine and the end.
+TEST(BlockHandOff, PassesBatchesInOrderAndStopsOnRefusal) {
+    for (int refuseAt : {0, 1, 40}) {
+        std::vector<std::uint32_t> seen;
+        CBlockHandOff handOff([&](std::span<const CompBlock> blocks) {
+            for (const CompBlock& b : blocks) {
+                seen.push_back(b.primary);
+            }
+            return refuseAt == 0 || static_cast<int>(seen.size()) < refuseAt * 3;
+        });
+        std::vector<CompBlock> buffer(3);
+        std::uint32_t next = 0;
+        bool accepted = true;
+        for (int batch = 0; batch < 100 && accepted; ++batch) {
+            for (CompBlock& b : buffer) {
+                b = {BlockKind::Same, 1, next++, 0};
+            }
+            accepted = handOff.Hand(buffer);
+        }
+        EXPECT_EQ(handOff.Finish(), refuseAt == 0);
+        EXPECT_EQ(accepted, refuseAt == 0);
+        const std::size_t expected = refuseAt == 0 ? 300 : static_cast<std::size_t>(refuseAt) * 3;
+        ASSERT_EQ(seen.size(), expected) << "refusing batch " << refuseAt;
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            ASSERT_EQ(seen[i], i);
+        }
     }
 }
 
