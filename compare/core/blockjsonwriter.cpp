@@ -134,13 +134,13 @@ char* Put(char* to, const Piece& piece) {
     return to + piece.length;
 }
 
-// A block's line, with the comma and line break before it, is at most 93 characters, and writes
-// at most 117 bytes from its start: a piece is copied whole.
-constexpr std::size_t kMaxLine = 128;
+// A block's line, with the comma and line break before it, is at most 93 characters, but writes
+// up to 129 bytes from its start: a piece is copied whole.
+constexpr std::size_t kMaxLine = 160;
 constexpr std::size_t kLinesPerReserve = CBufferedWriter::kMaxReserve / kMaxLine;
 
 // The block's line at `to`; its length.
-std::size_t Put(char* to, const CompBlock& b) {
+std::size_t PutLine(char* to, const CompBlock& b) {
     const KindPieces& kind = kKinds[static_cast<std::size_t>(b.kind)];
     // MoveTo's file-1 offset is its source, the secondary; every other kind leads with primary.
     const bool moveTo = b.kind == BlockKind::MoveTo;
@@ -222,7 +222,7 @@ bool CBlockJsonWriter::Add(std::span<const CompBlock> blocks) {
     // The first block of the document has no comma before it.
     if (!m_any && !blocks.empty()) {
         char* const start = m_out.Reserve(kMaxLine);
-        const std::size_t length = Put(start, blocks.front());
+        const std::size_t length = PutLine(start, blocks.front());
         std::memmove(start, start + 1, length - 1);
         m_out.Commit(length - 1);
         blocks = blocks.subspan(1);
@@ -233,7 +233,7 @@ bool CBlockJsonWriter::Add(std::span<const CompBlock> blocks) {
         char* const start = m_out.Reserve(n * kMaxLine);
         char* p = start;
         for (const CompBlock& block : blocks.first(n)) {
-            p += Put(p, block);
+            p += PutLine(p, block);
         }
         m_out.Commit(static_cast<std::size_t>(p - start));
         blocks = blocks.subspan(n);
