@@ -16,6 +16,7 @@
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
 #include "compare/core/compsettings.h"
+#include "compare/core/differencescanner.h"
 #include "compare/core/filebuffer.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logwriter.h"
@@ -271,8 +272,10 @@ int CCompareCommand::Run(const Options& options) {
     const auto write = [&](CBufferedWriter& out) {
         if (options.json) {
             // The document says it before the first block, so it cannot wait for the blocks: equal
-            // sizes and equal bytes are what a list of nothing but Same blocks means.
-            identical = size1 == size2 && std::memcmp(buffers[0].Data(), buffers[1].Data(), size1) == 0;
+            // sizes and equal bytes are what a list of nothing but Same blocks means. The scan stops
+            // at the first difference; only identical files pay for a whole extra pass.
+            identical = size1 == size2 && CDifferenceScanner().FirstDifference(
+                                              buffers[0].Data(), buffers[1].Data(), size1) == size1;
             CBlockJsonWriter json(out, {inputs[0].name, size1}, {inputs[1].name, size2}, options.unit,
                                   options.lookAhead, identical);
             // Blocks are written as the engine finishes them, never held all at once, and beside it:
