@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <span>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -11,6 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include "cachedfile.h"
+#include "compare/core/blockhandoff.h"
+#include "compare/core/blockjsonwriter.h"
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
@@ -100,6 +103,42 @@ void BM_EngineRandomUnit1LookAhead100(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
 }
 BENCHMARK(BM_EngineRandomUnit1LookAhead100)->Arg(1)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same run streamed as JSON into /dev/null: with argument 0 the blocks are handed over and
+// dropped, which leaves the engine's own share; 1 formats them on the engine's thread, and 2 beside
+// it, as `dyadmon-cli compare --format json` does.
+void BM_JsonRandomUnit1LookAhead100(benchmark::State& state) {
+    const RandomPair& p = Random64();
+    const auto size = static_cast<std::uint32_t>(10'000'000);
+    const int fd = open("/dev/null", O_WRONLY);
+    for (auto _ : state) {
+        CBufferedWriter out(fd);
+        CBlockJsonWriter json(out, {"a", size}, {"b", size}, 1, 100, false);
+        CCompEngine engine(p.a.data(), size, p.b.data(), size);
+        engine.SetUnitSize(1);
+        engine.SetLookAhead(100);
+        CBlockHandOff handOff([&](std::span<const CompBlock> blocks) { return json.Add(blocks); });
+        if (state.range(0) == 0) {
+            engine.SetSink([](std::span<const CompBlock> blocks) { return !blocks.empty(); });
+        } else if (state.range(0) == 1) {
+            engine.SetSink([&](std::span<const CompBlock> blocks) { return json.Add(blocks); });
+        } else {
+            engine.SetSink([&](std::span<const CompBlock> blocks) { return handOff.Hand(blocks); });
+        }
+        engine.Run();
+        handOff.Finish();
+        json.Finish();
+        out.Finish();
+    }
+    close(fd);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
+}
+BENCHMARK(BM_JsonRandomUnit1LookAhead100)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_LiteralRandomUnit1LookAhead100(benchmark::State& state) {
     const RandomPair& p = Random64();

@@ -15,11 +15,15 @@
 #include <gtest/gtest.h>
 
 #include "cli/buserrorguard.h"
+#include "compare/core/blockjsonwriter.h"
+#include "compare/core/bufferedwriter.h"
+#include "compare/core/compengine.h"
 #include "compare/core/filebuffer.h"
 #include "compare/core/pendingfiles.h"
 #include "recordedmessages.h"
 #include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
+#include "testinputs.h"
 
 namespace fs = std::filesystem;
 
@@ -110,6 +114,74 @@ TEST_F(CliCompare, ExitStatusTellsIdenticalFromDifferentAndJsonListsTheBlocks) {
                          "\"offset1\": 0, \"offset2\": 0}\n  ]"),
               std::string::npos)
         << z.out;
+}
+
+// Identical means equal sizes and equal bytes; the document tells it before the first block.
+TEST_F(CliCompare, JsonTellsIdenticalBeforeTheBlocks) {
+    CTempDir::Write(dir / "e1", "");
+    CTempDir::Write(dir / "e2", "");
+    CTempDir::Write(dir / "last", "ABCDEFGX");
+    const auto json = [&](const std::string& one, const std::string& two) {
+        return RunCli({"compare", "--unit", "2", "--format", "json", dir / one, dir / two});
+    };
+    const Result same = json("a", "a2");
+    EXPECT_EQ(same.status, 0);
+    EXPECT_TRUE(
+        same.out.ends_with("\"identical\": true,\n  \"blocks\": [\n    {\"kind\": \"same\", \"count\": "
+                           "4, \"offset1\": 0, \"offset2\": 0}\n  ]\n}\n"))
+        << same.out;
+    const Result empty = json("e1", "e2");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_TRUE(empty.out.ends_with("\"size\": 0},\n  \"unit\": 2,\n  \"lookahead\": 0,\n  \"identical\": "
+                                    "true,\n  \"blocks\": []\n}\n"))
+        << empty.out;
+    for (const auto& [one, two] : {std::pair{"e1", "a"}, {"a", "e1"}, {"a", "last"}}) {
+        const Result r = json(one, two);
+        EXPECT_EQ(r.status, 1) << one << " / " << two;
+        EXPECT_NE(r.out.find("\"identical\": false,\n"), std::string::npos) << r.out;
+    }
+}
+
+// Hundreds of thousands of blocks, moves among them, are written as the engine finishes them: the
+// document is the one made from the whole list, and a write that fails part-way is trouble as ever.
+TEST_F(CliCompare, JsonOfALongRunIsTheWholeListsDocument) {
+    std::mt19937 rng(21);
+    std::vector<std::uint8_t> one(300000), two(300000);
+    for (std::size_t i = 0; i < one.size(); ++i) {
+        one[i] = static_cast<std::uint8_t>(rng());
+        two[i] = static_cast<std::uint8_t>(rng());
+    }
+    const std::string r1 = dir / "r1", r2 = dir / "r2", log = dir / "log.json";
+    CTempDir::Write(r1, {one.begin(), one.end()});
+    CTempDir::Write(r2, {two.begin(), two.end()});
+    const PaddedBytes a(one);
+    const PaddedBytes b(two);
+    CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+    engine.SetUnitSize(1);
+    engine.SetLookAhead(100);
+    engine.Run();
+    ASSERT_GT(engine.Blocks().size(), 3 * CCompEngine::kSinkBatch);
+    const std::string expected = CTempDir::Capture([&](CBufferedWriter& out) {
+        return CBlockJsonWriter::Write(out, {r1, one.size()}, {r2, two.size()}, 1, 100, false,
+                                       engine.Blocks());
+    });
+
+    const Args args = {"compare", "--unit", "1", "--lookahead", "100", "--format", "json"};
+    const auto with = [&](Args more) {
+        more.insert(more.begin(), args.begin(), args.end());
+        return more;
+    };
+    const Result r = RunCli(with({r1, r2}));
+    EXPECT_EQ(r.status, 1);
+    // Not printed whole when it fails: it runs to megabytes.
+    const auto differ = std::mismatch(r.out.begin(), r.out.end(), expected.begin(), expected.end());
+    EXPECT_TRUE(r.out == expected) << "sizes " << r.out.size() << " and " << expected.size()
+                                   << ", first difference at " << (differ.first - r.out.begin());
+    ExpectTrouble(with({"--log", "/dev/full", r1, r2}), "Error in writing log file.");
+    CTempDir::Write(log, "the earlier log");
+    ExpectTrouble(with({"--log", log, r1, r2}), "Error in writing log file.", [] { LimitFileSize(1 << 20); });
+    EXPECT_EQ(CTempDir::Read(log), "the earlier log");
+    EXPECT_EQ(dir.FileCount(), 6); // a, b, a2, r1, r2, log.json
 }
 
 TEST_F(CliCompare, LogGoesToStandardOutputOrTheNamedFile) {

@@ -1,12 +1,16 @@
 #include <algorithm>
 #include <map>
+#include <random>
+#include <span>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "compare/core/blockhandoff.h"
 #include "compare/core/compengine.h"
 #include "compare/core/positionmap.h"
+#include "compare/core/progress.h"
 #include "literalengine.h"
 #include "testinputs.h"
 
@@ -18,6 +22,28 @@ CompBlockList Compare(const PaddedBytes& a, const PaddedBytes& b, int unit, int 
     engine.SetLookAhead(lookAhead);
     engine.Run();
     return engine.Blocks();
+}
+
+// The blocks a run hands to a sink, gathered; empty and false when the run stopped.
+CompBlockList CompareThroughSink(const PaddedBytes& a, const PaddedBytes& b, int unit, int lookAhead,
+                                 std::size_t batch) {
+    CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+    engine.SetUnitSize(unit);
+    engine.SetLookAhead(lookAhead);
+    CompBlockList handed;
+    engine.SetSink(
+        [&](std::span<const CompBlock> blocks) {
+            EXPECT_FALSE(blocks.empty());
+            handed.insert(handed.end(), blocks.begin(), blocks.end());
+            return true;
+        },
+        batch);
+    CProgress quiet;
+    if (!engine.Run(quiet)) {
+        return {};
+    }
+    EXPECT_TRUE(engine.Blocks().empty());
+    return handed;
 }
 
 std::string Describe(const CompBlockList& blocks) {
@@ -189,10 +215,13 @@ TEST(CompEngine, HardInputsMatchLiteralWalk) {
         const PaddedBytes b(c.two);
         for (int unit : {1, 2, 8}) {
             for (int lookAhead : {3, 100}) {
-                EXPECT_EQ(
-                    Describe(Compare(a, b, unit, lookAhead)),
-                    Describe(CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, lookAhead)))
+                const std::string expected =
+                    Describe(CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, lookAhead));
+                EXPECT_EQ(Describe(Compare(a, b, unit, lookAhead)), expected)
                     << c.name << ", unit " << unit << ", look-ahead " << lookAhead;
+                // Hundreds of moves wait across each hand-over.
+                EXPECT_EQ(Describe(CompareThroughSink(a, b, unit, lookAhead, 2)), expected)
+                    << c.name << " through a sink, unit " << unit << ", look-ahead " << lookAhead;
             }
         }
     }
@@ -219,6 +248,80 @@ TEST(CompEngine, LongBlockListsMatchLiteralWalk) {
     ASSERT_GT(blocks.size(), 65536u);
     EXPECT_EQ(blocks, CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), 1, 4));
     ExpectWellFormed(blocks, a.Size(), b.Size(), 1);
+    EXPECT_EQ(CompareThroughSink(a, b, 1, 4, CCompEngine::kSinkBatch), blocks);
+}
+
+// Tiny batches hand blocks over at nearly every step, while a Deleted block still grows behind the
+// New blocks after it and moves wait to be placed; what arrives must be the whole-list result.
+TEST(CompEngine, SinkGetsTheBlocksOfAWholeRun) {
+    for (int seed = 0; seed < 3000; ++seed) {
+        const CTestInputs::Pair pair = CTestInputs::Make(static_cast<std::uint64_t>(seed));
+        const PaddedBytes a(pair.file1);
+        const PaddedBytes b(pair.file2);
+        for (int unit : {1, 2, 8}) {
+            for (int lookAhead : {0, 2, 100}) {
+                const auto expected =
+                    CLiteralEngine::Run(a.Data(), a.Size(), b.Data(), b.Size(), unit, lookAhead);
+                for (std::size_t batch : {1, 3}) {
+                    ASSERT_EQ(Describe(CompareThroughSink(a, b, unit, lookAhead, batch)), Describe(expected))
+                        << "seed " << seed << ", unit " << unit << ", look-ahead " << lookAhead << ", batch "
+                        << batch;
+                }
+            }
+        }
+    }
+}
+
+// A sink that refuses stops the run at once and hears of nothing after.
+TEST(CompEngine, SinkThatRefusesStopsTheRun) {
+    std::mt19937 rng(9);
+    std::vector<std::uint8_t> one(200000), two(200000);
+    for (std::size_t i = 0; i < one.size(); ++i) {
+        one[i] = static_cast<std::uint8_t>(rng());
+        two[i] = static_cast<std::uint8_t>(rng());
+    }
+    const PaddedBytes a(one);
+    const PaddedBytes b(two);
+    for (int refuseAt : {1, 2, 5}) {
+        CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+        engine.SetUnitSize(1);
+        engine.SetLookAhead(4);
+        int calls = 0;
+        engine.SetSink([&](std::span<const CompBlock>) { return ++calls < refuseAt; }, 1000);
+        CProgress quiet;
+        EXPECT_FALSE(engine.Run(quiet));
+        EXPECT_EQ(calls, refuseAt);
+    }
+}
+
+// Batches reach the consumer's thread whole and in order, though the engine's buffer is reused at
+// once; a refusal stops the consumer hearing of more, and tells the engine and the end.
+TEST(BlockHandOff, PassesBatchesInOrderAndStopsOnRefusal) {
+    for (int refuseAt : {0, 1, 40}) {
+        std::vector<std::uint32_t> seen;
+        CBlockHandOff handOff([&](std::span<const CompBlock> blocks) {
+            for (const CompBlock& b : blocks) {
+                seen.push_back(b.primary);
+            }
+            return refuseAt == 0 || static_cast<int>(seen.size()) < refuseAt * 3;
+        });
+        std::vector<CompBlock> buffer(3);
+        std::uint32_t next = 0;
+        bool accepted = true;
+        for (int batch = 0; batch < 100 && accepted; ++batch) {
+            for (CompBlock& b : buffer) {
+                b = {BlockKind::Same, 1, next++, 0};
+            }
+            accepted = handOff.Hand(buffer);
+        }
+        EXPECT_EQ(handOff.Finish(), refuseAt == 0);
+        EXPECT_EQ(accepted, refuseAt == 0);
+        const std::size_t expected = refuseAt == 0 ? 300 : static_cast<std::size_t>(refuseAt) * 3;
+        ASSERT_EQ(seen.size(), expected) << "refusing batch " << refuseAt;
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            ASSERT_EQ(seen[i], i);
+        }
+    }
 }
 
 // The pending-move table against an ordered map, with keys that are multiples of a unit and

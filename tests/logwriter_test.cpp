@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -188,23 +190,26 @@ TEST(BlockJsonWriter, WritesEveryKindAndEveryNumberLength) {
     const char* const names[] = {"same", "new", "deleted", "movefrom", "moveto"};
     const auto text = [](std::uint32_t n, bool present) { return present ? std::to_string(n) : "null"; };
     std::size_t i = 0;
-    for (std::uint32_t a : numbers) {
-        for (int kind = 0; kind < 5; ++kind, ++i) {
-            const std::uint32_t b = numbers[i % std::size(numbers)];
-            const std::uint32_t c = numbers[(i * 7) % std::size(numbers)];
-            const auto k = static_cast<BlockKind>(kind);
-            const bool has1 = k != BlockKind::New;
-            const bool has2 = k != BlockKind::Deleted;
-            blocks.push_back({k, a, b, has1 && has2 ? c : CompBlock::kAbsent});
-            // MoveTo's primary is in file 2, its secondary the file-1 source.
-            const std::uint32_t offset1 = k == BlockKind::MoveTo ? c : b;
-            const std::uint32_t offset2 = k == BlockKind::MoveTo ? b : (k == BlockKind::New ? b : c);
-            char line[200];
-            std::snprintf(line, sizeof line,
-                          "%s\n    {\"kind\": \"%s\", \"count\": %u, \"offset1\": %s, \"offset2\": %s}",
-                          i == 0 ? "" : ",", names[kind], a, text(offset1, has1).c_str(),
-                          text(offset2, has2).c_str());
-            expected += line;
+    // Enough rounds to fill more than one reservation of lines.
+    for (int round = 0; round < 6; ++round) {
+        for (std::uint32_t a : numbers) {
+            for (int kind = 0; kind < 5; ++kind, ++i) {
+                const std::uint32_t b = numbers[i % std::size(numbers)];
+                const std::uint32_t c = numbers[(i * 7) % std::size(numbers)];
+                const auto k = static_cast<BlockKind>(kind);
+                const bool has1 = k != BlockKind::New;
+                const bool has2 = k != BlockKind::Deleted;
+                blocks.push_back({k, a, b, has1 && has2 ? c : CompBlock::kAbsent});
+                // MoveTo's primary is in file 2, its secondary the file-1 source.
+                const std::uint32_t offset1 = k == BlockKind::MoveTo ? c : b;
+                const std::uint32_t offset2 = k == BlockKind::MoveTo ? b : (k == BlockKind::New ? b : c);
+                char line[200];
+                std::snprintf(line, sizeof line,
+                              "%s\n    {\"kind\": \"%s\", \"count\": %u, \"offset1\": %s, \"offset2\": %s}",
+                              i == 0 ? "" : ",", names[kind], a, text(offset1, has1).c_str(),
+                              text(offset2, has2).c_str());
+                expected += line;
+            }
         }
     }
     expected += "\n  ]\n}\n";
@@ -212,6 +217,20 @@ TEST(BlockJsonWriter, WritesEveryKindAndEveryNumberLength) {
         return CBlockJsonWriter::Write(out, {"a", 1}, {"b", 2}, 1, 5, false, blocks);
     });
     EXPECT_EQ(written, expected);
+    // Handed over in pieces as the engine finishes them, empty ones first and in between.
+    const std::string pieces = CTempDir::Capture([&](CBufferedWriter& out) {
+        CBlockJsonWriter writer(out, {"a", 1}, {"b", 2}, 1, 5, false);
+        std::span<const CompBlock> rest(blocks);
+        for (std::size_t n = 0; !rest.empty(); ++n) {
+            const std::size_t take = std::min(n % 4, rest.size());
+            if (!writer.Add(rest.first(take))) {
+                return false;
+            }
+            rest = rest.subspan(take);
+        }
+        return writer.Finish();
+    });
+    EXPECT_EQ(pieces, expected);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "blockjsonwriter.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -133,6 +134,28 @@ char* Put(char* to, const Piece& piece) {
     return to + piece.length;
 }
 
+// A block's line, with the comma and line break before it, is at most 93 characters, but writes
+// up to 129 bytes from its start: a piece is copied whole.
+constexpr std::size_t kMaxLine = 160;
+constexpr std::size_t kLinesPerReserve = CBufferedWriter::kMaxReserve / kMaxLine;
+
+// The block's line at `to`; its length.
+std::size_t PutLine(char* to, const CompBlock& b) {
+    const KindPieces& kind = kKinds[static_cast<std::size_t>(b.kind)];
+    // MoveTo's file-1 offset is its source, the secondary; every other kind leads with primary.
+    const bool moveTo = b.kind == BlockKind::MoveTo;
+    char* p = Put(to, kind.head);
+    p = Number(p, b.count);
+    p = Put(p, kind.middle);
+    p = Number(p, moveTo ? b.secondary : b.primary);
+    p = Put(p, kind.tail);
+    if (kind.twoNumbers) {
+        p = Number(p, moveTo ? b.primary : b.secondary);
+        *p++ = '}';
+    }
+    return static_cast<std::size_t>(p - to);
+}
+
 } // namespace
 
 std::string_view CBlockJsonWriter::KindName(BlockKind kind) {
@@ -184,39 +207,50 @@ std::string CBlockJsonWriter::Quote(std::string_view text) {
     return out;
 }
 
-bool CBlockJsonWriter::Write(CBufferedWriter& out, const File& file1, const File& file2, int unit,
-                             int lookAhead, bool identical, const CompBlockList& blocks) {
+CBlockJsonWriter::CBlockJsonWriter(CBufferedWriter& out, const File& file1, const File& file2, int unit,
+                                   int lookAhead, bool identical)
+    : m_out(out) {
     const auto file = [&](const File& f) {
         return "{\"name\": " + Quote(f.name) + ", \"size\": " + std::to_string(f.size) + "}";
     };
     out.Write("{\n  \"file1\": " + file(file1) + ",\n  \"file2\": " + file(file2) +
               ",\n  \"unit\": " + std::to_string(unit) + ",\n  \"lookahead\": " + std::to_string(lookAhead) +
               ",\n  \"identical\": " + (identical ? "true" : "false") + ",\n  \"blocks\": [");
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        const CompBlock& b = blocks[i];
-        const KindPieces& kind = kKinds[static_cast<std::size_t>(b.kind)];
-        // MoveTo's file-1 offset is its source, the secondary; every other kind leads with primary.
-        const bool moveTo = b.kind == BlockKind::MoveTo;
-        char* const start = out.Reserve(256);
-        char* p = Put(start, kind.head);
-        p = Number(p, b.count);
-        p = Put(p, kind.middle);
-        p = Number(p, moveTo ? b.secondary : b.primary);
-        p = Put(p, kind.tail);
-        if (kind.twoNumbers) {
-            p = Number(p, moveTo ? b.primary : b.secondary);
-            *p++ = '}';
+}
+
+bool CBlockJsonWriter::Add(std::span<const CompBlock> blocks) {
+    // The first block of the document has no comma before it.
+    if (!m_any && !blocks.empty()) {
+        char* const start = m_out.Reserve(kMaxLine);
+        const std::size_t length = PutLine(start, blocks.front());
+        std::memmove(start, start + 1, length - 1);
+        m_out.Commit(length - 1);
+        blocks = blocks.subspan(1);
+        m_any = true;
+    }
+    while (!blocks.empty()) {
+        const std::size_t n = std::min(blocks.size(), kLinesPerReserve);
+        char* const start = m_out.Reserve(n * kMaxLine);
+        char* p = start;
+        for (const CompBlock& block : blocks.first(n)) {
+            p += PutLine(p, block);
         }
-        // The first block has no comma before it.
-        const std::size_t skip = i == 0 ? 1 : 0;
-        if (skip != 0) {
-            std::memmove(start, start + 1, static_cast<std::size_t>(p - start) - 1);
-        }
-        out.Commit(static_cast<std::size_t>(p - start) - skip);
-        if (out.Error() != 0) {
+        m_out.Commit(static_cast<std::size_t>(p - start));
+        blocks = blocks.subspan(n);
+        if (m_out.Error() != 0) {
             return false;
         }
     }
-    out.Write(blocks.empty() ? "]\n}\n" : "\n  ]\n}\n");
-    return out.Error() == 0;
+    return m_out.Error() == 0;
+}
+
+bool CBlockJsonWriter::Finish() {
+    m_out.Write(m_any ? "\n  ]\n}\n" : "]\n}\n");
+    return m_out.Error() == 0;
+}
+
+bool CBlockJsonWriter::Write(CBufferedWriter& out, const File& file1, const File& file2, int unit,
+                             int lookAhead, bool identical, const CompBlockList& blocks) {
+    CBlockJsonWriter writer(out, file1, file2, unit, lookAhead, identical);
+    return writer.Add(blocks) && writer.Finish();
 }

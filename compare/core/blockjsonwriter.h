@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,7 +11,8 @@
 class CBufferedWriter;
 
 // The blocks of a comparison as a JSON document, for scripts: the two files, the settings, whether
-// the files are identical, and one object per block in the engine's order, one per line.
+// the files are identical, and one object per block in the engine's order, one per line. The blocks
+// may come in pieces, as the engine finishes them.
 class CBlockJsonWriter {
 public:
     struct File {
@@ -18,10 +20,26 @@ public:
         std::uint64_t size;
     };
 
+    // Writes everything up to the first block.
+    CBlockJsonWriter(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead,
+                     bool identical);
+    CBlockJsonWriter(const CBlockJsonWriter&) = delete;
+    CBlockJsonWriter& operator=(const CBlockJsonWriter&) = delete;
+
+    // The next blocks; false once a write has failed.
+    bool Add(std::span<const CompBlock> blocks);
+    // Ends the document; false if any write failed.
+    bool Finish();
+
+    // The whole document at once.
     static bool Write(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead,
                       bool identical, const CompBlockList& blocks);
 
     static std::string_view KindName(BlockKind kind);
     // A JSON string literal. File names need not be UTF-8; bytes that are not become U+FFFD.
     static std::string Quote(std::string_view text);
+
+private:
+    CBufferedWriter& m_out;
+    bool m_any = false;
 };

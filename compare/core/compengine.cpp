@@ -316,6 +316,14 @@ std::uint64_t CCompEngine::ChangedRun(std::uint64_t p1, std::uint64_t p2) {
 // about twice its final size in fresh memory, and fresh memory is slow to touch: once it is big
 // enough to tell, it grows at once to the size the work done so far points to.
 void CCompEngine::GrowBlocks() {
+    if (m_sink) {
+        HandFinalBlocks(false);
+        // Room for a stretch that must stay until it is final, and for the blocks after it.
+        if (m_blocks.size() > m_blocks.capacity() / 2) {
+            m_blocks.reserve(std::max<std::size_t>(m_blocks.capacity() * 2, 2));
+        }
+        return;
+    }
     constexpr std::size_t kProjectFrom = std::size_t{1} << 16;
     const std::size_t size = m_blocks.size();
     if (size < kProjectFrom) {
@@ -333,6 +341,26 @@ void CCompEngine::GrowBlocks() {
     } catch (const std::bad_alloc&) {
         // Too much address space at once: plain growth asks for less.
     }
+}
+
+// Only the last block can grow, and the open Deleted block, which New blocks may follow; pending
+// moves are not in the list yet. Everything before both is final.
+void CCompEngine::HandFinalBlocks(bool all) {
+    std::size_t count = m_blocks.size();
+    if (!all && count > 0) {
+        count = std::min(count - 1, m_openDeleted >= 0 ? static_cast<std::size_t>(m_openDeleted) : count);
+    }
+    if (count == 0) {
+        return;
+    }
+    // Once refused, blocks are dropped until the run stops.
+    if (!m_sinkRefused && !m_sink(std::span<const CompBlock>(m_blocks.data(), count))) {
+        m_sinkRefused = true;
+    }
+    m_blocks.erase(m_blocks.begin(), m_blocks.begin() + static_cast<std::ptrdiff_t>(count));
+    m_openDeleted = m_openDeleted >= static_cast<std::ptrdiff_t>(count)
+                        ? m_openDeleted - static_cast<std::ptrdiff_t>(count)
+                        : -1;
 }
 
 // Move targets stand where the file-2 cursor passes them.
@@ -430,6 +458,11 @@ void CCompEngine::AppendNewUpTo(std::uint64_t& p2, std::uint64_t end) {
     }
 }
 
+void CCompEngine::SetSink(BlockSink sink, std::size_t batch) {
+    m_sink = std::move(sink);
+    m_sinkBatch = std::max<std::size_t>(batch, 1);
+}
+
 void CCompEngine::Run() {
     CProgress quiet;
     Run(quiet);
@@ -448,11 +481,14 @@ bool CCompEngine::Run(CProgress& progress) {
         m_filter1.emplace(m_unit);
         m_filter2.emplace(m_unit);
     }
+    if (m_sink) {
+        m_blocks.reserve(m_sinkBatch);
+    }
     std::uint64_t p1 = 0;
     std::uint64_t p2 = 0;
     while (p1 < m_size1 && p2 < m_size2) {
         m_done = p1 + p2;
-        if (!progress.Update(m_done)) {
+        if (!progress.Update(m_done) || m_sinkRefused) {
             return false;
         }
         if (UnitsEqual(p1, p2)) {
@@ -501,6 +537,12 @@ bool CCompEngine::Run(CProgress& progress) {
     }
     AppendNewUpTo(p2, m_size2);
     EmitPendingBefore(kNone);
+    if (m_sink) {
+        HandFinalBlocks(true);
+        if (m_sinkRefused) {
+            return false;
+        }
+    }
     progress.Finish();
     return true;
 }

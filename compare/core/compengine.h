@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "differencescanner.h"
@@ -48,6 +50,10 @@ public:
     CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
                 std::uint32_t size2);
 
+    // Takes blocks that nothing can change any more, in order; false stops the run.
+    using BlockSink = std::function<bool(std::span<const CompBlock>)>;
+    static constexpr std::size_t kSinkBatch = std::size_t{1} << 16;
+
     // One of 1, 2, 4, 8 and 16.
     void SetUnitSize(int unitSize) { m_unit = unitSize; }
     void SetLookAhead(int lookAhead) { m_lookAhead = lookAhead; }
@@ -59,6 +65,10 @@ public:
     // The same, telling `progress` of the bytes passed in both files; false, with the blocks cut short,
     // when it says to stop.
     bool Run(CProgress& progress);
+
+    // Before Run: the blocks go to `sink` about `batch` at a time instead of piling up, so that a
+    // run that makes millions of them needs little memory. Blocks() then stays empty.
+    void SetSink(BlockSink sink, std::size_t batch = kSinkBatch);
 
     const CompBlockList& Blocks() const { return m_blocks; }
     CompBlockList TakeBlocks() { return std::move(m_blocks); }
@@ -92,6 +102,7 @@ private:
     bool Window2MayHold(const std::uint8_t* unit) const;
 
     void GrowBlocks();
+    void HandFinalBlocks(bool all);
     void PushBlock(const CompBlock& block) {
         if (m_blocks.size() == m_blocks.capacity()) {
             GrowBlocks();
@@ -120,6 +131,9 @@ private:
     CompBlockList m_blocks;
     std::uint64_t m_done = 0; // bytes passed in both files
     std::ptrdiff_t m_openDeleted = -1;
+    BlockSink m_sink;
+    std::size_t m_sinkBatch = 0;
+    bool m_sinkRefused = false;
     // Pending MoveTo blocks by file-2 start, and the start of each by its file-2 end, for growing
     // it; the lowest start, or none. Every claimed unit past the lowest start is pending.
     CPositionMap<Pending> m_pendingStarts;
