@@ -14,12 +14,10 @@
 #include "compare/core/blockjsonwriter.h"
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
-#include "compare/core/complines.h"
 #include "compare/core/compsettings.h"
-#include "compare/core/differencescanner.h"
 #include "compare/core/filebuffer.h"
 #include "compare/core/logfile.h"
-#include "compare/core/logwriter.h"
+#include "compare/core/logstream.h"
 #include "compare/core/progress.h"
 #include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
@@ -269,30 +267,29 @@ int CCompareCommand::Run(const Options& options) {
     CProgress comparing(line.Phase("Comparing"), nullptr);
     bool identical = false;
 
+    // Blocks are written as the engine settles them, beside it and never all at once: formatting them
+    // costs about what the comparison does.
+    const auto compare = [&](const CBlockHandOff::Consumer& consumer) {
+        CBlockHandOff handOff(consumer);
+        engine.SetSink([&](std::span<const CompBlock> blocks) { return handOff.Hand(blocks); });
+        const bool compared = engine.Run(comparing);
+        return handOff.Finish() && compared;
+    };
     const auto write = [&](CBufferedWriter& out) {
         if (options.json) {
-            // The document says it before the first block, so it cannot wait for the blocks: equal
-            // sizes and equal bytes are what a list of nothing but Same blocks means. The scan stops
-            // at the first difference; only identical files pay for a whole extra pass.
-            identical = size1 == size2 && CDifferenceScanner().FirstDifference(
-                                              buffers[0].Data(), buffers[1].Data(), size1) == size1;
             CBlockJsonWriter json(out, {inputs[0].name, size1}, {inputs[1].name, size2}, options.unit,
-                                  options.lookAhead, identical);
-            // Blocks are written as the engine finishes them, never held all at once, and beside it:
-            // formatting them costs a third of what the comparison does.
-            CBlockHandOff handOff([&](std::span<const CompBlock> blocks) { return json.Add(blocks); });
-            engine.SetSink([&](std::span<const CompBlock> blocks) { return handOff.Hand(blocks); });
-            const bool compared = engine.Run(comparing);
-            return handOff.Finish() && compared && json.Finish();
+                                  options.lookAhead);
+            const bool written =
+                compare([&](std::span<const CompBlock> blocks) { return json.Add(blocks); }) && json.Finish();
+            identical = json.Identical();
+            return written;
         }
-        engine.Run(comparing);
-        const auto& blocks = engine.Blocks();
-        identical = size1 == size2 && std::all_of(blocks.begin(), blocks.end(), [](const CompBlock& b) {
-                        return b.kind == BlockKind::Same;
-                    });
-        const CCompLines lines(engine.TakeBlocks(), options.unit, size1, size2, options.bytesPerLine);
-        CProgress writing(line.Phase("Writing the log"), nullptr);
-        return CLogWriter(lines, buffers[0].Data(), buffers[1].Data(), options.ansi).WriteLog(out, writing);
+        CLogStream stream(out, {buffers[0].Data(), size1}, {buffers[1].Data(), size2}, options.unit,
+                          options.bytesPerLine, options.ansi);
+        const bool written =
+            compare([&](std::span<const CompBlock> blocks) { return stream.Add(blocks); }) && stream.Finish();
+        identical = size1 == size2 && stream.AllSame();
+        return written;
     };
     // A log that can be made again needs no flush to disk, which would slow big logs down.
     if (log.Write(write, false) != CLogFile::Result::Ok) {

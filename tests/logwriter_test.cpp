@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <span>
 #include <string>
@@ -9,7 +10,9 @@
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
+#include "compare/core/logstream.h"
 #include "compare/core/logwriter.h"
+#include "compare/core/progress.h"
 #include "literalengine.h"
 #include "tempdir.h"
 #include "testinputs.h"
@@ -158,6 +161,83 @@ TEST(LogWriter, MatchesPrintfLayoutOnSeededInputs) {
             const bool ansi = (seed + line) % 2 == 0;
             ASSERT_EQ(WriteLog(lines, a, b, ansi), ReferenceLog(rows, a, b, line, ansi))
                 << "seed " << seed << ", line " << line;
+        }
+    }
+}
+
+// A log written from the engine's batches as they come is the log of the whole list, whatever the
+// batches: the held-back block keeps a partial last unit cut only where the comparison ends, and
+// sections run on across batches. Identical files are told by their blocks alone.
+TEST(LogStream, WritesTheLogOfTheWholeListFromBatches) {
+    for (int seed = 0; seed < 400; ++seed) {
+        const CTestInputs::Pair pair = CTestInputs::Make(static_cast<std::uint64_t>(seed) + 901);
+        const PaddedBytes a(pair.file1);
+        const PaddedBytes b(seed % 10 == 0 ? pair.file1 : pair.file2);
+        const int unit = 1 << (seed % 5);
+        const int lookAhead = seed % 3 == 0 ? 0 : 20;
+        const int line = std::array{1, 5, 8, 32}[static_cast<std::size_t>(seed / 5) % 4];
+        const bool ansi = seed % 2 == 0;
+        CCompEngine whole(a.Data(), a.Size(), b.Data(), b.Size());
+        whole.SetUnitSize(unit);
+        whole.SetLookAhead(lookAhead);
+        whole.Run();
+        const CCompLines lines(whole.Blocks(), unit, a.Size(), b.Size(), line);
+        const std::string expected = WriteLog(lines, a, b, ansi);
+        const bool allSame = std::all_of(whole.Blocks().begin(), whole.Blocks().end(),
+                                         [](const CompBlock& block) { return block.kind == K::Same; });
+        for (const std::size_t batch : {1u, 3u, 64u}) {
+            bool same = false;
+            const std::string streamed = CTempDir::Capture([&](CBufferedWriter& out) {
+                CLogStream stream(out, {a.Data(), a.Size()}, {b.Data(), b.Size()}, unit, line, ansi);
+                CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+                engine.SetUnitSize(unit);
+                engine.SetLookAhead(lookAhead);
+                engine.SetSink([&](std::span<const CompBlock> blocks) { return stream.Add(blocks); }, batch);
+                CProgress quiet;
+                const bool written = engine.Run(quiet) && stream.Finish();
+                same = stream.AllSame();
+                return written;
+            });
+            ASSERT_EQ(streamed, expected) << "seed " << seed << ", batch " << batch;
+            EXPECT_EQ(same, allSame) << "seed " << seed;
+        }
+    }
+}
+
+// Told from the blocks, "identical" is what the whole list says, however the blocks come: the head
+// waits while only Same blocks have come.
+TEST(BlockJsonWriter, SettlesIdenticalFromTheBlocksAsTheyCome) {
+    for (int seed = 0; seed < 200; ++seed) {
+        const CTestInputs::Pair pair = CTestInputs::Make(static_cast<std::uint64_t>(seed) + 4242);
+        std::vector<std::uint8_t> second = seed % 4 < 2 ? pair.file1 : pair.file2;
+        if (seed % 4 == 1 && !second.empty()) {
+            second.back() ^= 1; // same sizes, a change at the very end
+        }
+        const PaddedBytes a(pair.file1);
+        const PaddedBytes b(second);
+        const int unit = 1 << (seed % 3);
+        CCompEngine whole(a.Data(), a.Size(), b.Data(), b.Size());
+        whole.SetUnitSize(unit);
+        whole.Run();
+        const bool identical = pair.file1 == second;
+        const std::string expected = CTempDir::Capture([&](CBufferedWriter& out) {
+            return CBlockJsonWriter::Write(out, {"a", a.Size()}, {"b", b.Size()}, unit, 10, identical,
+                                           whole.Blocks());
+        });
+        for (const std::size_t batch : {1u, 3u}) {
+            bool told = !identical;
+            const std::string streamed = CTempDir::Capture([&](CBufferedWriter& out) {
+                CBlockJsonWriter json(out, {"a", a.Size()}, {"b", b.Size()}, unit, 10);
+                CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+                engine.SetUnitSize(unit);
+                engine.SetSink([&](std::span<const CompBlock> blocks) { return json.Add(blocks); }, batch);
+                CProgress quiet;
+                const bool written = engine.Run(quiet) && json.Finish();
+                told = json.Identical();
+                return written;
+            });
+            ASSERT_EQ(streamed, expected) << "seed " << seed << ", batch " << batch;
+            EXPECT_EQ(told, identical) << "seed " << seed;
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "bufferedwriter.h"
 
@@ -209,16 +210,40 @@ std::string CBlockJsonWriter::Quote(std::string_view text) {
 
 CBlockJsonWriter::CBlockJsonWriter(CBufferedWriter& out, const File& file1, const File& file2, int unit,
                                    int lookAhead, bool identical)
-    : m_out(out) {
+    : CBlockJsonWriter(out, file1, file2, unit, lookAhead) {
+    WriteHead(identical);
+}
+
+CBlockJsonWriter::CBlockJsonWriter(CBufferedWriter& out, const File& file1, const File& file2, int unit,
+                                   int lookAhead)
+    : m_out(out), m_sameSizes(file1.size == file2.size) {
     const auto file = [&](const File& f) {
         return "{\"name\": " + Quote(f.name) + ", \"size\": " + std::to_string(f.size) + "}";
     };
-    out.Write("{\n  \"file1\": " + file(file1) + ",\n  \"file2\": " + file(file2) +
-              ",\n  \"unit\": " + std::to_string(unit) + ",\n  \"lookahead\": " + std::to_string(lookAhead) +
-              ",\n  \"identical\": " + (identical ? "true" : "false") + ",\n  \"blocks\": [");
+    m_head = "{\n  \"file1\": " + file(file1) + ",\n  \"file2\": " + file(file2) +
+             ",\n  \"unit\": " + std::to_string(unit) + ",\n  \"lookahead\": " + std::to_string(lookAhead);
+}
+
+void CBlockJsonWriter::WriteHead(bool identical) {
+    m_identical = identical;
+    m_out.Write(m_head + ",\n  \"identical\": " + (identical ? "true" : "false") + ",\n  \"blocks\": [");
+    m_head.clear();
 }
 
 bool CBlockJsonWriter::Add(std::span<const CompBlock> blocks) {
+    if (m_head.empty()) {
+        return Put(blocks);
+    }
+    if (std::all_of(blocks.begin(), blocks.end(),
+                    [](const CompBlock& b) { return b.kind == BlockKind::Same; })) {
+        m_leadingSame.insert(m_leadingSame.end(), blocks.begin(), blocks.end());
+        return m_out.Error() == 0;
+    }
+    WriteHead(false);
+    return Put(std::exchange(m_leadingSame, {})) && Put(blocks);
+}
+
+bool CBlockJsonWriter::Put(std::span<const CompBlock> blocks) {
     // The first block of the document has no comma before it.
     if (!m_any && !blocks.empty()) {
         char* const start = m_out.Reserve(kMaxLine);
@@ -245,6 +270,10 @@ bool CBlockJsonWriter::Add(std::span<const CompBlock> blocks) {
 }
 
 bool CBlockJsonWriter::Finish() {
+    if (!m_head.empty()) {
+        WriteHead(m_sameSizes);
+        Put(std::exchange(m_leadingSame, {}));
+    }
     m_out.Write(m_any ? "\n  ]\n}\n" : "]\n}\n");
     return m_out.Error() == 0;
 }

@@ -23,6 +23,9 @@ public:
     // Writes everything up to the first block.
     CBlockJsonWriter(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead,
                      bool identical);
+    // Tells "identical" from the blocks as they come: equal sizes and nothing but Same blocks. The
+    // head waits, with the Same blocks before it, until a block of another kind or the end settles it.
+    CBlockJsonWriter(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead);
     CBlockJsonWriter(const CBlockJsonWriter&) = delete;
     CBlockJsonWriter& operator=(const CBlockJsonWriter&) = delete;
 
@@ -30,6 +33,8 @@ public:
     bool Add(std::span<const CompBlock> blocks);
     // Ends the document; false if any write failed.
     bool Finish();
+    // What the document says under "identical"; settled once Finish has been called.
+    bool Identical() const { return m_identical; }
 
     // The whole document at once.
     static bool Write(CBufferedWriter& out, const File& file1, const File& file2, int unit, int lookAhead,
@@ -40,6 +45,13 @@ public:
     static std::string Quote(std::string_view text);
 
 private:
+    void WriteHead(bool identical);
+    bool Put(std::span<const CompBlock> blocks);
+
     CBufferedWriter& m_out;
+    std::string m_head; // up to "identical", until written
+    bool m_sameSizes = false;
+    bool m_identical = false;
+    std::vector<CompBlock> m_leadingSame;
     bool m_any = false;
 };

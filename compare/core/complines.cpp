@@ -4,10 +4,10 @@
 #include <bit>
 
 CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2,
-                       int bytesPerLine)
+                       int bytesPerLine, Tail tail)
     : m_blocks(std::move(blocks)), m_unit(unit), m_size1(size1), m_size2(size2),
       m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))),
-      m_lineShift(std::has_single_bit(m_bytesPerLine) ? std::countr_zero(m_bytesPerLine) : -1) {
+      m_lineShift(std::has_single_bit(m_bytesPerLine) ? std::countr_zero(m_bytesPerLine) : -1), m_tail(tail) {
     m_firstRow.reserve(m_blocks.size() + 1);
     std::uint64_t rows = 0;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
@@ -34,7 +34,7 @@ CCompLines::Geometry CCompLines::GeometryOf(std::size_t block) const {
     g.offset1 = hasFile1 ? b.primary : 0;
     g.offset2 = b.kind == BlockKind::Same ? b.secondary : (hasFile2 ? b.primary : 0);
     g.length = std::uint64_t{b.count} * static_cast<std::uint64_t>(m_unit);
-    if (block + 1 == m_blocks.size()) {
+    if (block + 1 == m_blocks.size() && m_tail == Tail::Ends) {
         const std::uint64_t fileSize = hasFile1 ? m_size1 : m_size2;
         g.length = std::min(g.length, fileSize - b.primary);
     }

@@ -22,10 +22,14 @@ struct CompLine {
 // number of blocks, not with the size of the files.
 class CCompLines {
 public:
+    // Whether the last block of the list is the comparison's last, or more follow in another list.
+    enum class Tail { Ends, Continues };
+
     CCompLines() = default;
-    // The last block ends at the end of its file; every other block keeps whole units, so a partial
-    // unit inside it shows the zero bytes after the file's data.
-    CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int bytesPerLine);
+    // The comparison's last block ends at the end of its file; every other block keeps whole units,
+    // so a partial unit inside it shows the zero bytes after the file's data.
+    CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int bytesPerLine,
+               Tail tail = Tail::Ends);
 
     std::uint64_t GetCount() const { return m_firstRow.empty() ? 0 : m_firstRow.back(); }
     bool IsEmpty() const { return GetCount() == 0; }
@@ -81,6 +85,7 @@ private:
     std::uint32_t m_size2 = 0;
     std::uint64_t m_bytesPerLine = 1;
     int m_lineShift = 0; // log2 of the line when a power of two, else -1
+    Tail m_tail = Tail::Ends;
 };
 
 template <typename F>

@@ -210,28 +210,35 @@ bool CLogWriter::WriteLog(CBufferedWriter& out, CProgress& progress) const {
     constexpr std::uint64_t kRowsPerReport = 1u << 16;
     progress.Start(m_lines.GetCount(), kRowsPerReport);
     out.Write(kHeader);
-    bool first = true;
+    Section section;
+    if (!WriteRows(out, progress, section)) {
+        return false;
+    }
+    progress.Finish();
+    return true;
+}
+
+bool CLogWriter::WriteRows(CBufferedWriter& out, Section& section) const {
+    CProgress quiet;
+    return WriteRows(out, quiet, section);
+}
+
+bool CLogWriter::WriteRows(CBufferedWriter& out, CProgress& progress, Section& section) const {
     bool stopped = false;
     std::uint64_t done = 0;
-    BlockKind previous = BlockKind::Same;
     m_lines.ForEach(0, m_lines.GetCount(), [&](const CompLine& row) {
         if (!progress.Update(done++)) {
             stopped = true;
             return false;
         }
-        if (first || row.kind != previous) {
+        if (!section.started || row.kind != section.kind) {
             out.Write(SectionText(row.kind));
-            previous = row.kind;
-            first = false;
+            section = {true, row.kind};
         }
         const std::size_t length = LineLength(row.kind);
         FormatLine(row, out.Reserve(length));
         out.Commit(length);
         return out.Error() == 0;
     });
-    if (stopped || out.Error() != 0) {
-        return false;
-    }
-    progress.Finish();
-    return true;
+    return !stopped && out.Error() == 0;
 }

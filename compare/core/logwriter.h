@@ -22,10 +22,18 @@ public:
     // The ANSI column shows control characters (0-31, 127, 128-159) as ".", everything else as itself.
     static constexpr bool ShowsAsDot(std::uint8_t b) { return b < 32 || b == 127 || (b >= 128 && b < 160); }
 
+    // The kind of the last row written, for a log written in pieces.
+    struct Section {
+        bool started = false;
+        BlockKind kind = BlockKind::Same;
+    };
+
     // Header, section lines and every row; false when a write failed.
     bool WriteLog(CBufferedWriter& out) const;
     // The same, telling `progress` of the rows written; false also when it says to stop.
     bool WriteLog(CBufferedWriter& out, CProgress& progress) const;
+    // Every row with its section lines, going on from `section`; false when a write failed.
+    bool WriteRows(CBufferedWriter& out, Section& section) const;
     // The line of one row, without its section line.
     bool WriteLogLine(CBufferedWriter& out, std::uint64_t row) const;
     // The same line as text.
@@ -38,6 +46,7 @@ private:
     // Formats the row's line at `to`, which has room for LineLength(kind) bytes.
     void FormatLine(const CompLine& row, char* to) const;
     void FillPart(char* part, std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t length) const;
+    bool WriteRows(CBufferedWriter& out, CProgress& progress, Section& section) const;
 
     const CCompLines& m_lines;
     const std::uint8_t* m_buffer1;
