@@ -165,6 +165,17 @@ TEST(LogWriter, MatchesPrintfLayoutOnSeededInputs) {
     }
 }
 
+// Runs the engine on `a` and `b`, handing its blocks to `add` `batch` at a time; false when it stopped.
+bool RunInBatches(const PaddedBytes& a, const PaddedBytes& b, int unit, int lookAhead, std::size_t batch,
+                  const CCompEngine::BlockSink& add) {
+    CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+    engine.SetUnitSize(unit);
+    engine.SetLookAhead(lookAhead);
+    engine.SetSink(add, batch);
+    CProgress quiet;
+    return engine.Run(quiet);
+}
+
 // A log written from the engine's batches as they come is the log of the whole list, whatever the
 // batches: the held-back block keeps a partial last unit cut only where the comparison ends, and
 // sections run on across batches. Identical files are told by their blocks alone.
@@ -189,12 +200,9 @@ TEST(LogStream, WritesTheLogOfTheWholeListFromBatches) {
             bool same = false;
             const std::string streamed = CTempDir::Capture([&](CBufferedWriter& out) {
                 CLogStream stream(out, {a.Data(), a.Size()}, {b.Data(), b.Size()}, unit, line, ansi);
-                CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
-                engine.SetUnitSize(unit);
-                engine.SetLookAhead(lookAhead);
-                engine.SetSink([&](std::span<const CompBlock> blocks) { return stream.Add(blocks); }, batch);
-                CProgress quiet;
-                const bool written = engine.Run(quiet) && stream.Finish();
+                const bool written = RunInBatches(a, b, unit, lookAhead, batch,
+                                                  [&](auto blocks) { return stream.Add(blocks); }) &&
+                                     stream.Finish();
                 same = stream.AllSame();
                 return written;
             });
@@ -218,6 +226,7 @@ TEST(BlockJsonWriter, SettlesIdenticalFromTheBlocksAsTheyCome) {
         const int unit = 1 << (seed % 3);
         CCompEngine whole(a.Data(), a.Size(), b.Data(), b.Size());
         whole.SetUnitSize(unit);
+        whole.SetLookAhead(10);
         whole.Run();
         const bool identical = pair.file1 == second;
         const std::string expected = CTempDir::Capture([&](CBufferedWriter& out) {
@@ -228,11 +237,9 @@ TEST(BlockJsonWriter, SettlesIdenticalFromTheBlocksAsTheyCome) {
             bool told = !identical;
             const std::string streamed = CTempDir::Capture([&](CBufferedWriter& out) {
                 CBlockJsonWriter json(out, {"a", a.Size()}, {"b", b.Size()}, unit, 10);
-                CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
-                engine.SetUnitSize(unit);
-                engine.SetSink([&](std::span<const CompBlock> blocks) { return json.Add(blocks); }, batch);
-                CProgress quiet;
-                const bool written = engine.Run(quiet) && json.Finish();
+                const bool written =
+                    RunInBatches(a, b, unit, 10, batch, [&](auto blocks) { return json.Add(blocks); }) &&
+                    json.Finish();
                 told = json.Identical();
                 return written;
             });
