@@ -32,6 +32,9 @@ std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
 
 constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
 
+template <int U>
+constexpr int kShiftOf = std::countr_zero(static_cast<unsigned>(U));
+
 // Bit i is set where p[i] == value, for i in 0..63.
 std::uint64_t ByteMatches(const std::uint8_t* p, std::uint8_t value) {
     std::uint64_t mask = 0;
@@ -62,27 +65,28 @@ CCompEngine::CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const
                          std::uint32_t size2)
     : m_buffer1(buffer1), m_buffer2(buffer2), m_size1(size1), m_size2(size2) {}
 
+template <int U>
 bool CCompEngine::UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const {
     const std::uint8_t* a = m_buffer1 + pos1;
     const std::uint8_t* b = m_buffer2 + pos2;
-    switch (m_unit) {
-    case 1:
+    if constexpr (U == 1) {
         return *a == *b;
-    case 2:
+    } else if constexpr (U == 2) {
         return LoadWord<std::uint16_t>(a) == LoadWord<std::uint16_t>(b);
-    case 4:
+    } else if constexpr (U == 4) {
         return LoadWord<std::uint32_t>(a) == LoadWord<std::uint32_t>(b);
-    case 8:
+    } else if constexpr (U == 8) {
         return LoadWord<std::uint64_t>(a) == LoadWord<std::uint64_t>(b);
-    default:
+    } else {
         return LoadWord<std::uint64_t>(a) == LoadWord<std::uint64_t>(b) &&
                LoadWord<std::uint64_t>(a + 8) == LoadWord<std::uint64_t>(b + 8);
     }
 }
 
+template <int U>
 std::uint64_t CCompEngine::CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits) {
-    const std::uint64_t bytes = maxUnits << m_shift;
-    return m_scanner.FirstDifference(m_buffer1 + pos1, m_buffer2 + pos2, bytes) >> m_shift;
+    const std::uint64_t bytes = maxUnits << kShiftOf<U>;
+    return m_scanner.FirstDifference(m_buffer1 + pos1, m_buffer2 + pos2, bytes) >> kShiftOf<U>;
 }
 
 std::uint64_t CCompEngine::ClaimedWord(std::uint64_t word) const {
@@ -98,8 +102,9 @@ void CCompEngine::Claim(std::uint64_t pos) {
 }
 
 // The first position at or after `pos` that is not claimed: claimed blocks may lie back to back.
+template <int U>
 std::uint64_t CCompEngine::SkipClaimed(std::uint64_t pos) const {
-    std::uint64_t unit = pos >> m_shift;
+    std::uint64_t unit = pos >> kShiftOf<U>;
     if (((ClaimedWord(unit / 64) >> (unit % 64)) & 1) == 0) {
         return pos;
     }
@@ -110,7 +115,7 @@ std::uint64_t CCompEngine::SkipClaimed(std::uint64_t pos) const {
             break;
         }
     }
-    return std::max(pos, unit << m_shift);
+    return std::max(pos, unit << kShiftOf<U>);
 }
 
 // Only asked while a claimed unit lies within about a window of `pos`, so the scan stays short.
@@ -126,15 +131,16 @@ std::uint64_t CCompEngine::FirstClaimedFrom(std::uint64_t pos) const {
 }
 
 // File-1 units p1 + u to p1 + N·u, as far as the file goes.
+template <int U>
 void CCompEngine::SyncWindow1(std::uint64_t p1) {
-    const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    const std::uint64_t u = static_cast<std::uint64_t>(U);
     const std::uint64_t start = p1 + u;
     const std::uint64_t end = std::max(
-        start, std::min(p1 + (static_cast<std::uint64_t>(m_lookAhead) + 1) * u, m_units1 << m_shift));
-    if (m_positions2) {
+        start, std::min(p1 + (static_cast<std::uint64_t>(m_lookAhead) + 1) * u, m_units1 << kShiftOf<U>));
+    if constexpr (U <= 2) {
         // Exact units keep the last position of each value: no unit ever has to leave.
         for (std::uint64_t pos = std::max(start, m_window1End); pos < end; pos += u) {
-            m_last1[m_positions2->Key(m_buffer1 + pos)] = static_cast<std::uint32_t>(pos);
+            m_last1[CUnitPositions::Key<U>(m_buffer1 + pos)] = static_cast<std::uint32_t>(pos);
         }
         m_window1Start = start;
         m_window1End = std::max(end, m_window1End);
@@ -143,102 +149,117 @@ void CCompEngine::SyncWindow1(std::uint64_t p1) {
     std::uint64_t addFrom = m_window1End;
     if (start < m_window1Start || start >= m_window1End) {
         for (std::uint64_t pos = m_window1Start; pos < m_window1End; pos += u) {
-            m_filter1->Remove(m_buffer1 + pos);
+            m_filter1->Remove<U>(m_buffer1 + pos);
         }
         addFrom = start;
     } else {
         for (std::uint64_t pos = m_window1Start; pos < start; pos += u) {
-            m_filter1->Remove(m_buffer1 + pos);
+            m_filter1->Remove<U>(m_buffer1 + pos);
         }
     }
     for (std::uint64_t pos = addFrom; pos < end; pos += u) {
-        m_filter1->Add(m_buffer1 + pos);
+        m_filter1->Add<U>(m_buffer1 + pos);
     }
     m_window1Start = start;
     m_window1End = end;
 }
 
+template <int U>
 bool CCompEngine::Window1MayHold(std::uint64_t p1, const std::uint8_t* unit) const {
-    return m_positions2 ? m_last1[m_positions2->Key(unit)] > p1 : m_filter1->MayContain(unit);
+    if constexpr (U <= 2) {
+        return m_last1[CUnitPositions::Key<U>(unit)] > p1;
+    } else {
+        return m_filter1->MayContain<U>(unit);
+    }
 }
 
 // Whether p2's unit comes again within the next N units of file 1.
+template <int U>
 bool CCompEngine::SearchFile1(std::uint64_t p1, std::uint64_t p2) {
-    if (m_lookAhead <= 0 || p1 + m_unit >= m_size1) {
+    if (m_lookAhead <= 0 || p1 + U >= m_size1) {
         return false;
     }
-    SyncWindow1(p1);
+    SyncWindow1<U>(p1);
     const std::uint8_t* needle = m_buffer2 + p2;
-    if (m_positions2) {
-        return Window1MayHold(p1, needle);
-    }
-    if (!m_filter1->MayContain(needle)) {
-        return false;
-    }
-    const std::uint64_t count = (m_window1End - m_window1Start) >> m_shift;
-    const std::uint8_t* p = m_buffer1 + m_window1Start;
-    switch (m_unit) {
-    case 4:
-        return FindWord<std::uint32_t>(p, count, needle) >= 0;
-    case 8:
-        return FindWord<std::uint64_t>(p, count, needle) >= 0;
-    default:
-        for (std::uint64_t i = 0; i < count; ++i) {
-            if (std::memcmp(p + i * 16, needle, 16) == 0) {
-                return true;
-            }
+    if constexpr (U <= 2) {
+        return Window1MayHold<U>(p1, needle);
+    } else {
+        if (!m_filter1->MayContain<U>(needle)) {
+            return false;
         }
-        return false;
+        const std::uint64_t count = (m_window1End - m_window1Start) >> kShiftOf<U>;
+        const std::uint8_t* p = m_buffer1 + m_window1Start;
+        if constexpr (U == 4) {
+            return FindWord<std::uint32_t>(p, count, needle) >= 0;
+        } else if constexpr (U == 8) {
+            return FindWord<std::uint64_t>(p, count, needle) >= 0;
+        } else {
+            for (std::uint64_t i = 0; i < count; ++i) {
+                if (std::memcmp(p + i * 16, needle, 16) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        }
     }
 }
 
 // Adds unclaimed file-2 units from the window's end until it holds N of them or the file ends.
+template <int U>
 void CCompEngine::FillWindow2() {
     const std::uint64_t n = static_cast<std::uint64_t>(m_lookAhead);
-    std::uint64_t pos = SkipClaimed(m_window2End);
+    std::uint64_t pos = SkipClaimed<U>(m_window2End);
     while (m_window2Count < n && pos < m_size2) {
-        EnterWindow2(pos);
-        pos = SkipClaimed(pos + m_unit);
+        EnterWindow2<U>(pos);
+        pos = SkipClaimed<U>(pos + U);
     }
     m_window2End = pos;
 }
 
+template <int U>
 void CCompEngine::EnterWindow2(std::uint64_t pos) {
-    if (m_positions2) {
-        m_positions2->Add(m_positions2->Key(m_buffer2 + pos), static_cast<std::uint32_t>(pos));
+    if constexpr (U <= 2) {
+        m_positions2->Add(CUnitPositions::Key<U>(m_buffer2 + pos), static_cast<std::uint32_t>(pos));
     } else {
-        m_filter2->Add(m_buffer2 + pos);
+        m_filter2->Add<U>(m_buffer2 + pos);
     }
     ++m_window2Count;
 }
 
 // Units leave in file order or as the first match of a search, so each is the first of its value.
+template <int U>
 void CCompEngine::LeaveWindow2(std::uint64_t pos) {
-    if (m_positions2) {
-        m_positions2->RemoveFirst(m_positions2->Key(m_buffer2 + pos));
+    if constexpr (U <= 2) {
+        m_positions2->RemoveFirst(CUnitPositions::Key<U>(m_buffer2 + pos));
     } else {
-        m_filter2->Remove(m_buffer2 + pos);
+        m_filter2->Remove<U>(m_buffer2 + pos);
     }
     --m_window2Count;
 }
 
+template <int U>
 bool CCompEngine::Window2MayHold(const std::uint8_t* unit) const {
-    return m_positions2 ? m_positions2->First(m_positions2->Key(unit)) != CUnitPositions::kNone
-                        : m_filter2->MayContain(unit);
+    if constexpr (U <= 2) {
+        return m_positions2->First(CUnitPositions::Key<U>(unit)) != CUnitPositions::kNone;
+    } else {
+        return m_filter2->MayContain<U>(unit);
+    }
 }
 
 // The next N unclaimed file-2 units after p2: the units a search from p2 steps onto.
+template <int U>
 void CCompEngine::SyncWindow2(std::uint64_t p2) {
     if (m_window2Valid && p2 == m_window2P2) {
         return;
     }
-    const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    const std::uint64_t u = static_cast<std::uint64_t>(U);
     const bool slide = m_window2Valid && p2 > m_window2P2 && p2 < m_window2End;
     // Units that leave: those up to p2, or all of them. Claimed units left when they were claimed.
     const std::uint64_t leaveEnd = slide ? p2 + u : m_window2End;
     if (m_window2Valid) {
-        for (std::uint64_t pos = SkipClaimed(m_window2P2 + u); pos < leaveEnd; pos = SkipClaimed(pos + u)) {
-            LeaveWindow2(pos);
+        for (std::uint64_t pos = SkipClaimed<U>(m_window2P2 + u); pos < leaveEnd;
+             pos = SkipClaimed<U>(pos + u)) {
+            LeaveWindow2<U>(pos);
         }
     }
     if (!slide) {
@@ -246,31 +267,32 @@ void CCompEngine::SyncWindow2(std::uint64_t p2) {
     }
     m_window2P2 = p2;
     m_window2Valid = true;
-    FillWindow2();
+    FillWindow2<U>();
 }
 
 // The nearest of the next N unclaimed file-2 positions after p2 that holds p1's unit.
+template <int U>
 std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
     if (m_lookAhead <= 0) {
         return -1;
     }
-    SyncWindow2(p2);
+    SyncWindow2<U>(p2);
     const std::uint8_t* needle = m_buffer1 + p1;
-    if (m_positions2) {
-        const std::uint32_t first = m_positions2->First(m_positions2->Key(needle));
+    if constexpr (U <= 2) {
+        const std::uint32_t first = m_positions2->First(CUnitPositions::Key<U>(needle));
         return first == CUnitPositions::kNone ? -1 : static_cast<std::int64_t>(first);
     }
-    if (!m_filter2->MayContain(needle)) {
+    if (!m_filter2->MayContain<U>(needle)) {
         return -1;
     }
     // The window's units are the unclaimed ones between p2 and its end: scan them a word of the
     // claimed bitmap at a time.
-    const std::uint64_t first = (p2 >> m_shift) + 1;
-    const std::uint64_t last = m_window2End >> m_shift;
+    const std::uint64_t first = (p2 >> kShiftOf<U>)+1;
+    const std::uint64_t last = m_window2End >> kShiftOf<U>;
     for (std::uint64_t word = first / 64; word * 64 < last; ++word) {
         const std::uint64_t base = word * 64;
         std::uint64_t free = BitRange(~ClaimedWord(word), std::max(first, base) - base, last - base);
-        if (m_unit == 1) {
+        if (U == 1) {
             free &= ByteMatches(m_buffer2 + base, *needle);
             if (free != 0) {
                 return static_cast<std::int64_t>(base + static_cast<std::uint64_t>(std::countr_zero(free)));
@@ -278,8 +300,9 @@ std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
             continue;
         }
         for (; free != 0; free &= free - 1) {
-            const std::uint64_t pos = (base + static_cast<std::uint64_t>(std::countr_zero(free))) << m_shift;
-            if (UnitsEqual(p1, pos)) {
+            const std::uint64_t pos = (base + static_cast<std::uint64_t>(std::countr_zero(free)))
+                                      << kShiftOf<U>;
+            if (UnitsEqual<U>(p1, pos)) {
                 return static_cast<std::int64_t>(pos);
             }
         }
@@ -291,20 +314,21 @@ std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
 // searches failing (or switched off): after an insertion that puts the units out of step for good,
 // that is the rest of the file. Only for when nothing is claimed, so that a file-2 step is one unit. A step
 // the filters cannot settle ends the run, and the full searches take it.
+template <int U>
 std::uint64_t CCompEngine::ChangedRun(std::uint64_t p1, std::uint64_t p2) {
-    const std::uint64_t u = static_cast<std::uint64_t>(m_unit);
+    const std::uint64_t u = static_cast<std::uint64_t>(U);
     std::uint64_t steps = 0;
-    for (; p1 < m_size1 && p2 < m_size2 && !UnitsEqual(p1, p2); ++steps, p1 += u, p2 += u) {
+    for (; p1 < m_size1 && p2 < m_size2 && !UnitsEqual<U>(p1, p2); ++steps, p1 += u, p2 += u) {
         if (m_lookAhead <= 0) {
             continue;
         }
-        SyncWindow2(p2);
-        if (Window2MayHold(m_buffer1 + p1)) {
+        SyncWindow2<U>(p2);
+        if (Window2MayHold<U>(m_buffer1 + p1)) {
             break;
         }
         if (p1 + u < m_size1) {
-            SyncWindow1(p1);
-            if (Window1MayHold(p1, m_buffer2 + p2)) {
+            SyncWindow1<U>(p1);
+            if (Window1MayHold<U>(p1, m_buffer2 + p2)) {
                 break;
             }
         }
@@ -425,17 +449,18 @@ void CCompEngine::AppendMoveFrom(std::uint64_t pos1, std::uint64_t pos2) {
 }
 
 // The target leaves the search window for good; the window takes the next unclaimed unit instead.
+template <int U>
 void CCompEngine::AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1) {
     Claim(pos2);
-    LeaveWindow2(pos2);
-    FillWindow2();
+    LeaveWindow2<U>(pos2);
+    FillWindow2<U>();
     const auto at = static_cast<std::uint32_t>(pos2);
-    const auto next = static_cast<std::uint32_t>(pos2 + static_cast<std::uint64_t>(m_unit));
+    const auto next = static_cast<std::uint32_t>(pos2 + static_cast<std::uint64_t>(U));
     // The block that ends where this one starts grows when its source ends where this one's starts.
     if (const std::uint32_t* start = m_pendingEnds.Find(at)) {
         const std::uint32_t first = *start;
         Pending& block = *m_pendingStarts.Find(first);
-        if (block.source + (std::uint64_t{block.count} << m_shift) == pos1) {
+        if (block.source + (std::uint64_t{block.count} << kShiftOf<U>) == pos1) {
             ++block.count;
             m_pendingEnds.Erase(at);
             m_pendingEnds.Insert(next, first);
@@ -448,13 +473,14 @@ void CCompEngine::AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1) {
 }
 
 // New units from p2 to `end`, one block per stretch between claimed units.
+template <int U>
 void CCompEngine::AppendNewUpTo(std::uint64_t& p2, std::uint64_t end) {
     while (p2 < end) {
         EmitPendingBefore(p2);
         const std::uint64_t limit = std::min(m_firstPending, end);
-        const std::uint64_t count = CeilDiv(limit - p2, static_cast<std::uint64_t>(m_unit));
+        const std::uint64_t count = CeilDiv(limit - p2, static_cast<std::uint64_t>(U));
         AppendNew(p2, count);
-        p2 = SkipClaimed(p2 + (count << m_shift));
+        p2 = SkipClaimed<U>(p2 + (count << kShiftOf<U>));
     }
 }
 
@@ -484,6 +510,24 @@ bool CCompEngine::Run(CProgress& progress) {
     if (m_sink) {
         m_blocks.reserve(m_sinkBatch);
     }
+    switch (m_unit) {
+    case 1:
+        return RunUnits<1>(progress);
+    case 2:
+        return RunUnits<2>(progress);
+    case 4:
+        return RunUnits<4>(progress);
+    case 8:
+        return RunUnits<8>(progress);
+    default:
+        return RunUnits<16>(progress);
+    }
+}
+
+template <int U>
+bool CCompEngine::RunUnits(CProgress& progress) {
+    constexpr std::uint64_t u = U;
+    constexpr int kShift = kShiftOf<U>;
     std::uint64_t p1 = 0;
     std::uint64_t p2 = 0;
     while (p1 < m_size1 && p2 < m_size2) {
@@ -491,51 +535,51 @@ bool CCompEngine::Run(CProgress& progress) {
         if (!progress.Update(m_done) || m_sinkRefused) {
             return false;
         }
-        if (UnitsEqual(p1, p2)) {
+        if (UnitsEqual<U>(p1, p2)) {
             // A run of equal units ends at either file's end or before the next claimed unit.
             EmitPendingBefore(p2);
             const std::uint64_t end2 = std::min(m_firstPending, m_size2);
-            const std::uint64_t most = std::min(m_units1 - (p1 >> m_shift), CeilDiv(end2 - p2, u));
+            const std::uint64_t most = std::min(m_units1 - (p1 >> kShift), CeilDiv(end2 - p2, u));
             // At least one: the unit was just seen equal, even if the bytes change under us.
-            const std::uint64_t count = std::max<std::uint64_t>(CountEqualUnits(p1, p2, most), 1);
+            const std::uint64_t count = std::max<std::uint64_t>(CountEqualUnits<U>(p1, p2, most), 1);
             AppendSame(p1, p2, count);
-            p1 += count << m_shift;
-            p2 = SkipClaimed(p2 + (count << m_shift));
+            p1 += count << kShift;
+            p2 = SkipClaimed<U>(p2 + (count << kShift));
             continue;
         }
         if (m_firstPending == kNone) {
-            if (const std::uint64_t steps = ChangedRun(p1, p2); steps > 0) {
+            if (const std::uint64_t steps = ChangedRun<U>(p1, p2); steps > 0) {
                 AppendDeleted(p1, steps);
                 AppendNew(p2, steps);
-                p1 += steps << m_shift;
-                p2 += steps << m_shift;
+                p1 += steps << kShift;
+                p2 += steps << kShift;
                 continue;
             }
         }
-        const std::int64_t q2 = SearchFile2(p1, p2);
-        const bool foundInFile1 = SearchFile1(p1, p2);
+        const std::int64_t q2 = SearchFile2<U>(p1, p2);
+        const bool foundInFile1 = SearchFile1<U>(p1, p2);
         if (foundInFile1) {
             if (q2 >= 0) {
                 AppendMoveFrom(p1, static_cast<std::uint64_t>(q2));
-                AppendMoveTo(static_cast<std::uint64_t>(q2), p1);
+                AppendMoveTo<U>(static_cast<std::uint64_t>(q2), p1);
             } else {
                 AppendDeleted(p1, 1);
             }
             p1 += u;
         } else if (q2 >= 0) {
             AppendNew(p2, 1);
-            p2 = Step2(p2);
+            p2 = Step2<U>(p2);
         } else {
             AppendDeleted(p1, 1);
             AppendNew(p2, 1);
             p1 += u;
-            p2 = Step2(p2);
+            p2 = Step2<U>(p2);
         }
     }
     if (p1 < m_size1) {
-        AppendDeleted(p1, m_units1 - (p1 >> m_shift));
+        AppendDeleted(p1, m_units1 - (p1 >> kShift));
     }
-    AppendNewUpTo(p2, m_size2);
+    AppendNewUpTo<U>(p2, m_size2);
     EmitPendingBefore(kNone);
     if (m_sink) {
         HandFinalBlocks(true);

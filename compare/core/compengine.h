@@ -80,25 +80,45 @@ private:
         std::uint32_t source;
     };
 
+    // The steps of a run, compiled for each unit size `U` so that the unit is a constant.
+    template <int U>
+    bool RunUnits(CProgress& progress);
+
+    template <int U>
     bool UnitsEqual(std::uint64_t pos1, std::uint64_t pos2) const;
+    template <int U>
     std::uint64_t CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits);
 
     // Claimed file-2 units, one bit each; empty until the first claim.
     std::uint64_t ClaimedWord(std::uint64_t word) const;
     void Claim(std::uint64_t pos);
+    template <int U>
     std::uint64_t SkipClaimed(std::uint64_t pos) const;
-    std::uint64_t Step2(std::uint64_t pos) const { return SkipClaimed(pos + m_unit); }
+    template <int U>
+    std::uint64_t Step2(std::uint64_t pos) const {
+        return SkipClaimed<U>(pos + U);
+    }
     std::uint64_t FirstClaimedFrom(std::uint64_t pos) const;
 
+    template <int U>
     bool SearchFile1(std::uint64_t p1, std::uint64_t p2);
+    template <int U>
     bool Window1MayHold(std::uint64_t p1, const std::uint8_t* unit) const;
+    template <int U>
     std::int64_t SearchFile2(std::uint64_t p1, std::uint64_t p2);
+    template <int U>
     void SyncWindow1(std::uint64_t p1);
+    template <int U>
     void SyncWindow2(std::uint64_t p2);
+    template <int U>
     void FillWindow2();
+    template <int U>
     std::uint64_t ChangedRun(std::uint64_t p1, std::uint64_t p2);
+    template <int U>
     void EnterWindow2(std::uint64_t pos);
+    template <int U>
     void LeaveWindow2(std::uint64_t pos);
+    template <int U>
     bool Window2MayHold(const std::uint8_t* unit) const;
 
     void GrowBlocks();
@@ -115,7 +135,9 @@ private:
     void AppendNew(std::uint64_t pos2, std::uint64_t count);
     void AppendDeleted(std::uint64_t pos1, std::uint64_t count);
     void AppendMoveFrom(std::uint64_t pos1, std::uint64_t pos2);
+    template <int U>
     void AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1);
+    template <int U>
     void AppendNewUpTo(std::uint64_t& p2, std::uint64_t end);
 
     const std::uint8_t* m_buffer1;

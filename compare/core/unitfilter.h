@@ -13,24 +13,34 @@ class CUnitFilter {
 public:
     explicit CUnitFilter(int unit);
 
-    void Add(const std::uint8_t* unit) { ++m_counts[Digest(unit)]; }
-    void Remove(const std::uint8_t* unit) { --m_counts[Digest(unit)]; }
-    bool MayContain(const std::uint8_t* unit) const { return m_counts[Digest(unit)] != 0; }
+    // `U` is the unit the filter was made for, known where the engine is compiled for it.
+    template <int U>
+    void Add(const std::uint8_t* unit) {
+        ++m_counts[Digest<U>(unit)];
+    }
+    template <int U>
+    void Remove(const std::uint8_t* unit) {
+        --m_counts[Digest<U>(unit)];
+    }
+    template <int U>
+    bool MayContain(const std::uint8_t* unit) const {
+        return m_counts[Digest<U>(unit)] != 0;
+    }
     bool IsExact() const { return m_unit <= 2; }
 
 private:
-    std::uint32_t Digest(const std::uint8_t* unit) const {
+    template <int U>
+    static std::uint32_t Digest(const std::uint8_t* unit) {
         constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
-        switch (m_unit) {
-        case 1:
+        if constexpr (U == 1) {
             return unit[0];
-        case 2:
+        } else if constexpr (U == 2) {
             return LoadWord<std::uint16_t>(unit);
-        case 4:
+        } else if constexpr (U == 4) {
             return static_cast<std::uint32_t>((LoadWord<std::uint32_t>(unit) * kMix) >> 48);
-        case 8:
+        } else if constexpr (U == 8) {
             return static_cast<std::uint32_t>((LoadWord<std::uint64_t>(unit) * kMix) >> 48);
-        default:
+        } else {
             return static_cast<std::uint32_t>(((LoadWord<std::uint64_t>(unit) ^
                                                 (LoadWord<std::uint64_t>(unit + 8) * 0xC2B2AE3D27D4EB4Full)) *
                                                kMix) >>

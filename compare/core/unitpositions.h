@@ -16,8 +16,15 @@ public:
     // `capacity`: the most positions held at once.
     CUnitPositions(int unit, std::size_t capacity);
 
-    std::uint32_t Key(const std::uint8_t* unit) const {
-        return m_unit == 1 ? unit[0] : LoadWord<std::uint16_t>(unit);
+    // `U` is the unit the positions were made for.
+    template <int U>
+    static std::uint32_t Key(const std::uint8_t* unit) {
+        static_assert(U == 1 || U == 2);
+        if constexpr (U == 1) {
+            return unit[0];
+        } else {
+            return LoadWord<std::uint16_t>(unit);
+        }
     }
     std::uint32_t First(std::uint32_t key) const {
         const std::uint32_t node = m_head[key];
