@@ -89,10 +89,6 @@ std::uint64_t CCompEngine::CountEqualUnits(std::uint64_t pos1, std::uint64_t pos
     return m_scanner.FirstDifference(m_buffer1 + pos1, m_buffer2 + pos2, bytes) >> kShiftOf<U>;
 }
 
-std::uint64_t CCompEngine::ClaimedWord(std::uint64_t word) const {
-    return word < m_claimed.size() ? m_claimed[word] : 0;
-}
-
 void CCompEngine::Claim(std::uint64_t pos) {
     if (m_claimed.empty()) {
         m_claimed.assign(CeilDiv(m_units2, 64), 0);
@@ -103,11 +99,8 @@ void CCompEngine::Claim(std::uint64_t pos) {
 
 // The first position at or after `pos` that is not claimed: claimed blocks may lie back to back.
 template <int U>
-std::uint64_t CCompEngine::SkipClaimed(std::uint64_t pos) const {
+std::uint64_t CCompEngine::SkipClaimedRun(std::uint64_t pos) const {
     std::uint64_t unit = pos >> kShiftOf<U>;
-    if (((ClaimedWord(unit / 64) >> (unit % 64)) & 1) == 0) {
-        return pos;
-    }
     while (unit < m_units2) {
         const int run = std::countr_one(ClaimedWord(unit / 64) >> (unit % 64));
         unit += static_cast<std::uint64_t>(run);
@@ -248,10 +241,7 @@ bool CCompEngine::Window2MayHold(const std::uint8_t* unit) const {
 
 // The next N unclaimed file-2 units after p2: the units a search from p2 steps onto.
 template <int U>
-void CCompEngine::SyncWindow2(std::uint64_t p2) {
-    if (m_window2Valid && p2 == m_window2P2) {
-        return;
-    }
+void CCompEngine::MoveWindow2(std::uint64_t p2) {
     const std::uint64_t u = static_cast<std::uint64_t>(U);
     const bool slide = m_window2Valid && p2 > m_window2P2 && p2 < m_window2End;
     // Units that leave: those up to p2, or all of them. Claimed units left when they were claimed.
@@ -388,7 +378,7 @@ void CCompEngine::HandFinalBlocks(bool all) {
 }
 
 // Move targets stand where the file-2 cursor passes them.
-void CCompEngine::EmitPendingBefore(std::uint64_t pos2) {
+void CCompEngine::EmitPending(std::uint64_t pos2) {
     while (m_firstPending < pos2) {
         const auto start = static_cast<std::uint32_t>(m_firstPending);
         const Pending pending = *m_pendingStarts.Find(start);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -90,10 +91,18 @@ private:
     std::uint64_t CountEqualUnits(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t maxUnits);
 
     // Claimed file-2 units, one bit each; empty until the first claim.
-    std::uint64_t ClaimedWord(std::uint64_t word) const;
+    std::uint64_t ClaimedWord(std::uint64_t word) const {
+        return word < m_claimed.size() ? m_claimed[word] : 0;
+    }
     void Claim(std::uint64_t pos);
+    // Most positions are not claimed: that answer stays inline.
     template <int U>
-    std::uint64_t SkipClaimed(std::uint64_t pos) const;
+    std::uint64_t SkipClaimed(std::uint64_t pos) const {
+        const std::uint64_t unit = pos >> std::countr_zero(static_cast<unsigned>(U));
+        return ((ClaimedWord(unit / 64) >> (unit % 64)) & 1) == 0 ? pos : SkipClaimedRun<U>(pos);
+    }
+    template <int U>
+    std::uint64_t SkipClaimedRun(std::uint64_t pos) const;
     template <int U>
     std::uint64_t Step2(std::uint64_t pos) const {
         return SkipClaimed<U>(pos + U);
@@ -109,7 +118,13 @@ private:
     template <int U>
     void SyncWindow1(std::uint64_t p1);
     template <int U>
-    void SyncWindow2(std::uint64_t p2);
+    void SyncWindow2(std::uint64_t p2) {
+        if (!m_window2Valid || p2 != m_window2P2) {
+            MoveWindow2<U>(p2);
+        }
+    }
+    template <int U>
+    void MoveWindow2(std::uint64_t p2);
     template <int U>
     void FillWindow2();
     template <int U>
@@ -129,7 +144,12 @@ private:
         }
         m_blocks.push_back(block);
     }
-    void EmitPendingBefore(std::uint64_t pos2);
+    void EmitPendingBefore(std::uint64_t pos2) {
+        if (m_firstPending < pos2) {
+            EmitPending(pos2);
+        }
+    }
+    void EmitPending(std::uint64_t pos2);
     void AppendMergeable(BlockKind kind, std::uint64_t primary, std::uint64_t secondary, std::uint64_t count);
     void AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count);
     void AppendNew(std::uint64_t pos2, std::uint64_t count);
