@@ -89,7 +89,7 @@ std::uint64_t CCompEngine::CountEqualUnits(std::uint64_t pos1, std::uint64_t pos
     return m_scanner.FirstDifference(m_buffer1 + pos1, m_buffer2 + pos2, bytes) >> kShiftOf<U>;
 }
 
-void CCompEngine::Claim(std::uint64_t pos) {
+inline void CCompEngine::Claim(std::uint64_t pos) {
     if (m_claimed.empty()) {
         m_claimed.assign(CeilDiv(m_units2, 64), 0);
     }
@@ -392,8 +392,8 @@ void CCompEngine::EmitPending(std::uint64_t pos2) {
 }
 
 // Appends `count` units, growing the last block instead when it continues it in both files.
-void CCompEngine::AppendMergeable(BlockKind kind, std::uint64_t primary, std::uint64_t secondary,
-                                  std::uint64_t count) {
+inline void CCompEngine::AppendMergeable(BlockKind kind, std::uint64_t primary, std::uint64_t secondary,
+                                         std::uint64_t count) {
     if (!m_blocks.empty()) {
         CompBlock& last = m_blocks.back();
         const std::uint64_t span = std::uint64_t{last.count} << m_shift;
@@ -410,7 +410,7 @@ void CCompEngine::AppendMergeable(BlockKind kind, std::uint64_t primary, std::ui
                static_cast<std::uint32_t>(secondary)});
 }
 
-void CCompEngine::AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count) {
+inline void CCompEngine::AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count) {
     EmitPendingBefore(pos2);
     m_openDeleted = -1;
     AppendMergeable(BlockKind::Same, pos1, pos2, count);
@@ -418,12 +418,12 @@ void CCompEngine::AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64
 
 // A New block leaves the open Deleted run open, so a changed stretch reads as one Deleted block
 // followed by one New block.
-void CCompEngine::AppendNew(std::uint64_t pos2, std::uint64_t count) {
+inline void CCompEngine::AppendNew(std::uint64_t pos2, std::uint64_t count) {
     EmitPendingBefore(pos2);
     AppendMergeable(BlockKind::New, pos2, CompBlock::kAbsent, count);
 }
 
-void CCompEngine::AppendDeleted(std::uint64_t pos1, std::uint64_t count) {
+inline void CCompEngine::AppendDeleted(std::uint64_t pos1, std::uint64_t count) {
     if (m_openDeleted >= 0) {
         m_blocks[static_cast<std::size_t>(m_openDeleted)].count += static_cast<std::uint32_t>(count);
         return;
@@ -433,7 +433,7 @@ void CCompEngine::AppendDeleted(std::uint64_t pos1, std::uint64_t count) {
     m_openDeleted = static_cast<std::ptrdiff_t>(m_blocks.size() - 1);
 }
 
-void CCompEngine::AppendMoveFrom(std::uint64_t pos1, std::uint64_t pos2) {
+inline void CCompEngine::AppendMoveFrom(std::uint64_t pos1, std::uint64_t pos2) {
     m_openDeleted = -1;
     AppendMergeable(BlockKind::MoveFrom, pos1, pos2, 1);
 }
