@@ -54,7 +54,6 @@ private:
         std::uint32_t next;
     };
 
-    int m_unit;
     std::vector<std::uint32_t> m_head; // first and last node of each value
     std::vector<std::uint32_t> m_tail;
     std::vector<Node> m_nodes;
