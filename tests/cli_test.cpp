@@ -145,12 +145,7 @@ TEST_F(CliCompare, JsonTellsIdenticalBeforeTheBlocks) {
 // Hundreds of thousands of blocks, moves among them, are written as the engine finishes them: the
 // document is the one made from the whole list, and a write that fails part-way is trouble as ever.
 TEST_F(CliCompare, JsonOfALongRunIsTheWholeListsDocument) {
-    std::mt19937 rng(21);
-    std::vector<std::uint8_t> one(300000), two(300000);
-    for (std::size_t i = 0; i < one.size(); ++i) {
-        one[i] = static_cast<std::uint8_t>(rng());
-        two[i] = static_cast<std::uint8_t>(rng());
-    }
+    const auto [one, two] = CTestInputs::Unrelated(300000, 21);
     const std::string r1 = dir / "r1", r2 = dir / "r2", log = dir / "log.json";
     CTempDir::Write(r1, {one.begin(), one.end()});
     CTempDir::Write(r2, {two.begin(), two.end()});

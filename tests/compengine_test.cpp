@@ -274,12 +274,7 @@ TEST(CompEngine, SinkGetsTheBlocksOfAWholeRun) {
 
 // A sink that refuses stops the run at once and hears of nothing after.
 TEST(CompEngine, SinkThatRefusesStopsTheRun) {
-    std::mt19937 rng(9);
-    std::vector<std::uint8_t> one(200000), two(200000);
-    for (std::size_t i = 0; i < one.size(); ++i) {
-        one[i] = static_cast<std::uint8_t>(rng());
-        two[i] = static_cast<std::uint8_t>(rng());
-    }
+    const auto [one, two] = CTestInputs::Unrelated(200000, 9);
     const PaddedBytes a(one);
     const PaddedBytes b(two);
     for (int refuseAt : {1, 2, 5}) {

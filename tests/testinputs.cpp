@@ -125,3 +125,13 @@ CTestInputs::Pair CTestInputs::Make(std::uint64_t seed) {
     }
     return pair;
 }
+
+CTestInputs::Pair CTestInputs::Unrelated(std::size_t size, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    Pair pair{Bytes(size), Bytes(size)};
+    for (std::size_t i = 0; i < size; ++i) {
+        pair.file1[i] = static_cast<std::uint8_t>(rng());
+        pair.file2[i] = static_cast<std::uint8_t>(rng());
+    }
+    return pair;
+}

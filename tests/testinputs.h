@@ -26,4 +26,6 @@ public:
     };
 
     static Pair Make(std::uint64_t seed);
+    // Two unrelated files of `size` random bytes: about a block for every other byte.
+    static Pair Unrelated(std::size_t size, std::uint32_t seed);
 };
