@@ -1,6 +1,5 @@
 #include "snapshotlistmodel.h"
 
-
 #include "platform/bytestext.h"
 #include "snapshots/core/snapshotstore.h"
 

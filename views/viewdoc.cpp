@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-
 #include "compare/core/compsettings.h"
 #include "platform/bytestext.h"
 #include "platform/doctemplate.h"
