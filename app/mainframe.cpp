@@ -85,11 +85,8 @@ CMainFrame::CMainFrame(CCompSettings& settings, CSnapshotStore& store, CDocTempl
     m_browser1 = new DCBrowser(0, viewTemplate, this);
     m_compareBar = new DCCompareBar(store, compTemplate, this);
     m_snapshotManager->SetTargetSlots(m_compareBar);
-    connect(&m_work, &CBackgroundWork::StepStarted, this, &CMainFrame::SetStatusText);
+    m_work.ReportTo(*this, this);
     connect(&m_work, &CBackgroundWork::BusyChanged, this, [this](bool busy) {
-        if (!busy) {
-            SetStatusText(QString());
-        }
         m_compareBar->SetCompareEnabled(!busy);
         m_actions.Update();
     });

@@ -54,13 +54,7 @@ CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatus
       m_nBytesPerLine(settings.BytesPerLineForCompare()), m_nNextBytesPerLine(m_nBytesPerLine),
       m_bShownAnsi(settings.showAnsi) {
     if (status != nullptr && m_work == &m_foreground) {
-        connect(&m_foreground, &CBackgroundWork::StepStarted, this,
-                [status](const QString& text) { status->SetStatusText(text); });
-        connect(&m_foreground, &CBackgroundWork::BusyChanged, this, [status](bool busy) {
-            if (!busy) {
-                status->SetStatusText(ResourceText(Res::kIdleMessage));
-            }
-        });
+        m_foreground.ReportTo(*status, this);
     }
 }
 

@@ -3,6 +3,10 @@
 #include <new>
 #include <system_error>
 
+#include "res/resource.h"
+#include "resourcetext.h"
+#include "statustext.h"
+
 // Hands the worker a progress per step, and keeps what it reports for the status bar.
 class CBackgroundWork::Reporter final : public Steps {
 public:
@@ -115,6 +119,16 @@ void CBackgroundWork::StopAndWait() {
 void CBackgroundWork::RequestStop() {
     m_stop = true;
     m_stop.notify_all();
+}
+
+void CBackgroundWork::ReportTo(CStatusText& status, QObject* context) {
+    connect(this, &CBackgroundWork::StepStarted, context,
+            [&status](const QString& text) { status.SetStatusText(text); });
+    connect(this, &CBackgroundWork::BusyChanged, context, [&status](bool busy) {
+        if (!busy) {
+            status.SetStatusText(ResourceText(Res::kIdleMessage));
+        }
+    });
 }
 
 CBackgroundWork::State CBackgroundWork::Current() const {

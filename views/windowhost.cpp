@@ -15,12 +15,7 @@ CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store, C
     setCentralWidget(m_area);
     statusBar()->showMessage(QStringLiteral("Ready"));
     statusBar()->addPermanentWidget(m_progress);
-    connect(&m_work, &CBackgroundWork::StepStarted, this, &CWindowHost::SetStatusText);
-    connect(&m_work, &CBackgroundWork::BusyChanged, this, [this](bool busy) {
-        if (!busy) {
-            SetStatusText(QStringLiteral("Ready"));
-        }
-    });
+    m_work.ReportTo(*this, this);
     m_templates.SetMdiArea(m_area);
     connect(m_area, &QMdiArea::subWindowActivated, this, &CWindowHost::OnActiveWindowChanged);
     OnActiveWindowChanged();
