@@ -72,9 +72,11 @@ DCShellList::DCShellList(QWidget* parent)
     connect(this, &QAbstractItemView::clicked, this, &DCShellList::RowClicked);
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenRow(index.row()); });
-    connect(m_model, &CShellListModel::RenameRefused, this, [this](const QString& why) {
-        CPrompts::Current().Message(this, why, CPrompts::Icon::Exclamation);
-    });
+    // Said once the editor has closed, not from inside its commit.
+    connect(
+        m_model, &CShellListModel::RenameRefused, this,
+        [this](const QString& why) { CPrompts::Current().Message(this, why, CPrompts::Icon::Exclamation); },
+        Qt::QueuedConnection);
 }
 
 DCShellList::~DCShellList() = default;
@@ -254,6 +256,12 @@ QMenu* DCShellList::MakeContextMenu(QWidget* parent) {
 }
 
 void DCShellList::keyPressEvent(QKeyEvent* event) {
+    // A key the name's editor passed on (Enter, Esc, F5...) ends or belongs to the edit, never to the
+    // rows: Enter would open the row being renamed.
+    if (state() == QAbstractItemView::EditingState) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
     const bool control = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_Backspace:

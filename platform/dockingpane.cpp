@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QStyle>
 
 DCDockingPane::DCDockingPane(const QString& caption, int id, QWidget* parent) : QDockWidget(caption, parent) {
     setObjectName(QString::number(id));
@@ -10,6 +11,10 @@ DCDockingPane::DCDockingPane(const QString& caption, int id, QWidget* parent) : 
     body->setFocusPolicy(Qt::StrongFocus);
     body->setMinimumSize(200, 80);
     setWidget(body);
+    // Set once: a style sheet changed while a child is live pulls its style from under it (the folder
+    // box's popup crashed on its next show). Only the dock's own polish follows the focus.
+    setStyleSheet(QStringLiteral("QDockWidget[activePane=\"true\"]::title { background: palette(highlight); "
+                                 "color: palette(highlighted-text); }"));
     connect(qApp, &QApplication::focusChanged, this, &DCDockingPane::ShowActiveCaption);
 }
 
@@ -30,7 +35,8 @@ void DCDockingPane::ShowActiveCaption() {
         return;
     }
     m_bActiveCaption = active;
-    setStyleSheet(active ? QStringLiteral("QDockWidget::title { background: palette(highlight); color: "
-                                          "palette(highlighted-text); }")
-                         : QString());
+    setProperty("activePane", active);
+    style()->unpolish(this);
+    style()->polish(this);
+    update();
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -399,6 +401,47 @@ TEST_F(Program, RoutedCommandsActOnTheFileSelectedInABrowser) {
     EXPECT_EQ(Frame().SnapshotManager().List().model()->index(0, 4).data().toString(), "12");
     Run(Res::kView);
     EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// The folder box opens, is used and opens again whatever had the focus before: the panes' captions
+// follow the focus without restyling the box under its own feet.
+TEST_F(Program, TheFolderBoxOpensAgainAndAgainByPointerAndKeys) {
+    Start();
+    const auto box = [this](DCBrowser& pane) { return pane.findChild<QComboBox*>(QStringLiteral("101")); };
+    const auto open = [](QComboBox* combo) {
+        QTest::mouseClick(combo, Qt::LeftButton);
+        EXPECT_TRUE(combo->view()->isVisible());
+    };
+    QTest::mouseClick(Frame().MdiArea().viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    open(box(Frame().Browser2()));
+    QTest::keyClick(box(Frame().Browser2())->view(), Qt::Key_Escape);
+    EXPECT_FALSE(box(Frame().Browser2())->view()->isVisible());
+    open(box(Frame().Browser2()));
+    QTest::keyClick(box(Frame().Browser2())->view(), Qt::Key_Escape);
+
+    // Home picked by the keys in the open box, then the box opened again.
+    QComboBox* first = box(Frame().Browser1());
+    open(first);
+    const int home = first->findText(QStringLiteral("Home"));
+    ASSERT_GE(home, 0);
+    QAbstractItemView* rows = first->view();
+    while (rows->currentIndex().row() != home) {
+        QTest::keyClick(rows, rows->currentIndex().row() < home ? Qt::Key_Down : Qt::Key_Up);
+    }
+    QTest::keyClick(rows, Qt::Key_Return);
+    EXPECT_EQ(Frame().Browser1().CurrentFolder().GetPath(), QDir::homePath().toStdString());
+    EXPECT_TRUE(Frame().Browser1().List().hasFocus());
+    open(first);
+    QTest::keyClick(first->view(), Qt::Key_Escape);
+    // By keys: the box takes the focus, Alt+Down opens it.
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(first->view()->isVisible());
+    QTest::keyClick(first->view(), Qt::Key_Escape);
 }
 
 } // namespace

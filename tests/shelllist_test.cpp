@@ -278,32 +278,56 @@ TEST_F(ShellList, WhatCannotGoToTheTrashStaysAndIsNamed) {
     fs::current_path(before);
 }
 
-TEST_F(ShellList, RenameNeverReplacesAnExistingFile) {
-    CTempDir::Write(dir / "a", "first");
-    CTempDir::Write(dir / "b", "second");
-    Show(dir.path());
-    Select("a");
-    list.RenameSelected();
-    auto* editor = qobject_cast<QLineEdit*>(list.indexWidget(list.model()->index(0, 0)));
+// As a user renames: F2 on the row, the name typed over the old one, Enter (or Esc).
+void ShellListRename(DCShellList& list, int row, const QString& typed, Qt::Key end = Qt::Key_Return) {
+    list.setFocus();
+    list.selectionModel()->setCurrentIndex(list.model()->index(row, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(&list, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(list.indexWidget(list.model()->index(row, 0)));
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->accessibleName(), "New name");
-    editor->setText("b");
-    QTest::keyClick(editor, Qt::Key_Return);
-    QCoreApplication::processEvents(); // the delegate commits through a queued call
-    EXPECT_EQ(CTempDir::Read(dir / "a"), "first");
-    EXPECT_EQ(CTempDir::Read(dir / "b"), "second");
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_TRUE(prompts.messages[0].text.contains("already"));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b"}));
+    editor->selectAll();
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, end);
+    // The delegate commits through a queued call, and the refusal follows the closed editor.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list.IsEditing());
+}
 
-    list.model()->setData(list.model()->index(RowOf("a"), 0), "c");
+// The Enter or Esc that ends an edit belongs to the editor: it never opens the row, whatever the
+// outcome of the rename, and a refused name leaves the file and its row as they were.
+TEST_F(ShellList, RenameNeverReplacesAnExistingFileAndItsEnterOpensNothing) {
+    CTempDir::Write(dir / "a", "first");
+    CTempDir::Write(dir / "b", "second");
+    fs::create_directory(dir / "sub");
+    Show(dir.path());
+    const std::vector<QString> refused = {"b", "", "/", "x/y", "..", ".", "sub", QString(300, 'n')};
+    for (const QString& name : refused) {
+        ShellListRename(list, RowOf("a"), name);
+        EXPECT_EQ(CTempDir::Read(dir / "a"), "first") << name.toStdString();
+        EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "a", "b"})) << name.toStdString();
+    }
+    EXPECT_EQ(CTempDir::Read(dir / "b"), "second");
+    ASSERT_EQ(prompts.messages.size(), refused.size());
+    EXPECT_TRUE(prompts.messages[0].text.contains("already"));
+    EXPECT_TRUE(views.empty());
+    EXPECT_TRUE(folders.empty());
+
+    ShellListRename(list, RowOf("a"), "c", Qt::Key_Escape);
+    EXPECT_TRUE(fs::exists(dir / "a"));
+    ShellListRename(list, RowOf("a"), "c");
     EXPECT_EQ(CTempDir::Read(dir / "c"), "first");
     EXPECT_FALSE(fs::exists(dir / "a"));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"c", "b"}));
-    EXPECT_TRUE(list.selectionModel()->isRowSelected(0));
-    list.model()->setData(list.model()->index(0, 0), "x/y");
-    EXPECT_EQ(prompts.messages.size(), 2u);
-    EXPECT_TRUE(fs::exists(dir / "c"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"sub", "c", "b"}));
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(1));
+    EXPECT_TRUE(views.empty()) << "a rename that succeeds opens nothing either";
+    ShellListRename(list, RowOf("sub"), "sub2");
+    EXPECT_TRUE(fs::is_directory(dir / "sub2"));
+    EXPECT_TRUE(folders.empty()) << "nor goes into a renamed folder";
+    EXPECT_EQ(prompts.messages.size(), refused.size());
 }
 
 TEST_F(ShellList, NamesThatAreNotTextAreListedAndActedOnExactly) {
