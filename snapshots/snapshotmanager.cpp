@@ -1,10 +1,9 @@
 #include "snapshotmanager.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -48,7 +47,7 @@ bool ChangesTheStore(int id) {
 DCSnapshotManager::DCSnapshotManager(CSnapshotStore& store, CDocTemplate& viewTemplate, QWidget* parent)
     : DCDockingPane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, parent), m_store(store),
       m_viewTemplate(viewTemplate), m_pOpener(std::make_unique<CDesktopOpener>()),
-      m_askDescription(AskWithDialog), m_strTempFolder(QFile::encodeName(QDir::tempPath()).toStdString()),
+      m_askDescription(AskWithDialog), m_strTempFolder(CPrivateCopy::TempRoot(std::getenv("TMPDIR"))),
       m_model(new CSnapshotListModel(store, this)), m_list(new QTableView), m_notice(new QLabel) {
     m_list->setObjectName(QString::number(Res::kSnapshotList));
     m_list->setAccessibleName(QStringLiteral("Snapshot Manager"));

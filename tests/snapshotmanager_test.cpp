@@ -295,3 +295,44 @@ TEST(PrivateCopy, KeepsTheExtensionOfTheOriginalsName) {
 }
 
 } // namespace
+
+namespace {
+
+// A TMPDIR that names no usable folder leaves the copies in /tmp, never in "/" or the current folder.
+TEST(PrivateCopy, AnUnusableTemporaryFolderFallsBackOnTmp) {
+    CTempDir dir;
+    CTempDir::Write(dir / "file", "");
+    EXPECT_EQ(CPrivateCopy::TempRoot((dir / "tmp").c_str()), "/tmp") << "missing";
+    EXPECT_EQ(CPrivateCopy::TempRoot(nullptr), "/tmp");
+    EXPECT_EQ(CPrivateCopy::TempRoot(""), "/tmp");
+    EXPECT_EQ(CPrivateCopy::TempRoot("relative"), "/tmp");
+    EXPECT_EQ(CPrivateCopy::TempRoot((dir / "file").c_str()), "/tmp");
+    EXPECT_EQ(CPrivateCopy::TempRoot(dir.path().c_str()), dir.path().string());
+    std::string error;
+    EXPECT_EQ(CPrivateCopy::PrivateFolder("", geteuid(), error), "");
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(fs::exists("/dyadmon-" + std::to_string(geteuid())));
+}
+
+// As the user meets it: Shell execute from a program started with a TMPDIR that does not exist.
+TEST_F(SnapshotManager, ShellExecuteWithAMissingTemporaryFolderUsesTmp) {
+    CTempDir::Write(dir / "letter.txt", "Dear reader");
+    ASSERT_TRUE(pane.AddSnapshot(dir / "letter.txt"));
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before != nullptr ? before : "";
+    setenv("TMPDIR", (dir / "no/such/folder").c_str(), 1);
+    DCSnapshotManager fresh(store, host.ViewTemplate());
+    before != nullptr ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
+    auto desktop = std::make_unique<FakeDesktop>();
+    FakeDesktop* opened = desktop.get();
+    fresh.SetDesktopOpener(std::move(desktop));
+    fresh.List().selectRow(0);
+    fresh.ExecuteSelected();
+    ASSERT_EQ(opened->opened.size(), 1u);
+    EXPECT_EQ(fs::path(fresh.LastCopy()).parent_path().parent_path(), "/tmp");
+    EXPECT_FALSE(fs::exists(dir / "no"));
+    EXPECT_TRUE(prompts.messages.empty());
+    fs::remove_all(fs::path(fresh.LastCopy()));
+}
+
+} // namespace

@@ -26,7 +26,22 @@ std::string Reason(const std::string& what, const std::string& path) {
 
 } // namespace
 
+std::string CPrivateCopy::TempRoot(const char* tmpdir) {
+    struct stat st {};
+    // A relative or empty name would put the copy wherever the program happens to run, or in "/".
+    if (tmpdir != nullptr && tmpdir[0] == '/' && stat(tmpdir, &st) == 0 && S_ISDIR(st.st_mode) &&
+        access(tmpdir, W_OK | X_OK) == 0) {
+        return tmpdir;
+    }
+    return "/tmp";
+}
+
 std::string CPrivateCopy::PrivateFolder(const std::string& tempRoot, uid_t uid, std::string& error) {
+    if (tempRoot.empty() || tempRoot[0] != '/') {
+        errno = ENOENT;
+        error = Reason("Can't make a private folder in the temporary folder", "\"" + tempRoot + "\"");
+        return {};
+    }
     const std::string folder = tempRoot + "/dyadmon-" + std::to_string(uid);
     if ((mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) && IsPrivateFolder(folder, uid)) {
         return folder;

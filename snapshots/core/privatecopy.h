@@ -8,8 +8,11 @@
 // picks the right program, and readable by this user alone.
 class CPrivateCopy {
 public:
-    // The user's private folder in `tempRoot`, made if need be: "dyadmon-<uid>", or, when another
-    // user (or a link) holds that name, a fresh folder beside it. Empty, with `error`, on failure.
+    // The temporary folder to use: `tmpdir` (the TMPDIR variable, may be null) when it names a folder
+    // this user may write in by an absolute path, else "/tmp".
+    static std::string TempRoot(const char* tmpdir);
+    // The user's private folder in `tempRoot` (an absolute path), made if need be: "dyadmon-<uid>", or, when
+    // another user (or a link) holds that name, a fresh folder beside it. Empty, with `error`, on failure.
     static std::string PrivateFolder(const std::string& tempRoot, uid_t uid, std::string& error);
     // The extension of the file that `sourcePath` names: from the last "." of its name on, or empty
     // for a name without one, one whose only dot starts it, or one that is not plain letters and digits.
