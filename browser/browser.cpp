@@ -69,6 +69,11 @@ DCBrowser::DCBrowser(int index, CDocTemplate& viewTemplate, QWidget* parent)
             m_snapshot(item.GetDisplayName(DCShellItem::ForParsing));
         }
     });
+    connect(m_wndList, &DCShellList::StatusRequested, this, [this](const QString& text) {
+        if (m_report) {
+            m_report(text);
+        }
+    });
     connect(m_wndList, &DCShellList::DeleteFinished, this, [this] {
         Refresh();
         if (m_pTargetSlots != nullptr) {

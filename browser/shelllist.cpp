@@ -21,6 +21,7 @@
 #include "platform/desktopopener.h"
 #include "platform/panemenu.h"
 #include "platform/prompts.h"
+#include "platform/shell/core/entrykind.h"
 #include "platform/shell/core/shellitem.h"
 #include "res/resource.h"
 #include "shelllistmodel.h"
@@ -28,6 +29,8 @@
 namespace {
 
 constexpr int kListId = 100;
+constexpr const char* kNoTarget = "cannot be a compare target";
+constexpr const char* kNoView = "cannot be viewed";
 
 // Whether Qt's file functions, which take text, reach exactly this path.
 bool TextReaches(const std::string& path) {
@@ -133,10 +136,9 @@ bool DCShellList::SetFolder(const DCShellItem& folder, QString& error) {
 
 void DCShellList::SelectAsTarget(int slot) {
     const int row = FirstSelectedRow();
-    if (row < 0 || !m_model->IsRegular(row)) {
-        return;
+    if (row >= 0 && IsReadable(row, kNoTarget)) {
+        emit SelectTargetRequested(slot, *m_model->Item(row));
     }
-    emit SelectTargetRequested(slot, *m_model->Item(row));
 }
 
 void DCShellList::RenameSelected() {
@@ -206,7 +208,7 @@ void DCShellList::DeleteSelected() {
 
 void DCShellList::ViewSelected() {
     const int row = FirstSelectedRow();
-    if (row >= 0 && m_model->IsRegular(row)) {
+    if (row >= 0 && IsReadable(row, kNoView)) {
         emit ViewRequested(*m_model->Item(row));
     }
 }
@@ -231,7 +233,7 @@ void DCShellList::ExecuteSelected() {
 
 void DCShellList::SnapshotSelected() {
     const int row = FirstSelectedRow();
-    if (row >= 0 && m_model->IsRegular(row)) {
+    if (row >= 0 && IsReadable(row, "cannot be snapshotted")) {
         emit SnapshotRequested(*m_model->Item(row));
     }
 }
@@ -324,7 +326,7 @@ void DCShellList::RowClicked(const QModelIndex& index) {
     }
     const std::vector<int> rows = SelectedRows();
     const int row = index.row();
-    if (rows.size() == 1 && rows[0] == row && m_model->IsRegular(row)) {
+    if (rows.size() == 1 && rows[0] == row && IsReadable(row, kNoTarget, true)) {
         emit SelectTargetRequested(-1, *m_model->Item(row));
     }
 }
@@ -336,7 +338,7 @@ void DCShellList::OpenRow(int row) {
     const std::unique_ptr<DCShellItem> item = m_model->Item(row);
     if (m_model->IsFolder(row)) {
         emit GoFolderRequested(item.get());
-    } else if (m_model->IsRegular(row)) {
+    } else if (IsReadable(row, kNoView)) {
         emit ViewRequested(*item);
     }
 }
@@ -357,4 +359,22 @@ int DCShellList::FirstSelectedRow() const {
 
 QString DCShellList::RowName(int row) const {
     return BytesText(std::string(m_model->Name(row)));
+}
+
+bool DCShellList::IsReadable(int row, const char* refusal, bool quietly) {
+    if (m_model->IsRegular(row)) {
+        return true;
+    }
+    if (m_model->IsFolder(row) || !m_model->IsFileSystem(row)) {
+        return false;
+    }
+    const QString text = QStringLiteral("\"%1\" %2: %3.")
+                             .arg(RowName(row), QLatin1String(refusal),
+                                  BytesText(CEntryKind::WhyNotRegular(m_model->Item(row)->GetPath())));
+    if (quietly) {
+        emit StatusRequested(text);
+    } else {
+        CPrompts::Current().Message(this, text, CPrompts::Icon::Error);
+    }
+    return false;
 }

@@ -58,6 +58,8 @@ signals:
     void SnapshotRequested(const DCShellItem& item);
     // Files were deleted (or a delete was asked for): the pane refreshes and empties both slots.
     void DeleteFinished();
+    // Something for the status bar, such as why a clicked file is no target.
+    void StatusRequested(const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,6 +76,10 @@ private:
     int FirstSelectedRow() const;
     // The row's name for a message.
     QString RowName(int row) const;
+    // Whether the row is a file whose bytes may be read. A file-system entry that is not (a fifo, a
+    // device, a dangling link) is refused with `refusal` ("cannot be viewed") and the reason, in a
+    // message or, `quietly`, in the status bar; folders and shell-only rows are passed over silently.
+    bool IsReadable(int row, const char* refusal, bool quietly = false);
 
     CShellListModel* m_model;
     std::unique_ptr<CDesktopOpener> m_opener;

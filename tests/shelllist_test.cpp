@@ -31,6 +31,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 std::string Shown(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name)).toStdString();
 }
@@ -156,7 +160,7 @@ TEST_F(ShellList, ListsVisibleItemsInBrowsingOrderWithEmptySizesForFolders) {
 
 TEST_F(ShellList, SizesAreShownInBytesKilobytesAndMegabytes) {
     for (const std::uint64_t size : {1023ull, 1024ull, 1048575ull, 1048576ull, 5ull << 30}) {
-        const std::string path = dir / ("f" + std::to_string(size));
+        const std::string path = dir / std::string("f").append(std::to_string(size));
         CTempDir::Write(path, "");
         fs::resize_file(path, size); // sparse
     }
@@ -202,17 +206,40 @@ TEST_F(ShellList, AClickTargetsAFileOnlyWhenItIsTheOneSelectedRow) {
     EXPECT_EQ(targets.size(), 1u);
 }
 
-// A fifo is listed by its kind, but never read, viewed or targeted: opening it could block for good.
-TEST_F(ShellList, AFifoIsNeitherReadNorViewedNorTargeted) {
+// A fifo, a device or a dangling link is listed, but never read, viewed, targeted or snapshotted:
+// opening it could block for good. Each refusal names the file and says why; a mere click says it
+// in the status bar.
+TEST_F(ShellList, WhatIsNoRegularFileIsRefusedWithTheReason) {
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", dir / "null");
+    fs::create_symlink(dir / "missing", dir / "dangling");
     Show(dir.path());
     EXPECT_NE(Cell(RowOf("pipe"), 2), "");
+    std::vector<QString> said;
+    QObject::connect(&list, &DCShellList::StatusRequested, [&said](const QString& text) { said.push_back(text); });
+    int snapshots = 0;
+    QObject::connect(&list, &DCShellList::SnapshotRequested, [&snapshots] { ++snapshots; });
     Click("pipe");
+    EXPECT_EQ(said, std::vector<QString>{"\"pipe\" cannot be a compare target: it is a named pipe (fifo)."});
+    EXPECT_TRUE(prompts.messages.empty()) << "a click asks for no answer";
     DoubleClick("pipe");
     list.SelectAsTarget(0);
     list.ViewSelected();
+    list.SnapshotSelected();
+    ASSERT_EQ(prompts.messages.size(), 4u);
+    EXPECT_EQ(prompts.messages[0].text, "\"pipe\" cannot be viewed: it is a named pipe (fifo).");
+    EXPECT_EQ(prompts.messages[0].icon, CPrompts::Icon::Error);
+    EXPECT_EQ(prompts.messages[1].text, "\"pipe\" cannot be a compare target: it is a named pipe (fifo).");
+    EXPECT_EQ(prompts.messages[3].text, "\"pipe\" cannot be snapshotted: it is a named pipe (fifo).");
+    Select("null");
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(prompts.messages.back().text, "\"null\" cannot be viewed: it is a character device.");
+    Click("dangling");
+    EXPECT_EQ(said.back(), "\"dangling\" cannot be a compare target: it is a symbolic link to \"" +
+                               Q(dir / "missing") + "\", which does not exist.");
     EXPECT_TRUE(targets.empty());
     EXPECT_TRUE(views.empty());
+    EXPECT_EQ(snapshots, 0);
 }
 
 TEST_F(ShellList, DoubleClickAndEnterOpenFoldersAndViewFiles) {
