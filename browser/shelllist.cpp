@@ -143,7 +143,14 @@ void DCShellList::SelectAsTarget(int slot) {
 
 void DCShellList::RenameSelected() {
     const int row = FirstSelectedRow();
-    if (row < 0 || !m_model->Item(row)->CanRename()) {
+    if (row < 0 || !m_model->IsFileSystem(row)) {
+        return;
+    }
+    const std::string why = m_model->Item(row)->WhyNotRenamable();
+    if (!why.empty()) {
+        CPrompts::Current().Message(
+            this, QStringLiteral("\"%1\" cannot be renamed: %2.").arg(RowName(row), BytesText(why)),
+            CPrompts::Icon::Error);
         return;
     }
     const QModelIndex cell = m_model->index(row, CShellListModel::kName);
@@ -153,6 +160,7 @@ void DCShellList::RenameSelected() {
 
 void DCShellList::DeleteSelected() {
     std::vector<std::string> paths;
+    QStringList refused;
     for (const int row : SelectedRows()) {
         if (!m_model->IsFileSystem(row)) {
             continue;
@@ -160,9 +168,27 @@ void DCShellList::DeleteSelected() {
         const std::unique_ptr<DCShellItem> item = m_model->Item(row);
         const std::string path = item->GetPath();
         // Shell-only items ("::" names) have no path and never go.
-        if (item->CanDelete() && !path.empty() && path[0] != ':') {
-            paths.push_back(path);
+        if (path.empty() || path[0] == ':') {
+            continue;
         }
+        const std::string why = item->WhyNotRenamable();
+        if (why.empty()) {
+            paths.push_back(path);
+        } else {
+            refused.append(QStringLiteral("\"%1\": %2").arg(RowName(row), BytesText(why)));
+        }
+    }
+    if (refused.size() == 1) {
+        CPrompts::Current().Message(
+            this,
+            refused[0].replace(QStringLiteral("\": "), QStringLiteral("\" cannot be moved to the trash: ")) +
+                '.',
+            CPrompts::Icon::Error);
+    } else if (!refused.isEmpty()) {
+        CPrompts::Current().Message(this,
+                                    QStringLiteral("These items cannot be moved to the trash:\n%1")
+                                        .arg(refused.join(QLatin1Char('\n'))),
+                                    CPrompts::Icon::Error);
     }
     if (!paths.empty()) {
         const QString question = paths.size() == 1

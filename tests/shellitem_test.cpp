@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "platform/shell/core/naturalsortkey.h"
 #include "platform/shell/core/shellitem.h"
+#include "readonlyfolder.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;
@@ -280,16 +282,17 @@ TEST_F(ShellItemTest, EmptyFolderHasNoChildrenAndAMissingOneFails) {
 }
 
 TEST_F(ShellItemTest, ReadOnlyFolderRefusesRenames) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root may write anywhere";
     fs::create_directories(dir / "locked");
     CTempDir::Write(dir / "locked/file", "");
-    chmod((dir / "locked").c_str(), 0555);
+    const CReadOnlyFolder locked(dir / "locked");
+    if (!locked.Made())
+        GTEST_SKIP() << "no folder can be made read-only here";
     const DCShellItem file(dir / "locked/file");
     EXPECT_FALSE(file.CanRename());
     EXPECT_FALSE(file.CanDelete());
+    EXPECT_EQ(file.WhyNotRenamable(),
+              "the folder " + dir / "locked" + " cannot be changed (" + std::strerror(locked.Error()) + ")");
     EXPECT_TRUE(DCShellItem(dir / "locked").Attributes() & DCShellItem::AttrReadOnly);
-    chmod((dir / "locked").c_str(), 0755);
 }
 
 TEST(ShellSortKey, NumbersCompareByValue) {

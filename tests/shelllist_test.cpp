@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -24,6 +25,8 @@
 #include "platform/desktopopener.h"
 #include "platform/promptrecorder.h"
 #include "platform/shell/core/shellitem.h"
+#include "qstringprint.h"
+#include "readonlyfolder.h"
 #include "res/resourcetables.h"
 #include "tempdir.h"
 
@@ -216,7 +219,8 @@ TEST_F(ShellList, WhatIsNoRegularFileIsRefusedWithTheReason) {
     Show(dir.path());
     EXPECT_NE(Cell(RowOf("pipe"), 2), "");
     std::vector<QString> said;
-    QObject::connect(&list, &DCShellList::StatusRequested, [&said](const QString& text) { said.push_back(text); });
+    QObject::connect(&list, &DCShellList::StatusRequested,
+                     [&said](const QString& text) { said.push_back(text); });
     int snapshots = 0;
     QObject::connect(&list, &DCShellList::SnapshotRequested, [&snapshots] { ++snapshots; });
     Click("pipe");
@@ -355,6 +359,34 @@ TEST_F(ShellList, RenameNeverReplacesAnExistingFileAndItsEnterOpensNothing) {
     EXPECT_TRUE(fs::is_directory(dir / "sub2"));
     EXPECT_TRUE(folders.empty()) << "nor goes into a renamed folder";
     EXPECT_EQ(prompts.messages.size(), refused.size());
+}
+
+// In a folder this user may not change, Delete and F2 say why instead of doing nothing.
+TEST_F(ShellList, AFolderThatCannotBeChangedSaysWhyNothingIsDeletedOrRenamed) {
+    fs::create_directory(dir / "locked");
+    CTempDir::Write(dir / "locked/kept", "k");
+    CTempDir::Write(dir / "locked/also", "a");
+    const CReadOnlyFolder locked(dir / "locked");
+    if (!locked.Made()) {
+        GTEST_SKIP() << "no folder can be made read-only here";
+    }
+    Show(dir / "locked");
+    const QString why =
+        "the folder " + Q(dir / "locked") + " cannot be changed (" + std::strerror(locked.Error()) + ")";
+    Select("kept");
+    QTest::keyClick(&list, Qt::Key_Delete);
+    QTest::keyClick(&list, Qt::Key_F2);
+    EXPECT_FALSE(list.IsEditing());
+    QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_TRUE(prompts.questions.empty()) << "nothing to ask about";
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[0].text, "\"kept\" cannot be moved to the trash: " + why + ".");
+    EXPECT_EQ(prompts.messages[1].text, "\"kept\" cannot be renamed: " + why + ".");
+    EXPECT_EQ(prompts.messages[2].text,
+              "These items cannot be moved to the trash:\n\"also\": " + why + "\n\"kept\": " + why);
+    EXPECT_EQ(CTempDir::Read(dir / "locked/kept"), "k");
+    EXPECT_EQ(deletesFinished, 2);
 }
 
 TEST_F(ShellList, NamesThatAreNotTextAreListedAndActedOnExactly) {

@@ -12,6 +12,7 @@
 
 #include "compare/core/compsettings.h"
 #include "platform/promptrecorder.h"
+#include "qstringprint.h"
 #include "recordedmessages.h"
 #include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"

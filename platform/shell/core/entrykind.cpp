@@ -40,8 +40,8 @@ std::string CEntryKind::WhyNotRegular(const std::string& path) {
         const ssize_t length = readlink(path.c_str(), target.data(), target.size());
         target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
         return "it is a symbolic link to \"" + target + "\", which " +
-               (error == ENOENT ? std::string("does not exist") : "cannot be reached (" +
-                                                                       std::string(std::strerror(error)) + ")");
+               (error == ENOENT ? std::string("does not exist")
+                                : "cannot be reached (" + std::string(std::strerror(error)) + ")");
     }
     return error == ENOENT ? "it does not exist" : std::strerror(error);
 }

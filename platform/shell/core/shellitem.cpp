@@ -1,6 +1,8 @@
 #include "shellitem.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -359,21 +361,23 @@ std::uint32_t DCShellItem::Attributes(std::uint32_t asked) const {
     return attributes & asked;
 }
 
-bool DCShellItem::CanRename() const {
+std::string DCShellItem::WhyNotRenamable() const {
     const Place place = Locate(m_list);
     if (!place.valid || (place.kind != kEntry && place.kind != kDesktopEntry))
-        return false;
+        return "it is not an entry of a folder";
     const std::size_t slash = place.path.rfind('/');
     const std::string folder = slash == 0 ? "/" : place.path.substr(0, slash);
     if (access(folder.c_str(), W_OK | X_OK) != 0)
-        return false;
+        return "the folder " + folder + " cannot be changed (" + std::strerror(errno) + ")";
     // In a sticky folder (/tmp) only the owner of the entry or of the folder may remove it.
     struct stat folderInfo, entryInfo;
     if (lstat(folder.c_str(), &folderInfo) != 0 || !(folderInfo.st_mode & S_ISVTX))
-        return true;
+        return {};
     const uid_t user = geteuid();
-    return user == 0 || folderInfo.st_uid == user ||
-           (lstat(place.path.c_str(), &entryInfo) == 0 && entryInfo.st_uid == user);
+    if (user == 0 || folderInfo.st_uid == user ||
+        (lstat(place.path.c_str(), &entryInfo) == 0 && entryInfo.st_uid == user))
+        return {};
+    return "in the folder " + folder + " only the owner of an entry may change it";
 }
 
 bool DCShellItem::IsComputer() const {

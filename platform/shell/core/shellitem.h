@@ -82,8 +82,10 @@ public:
     // The attributes among `asked`; only those asked for are looked up (removable reads the mounts).
     std::uint32_t Attributes(std::uint32_t asked = AttrAll) const;
     // A folder's or file's entry can go or be renamed when its folder is writable by this user.
-    bool CanRename() const;
+    bool CanRename() const { return WhyNotRenamable().empty(); }
     bool CanDelete() const { return CanRename(); }
+    // Empty when the entry can go or be renamed; otherwise why not, for the user.
+    std::string WhyNotRenamable() const;
     bool IsComputer() const;
     bool IsNetwork() const;
     bool IsDesktop() const { return m_list.size() == 2; }
