@@ -5,7 +5,6 @@
 #include <set>
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,39 +39,30 @@ bool TextReaches(const std::string& path) {
 } // namespace
 
 DCShellList::DCShellList(QWidget* parent)
-    : QTableView(parent), m_model(new CShellListModel(this)), m_opener(std::make_unique<CDesktopOpener>()) {
+    : CRowList(parent), m_model(new CShellListModel(this)), m_opener(std::make_unique<CDesktopOpener>()) {
     setObjectName(QString::number(kListId));
     setAccessibleName(QStringLiteral("Files"));
     setModel(m_model);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Renaming starts only from RenameSelected (F2, the menu), never from a click.
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(false);
-    setWordWrap(false);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setAccessibleName(QStringLiteral("File columns"));
-    horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < CShellListModel::kColumnCount; ++column) {
         setColumnWidth(column, CShellListModel::kWidths[column]);
     }
     // The folder's own order until the user clicks a header.
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     setSortingEnabled(true);
-    // The selection stays visible when the focus is elsewhere.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Inactive, QPalette::Highlight,
-                     colours.color(QPalette::Active, QPalette::Highlight));
-    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     colours.color(QPalette::Active, QPalette::HighlightedText));
-    setPalette(colours);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
 
     connect(this, &QAbstractItemView::clicked, this, &DCShellList::RowClicked);
+    connect(this, &CRowList::MenuRequested, this, [this](const QPoint& at) {
+        const std::unique_ptr<QMenu> menu(MakeContextMenu(this));
+        if (menu) {
+            menu->exec(at);
+        }
+    });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { OpenRow(index.row()); });
     // Said once the editor has closed, not from inside its commit.
@@ -287,7 +277,7 @@ void DCShellList::keyPressEvent(QKeyEvent* event) {
     // A key the name's editor passed on (Enter, Esc, F5...) ends or belongs to the edit, never to the
     // rows: Enter would open the row being renamed.
     if (state() == QAbstractItemView::EditingState) {
-        QTableView::keyPressEvent(event);
+        CRowList::keyPressEvent(event);
         return;
     }
     const bool control = event->modifiers() & Qt::ControlModifier;
@@ -322,16 +312,8 @@ void DCShellList::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_X:
         break;
     default:
-        QTableView::keyPressEvent(event);
+        CRowList::keyPressEvent(event);
         return;
-    }
-    event->accept();
-}
-
-void DCShellList::contextMenuEvent(QContextMenuEvent* event) {
-    const std::unique_ptr<QMenu> menu(MakeContextMenu(this));
-    if (menu) {
-        menu->exec(event->globalPos());
     }
     event->accept();
 }

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include <QString>
-#include <QTableView>
+
+#include "platform/rowlist.h"
 
 class CDesktopOpener;
 class CShellListModel;
 class DCShellItem;
-class QContextMenuEvent;
 class QKeyEvent;
 class QMenu;
 
@@ -18,7 +18,7 @@ class QMenu;
 // name, size, type and modification time. It is where the user acts on files; what needs the pane
 // (going to another folder, viewing, targeting, snapshots) it asks of the pane through its signals,
 // which are connected directly, so a request is handled before the signal returns.
-class DCShellList : public QTableView {
+class DCShellList : public CRowList {
     Q_OBJECT
 
 public:
@@ -63,7 +63,6 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:

@@ -48,33 +48,17 @@ DCSnapshotManager::DCSnapshotManager(CSnapshotStore& store, CDocTemplate& viewTe
     : DCDockingPane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, parent), m_store(store),
       m_viewTemplate(viewTemplate), m_pOpener(std::make_unique<CDesktopOpener>()),
       m_askDescription(AskWithDialog), m_strTempFolder(CPrivateCopy::TempRoot(std::getenv("TMPDIR"))),
-      m_model(new CSnapshotListModel(store, this)), m_list(new QTableView), m_notice(new QLabel) {
+      m_model(new CSnapshotListModel(store, this)), m_list(new CRowList), m_notice(new QLabel) {
     m_list->setObjectName(QString::number(Res::kSnapshotList));
     m_list->setAccessibleName(QStringLiteral("Snapshot Manager"));
     m_list->setModel(m_model);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSortingEnabled(false);
-    m_list->setShowGrid(false);
-    m_list->setWordWrap(false);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->verticalHeader()->hide();
-    // Rows of one height let the view place any row without measuring the others.
-    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
-    m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setAccessibleName(QStringLiteral("Snapshot columns"));
     for (int column = 0; column < CSnapshotListModel::kColumnCount; ++column) {
         m_list->setColumnWidth(column, CSnapshotListModel::kWidths[column]);
     }
-    // The selection stays visible while another window has the focus.
-    QPalette palette = m_list->palette();
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    }
-    m_list->setPalette(palette);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &DCSnapshotManager::ShowContextMenu);
+    connect(m_list, &CRowList::MenuRequested, this, &DCSnapshotManager::ShowContextMenu);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this] {
         if (SelectedPositions().size() == 1) {
             ViewSelected();
@@ -249,10 +233,10 @@ QMenu* DCSnapshotManager::MakeContextMenu(QWidget* parent) {
                            [this](int id) { return !ChangesTheStore(id) || CanChange(); });
 }
 
-void DCSnapshotManager::ShowContextMenu(const QPoint& at) {
+void DCSnapshotManager::ShowContextMenu(const QPoint& globalPos) {
     if (SelectedPositions().empty()) {
         return;
     }
     std::unique_ptr<QMenu> menu(MakeContextMenu(this));
-    menu->exec(m_list->viewport()->mapToGlobal(at));
+    menu->exec(globalPos);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dockingpane.h"
+#include "platform/rowlist.h"
 
 class CDesktopOpener;
 class CDocTemplate;
@@ -15,7 +16,6 @@ class CSnapshotStore;
 class CTargetSlots;
 class QLabel;
 class QMenu;
-class QTableView;
 
 // The "Snapshot Manager" pane: every snapshot of the store as a row, in store order and never
 // sorted. From here a snapshot goes to a target slot, into a viewer, or (as a private copy) to the
@@ -50,14 +50,14 @@ public:
     void DeleteSelected() override;
     bool CanChange() const override;
 
-    QTableView& List() const { return *m_list; }
+    CRowList& List() const { return *m_list; }
     // The "Snapshot" popup, its commands bound to this pane; the caller owns it.
     QMenu* MakeContextMenu(QWidget* parent);
     // The copy that ExecuteSelected made last.
     const std::string& LastCopy() const { return m_strLastCopy; }
 
 private:
-    void ShowContextMenu(const QPoint& at);
+    void ShowContextMenu(const QPoint& globalPos);
     // The positions of the selected rows, lowest first.
     std::vector<int> SelectedPositions() const;
     std::optional<int> FirstSelected() const;
@@ -71,6 +71,6 @@ private:
     std::string m_strTempFolder;
     std::string m_strLastCopy;
     CSnapshotListModel* m_model;
-    QTableView* m_list;
+    CRowList* m_list;
     QLabel* m_notice;
 };

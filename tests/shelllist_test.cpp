@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
@@ -17,7 +20,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -486,6 +491,65 @@ TEST_F(ShellList, ShellExecuteTellsWhenNoApplicationOpensTheFile) {
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].icon, CPrompts::Icon::Error);
     EXPECT_TRUE(prompts.messages[1].text.contains("doc"));
+}
+
+// Where the context menu opens, and with which commands: it is closed as soon as it shows.
+struct OpenedMenu {
+    QPoint at;
+    int actions = -1;
+};
+OpenedMenu MenuOpenedBy(const std::function<void()>& trigger) {
+    OpenedMenu opened;
+    QTimer::singleShot(0, [&opened] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            opened = {menu->pos(), static_cast<int>(menu->actions().size())};
+            menu->close();
+        }
+    });
+    trigger();
+    return opened;
+}
+
+// Home and End go to the first and last row; Shift+F10 and the Menu key open the menu at the
+// current row, wherever the pointer is.
+TEST_F(ShellList, KeysReachTheEndsAndOpenTheMenuAtTheCurrentRow) {
+    for (int i = 0; i < 40; ++i) {
+        CTempDir::Write(dir / ("file" + std::to_string(i)), "");
+    }
+    Show(dir.path());
+    list.resize(250, 300);
+    list.setFocus();
+    list.selectionModel()->setCurrentIndex(list.model()->index(3, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(&list, Qt::Key_End);
+    EXPECT_EQ(list.currentIndex().row(), 39);
+    EXPECT_EQ(list.horizontalScrollBar()->value(), 0) << "no sideways scrolling";
+    EXPECT_TRUE(list.selectionModel()->isRowSelected(39));
+    QTest::keyClick(&list, Qt::Key_Home);
+    EXPECT_EQ(list.currentIndex().row(), 0);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Down);
+    const QRect row = list.visualRect(list.currentIndex().siblingAtColumn(0));
+    const QRect rowOnScreen(list.viewport()->mapToGlobal(row.topLeft()), row.size());
+    const auto nearRow = [&](const OpenedMenu& menu) {
+        return menu.actions > 1 && menu.at.y() >= rowOnScreen.top() &&
+               menu.at.y() <= rowOnScreen.bottom() + 1 && menu.at.x() >= rowOnScreen.left() &&
+               menu.at.x() < rowOnScreen.right();
+    };
+    EXPECT_TRUE(nearRow(MenuOpenedBy([&] { QTest::keyClick(&list, Qt::Key_F10, Qt::ShiftModifier); })));
+    // The Menu key as the window system sends it: with the pointer's place, far from the row.
+    EXPECT_TRUE(nearRow(MenuOpenedBy([&] {
+        const QPoint pointer(240, 290);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, pointer, list.viewport()->mapToGlobal(pointer));
+        QApplication::sendEvent(list.viewport(), &key);
+    })));
+    // The pointer's own click opens it where the pointer is.
+    const QPoint click = list.visualRect(list.model()->index(5, 1)).center();
+    const OpenedMenu byPointer = MenuOpenedBy([&] {
+        QContextMenuEvent press(QContextMenuEvent::Mouse, click, list.viewport()->mapToGlobal(click));
+        QApplication::sendEvent(list.viewport(), &press);
+    });
+    EXPECT_EQ(byPointer.at, list.viewport()->mapToGlobal(click));
 }
 
 TEST_F(ShellList, ContextMenuFollowsTheNumberOfSelectedRows) {
