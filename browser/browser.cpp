@@ -1,17 +1,13 @@
 #include "browser.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QEvent>
-#include <QFileSystemWatcher>
 #include <QIcon>
 #include <QTimer>
 #include <QToolButton>
 
 #include "foldercombo.h"
-#include "platform/bytestext.h"
+#include "platform/folderwatcher.h"
 #include "platform/shell/core/shellitem.h"
 #include "platform/targetslots.h"
 #include "res/resource.h"
@@ -35,7 +31,7 @@ DCBrowser::DCBrowser(int index, CDocTemplate& viewTemplate, QWidget* parent)
     : DCDockingPane(Caption(index), index == 0 ? Res::kBrowser1 : Res::kBrowser2, parent), m_nIndex(index),
       m_viewTemplate(viewTemplate), m_pCurFolder(std::make_unique<DCShellItem>(DCShellItem::kComputerName)),
       m_body(new QWidget), m_wndList(new DCShellList(m_body)), m_wndFolders(new DCFolderCombo(m_body)),
-      m_btnUp(new QToolButton(m_body)), m_watcher(new QFileSystemWatcher(this)), m_changed(new QTimer(this)) {
+      m_btnUp(new QToolButton(m_body)), m_watcher(new CFolderWatcher(this)), m_changed(new QTimer(this)) {
     m_wndList->setObjectName(QString::number(kListId));
     m_wndList->setAccessibleName(Caption(index) + QStringLiteral(" files"));
     m_btnUp->setObjectName(QString::number(kUpId));
@@ -83,7 +79,11 @@ DCBrowser::DCBrowser(int index, CDocTemplate& viewTemplate, QWidget* parent)
 
     m_changed->setSingleShot(true);
     m_changed->setInterval(kChangeDelayMs);
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_changed, qOverload<>(&QTimer::start));
+    connect(m_watcher, &CFolderWatcher::Changed, this, [this] {
+        if (!m_changed->isActive()) {
+            m_changed->start();
+        }
+    });
     connect(m_changed, &QTimer::timeout, this, &DCBrowser::OnFolderChanged);
 
     // Both panes start in Computer.
@@ -131,13 +131,7 @@ void DCBrowser::Refresh() {
 }
 
 void DCBrowser::Watch() {
-    if (!m_watcher->directories().isEmpty()) {
-        m_watcher->removePaths(m_watcher->directories());
-    }
-    const std::string path = m_pCurFolder->GetPath();
-    if (!path.empty()) {
-        m_watcher->addPath(BytesText(path));
-    }
+    m_watcher->Watch(m_pCurFolder->GetPath());
 }
 
 // The shown folder changed; gone (deleted, unmounted), the pane goes to the desktop.
@@ -147,11 +141,8 @@ void DCBrowser::OnFolderChanged() {
         m_changed->start();
         return;
     }
-    const std::string path = m_pCurFolder->GetPath();
-    const int folder = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::close(folder);
-    } else if (!path.empty()) {
+    // A folder moved away is as gone as a removed one, even when another now has its name.
+    if (!m_pCurFolder->GetPath().empty() && !m_watcher->StillThere()) {
         m_pCurFolder = std::make_unique<DCShellItem>();
         Watch();
     }

@@ -11,7 +11,7 @@ class CTargetSlots;
 class DCFolderCombo;
 class DCShellItem;
 class DCShellList;
-class QFileSystemWatcher;
+class CFolderWatcher;
 class QTimer;
 class QToolButton;
 
@@ -70,6 +70,6 @@ private:
     DCShellList* m_wndList;
     DCFolderCombo* m_wndFolders;
     QToolButton* m_btnUp;
-    QFileSystemWatcher* m_watcher;
+    CFolderWatcher* m_watcher;
     QTimer* m_changed;
 };

@@ -106,14 +106,38 @@ TEST_F(Browser, DeletingEmptiesBothSlots) {
     EXPECT_EQ(bar.Targets().target2, "");
 }
 
-// Changes from outside show up; the shown folder deleted takes the pane to the desktop.
+// Changes from outside show up: new, removed and rewritten files; the shown folder removed or moved
+// away (even with another in its place) takes the pane to the desktop.
 TEST_F(Browser, FollowsChangesToTheShownFolder) {
+    // Long enough for any machine; the waits end as soon as the change shows.
+    constexpr int kPatienceMs = 30000;
+    const auto sizeOf = [this](const QString& name) {
+        QAbstractItemModel* model = pane1.List().model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->index(row, 0).data().toString() == name) {
+                return model->index(row, 1).data().toString();
+            }
+        }
+        return QStringLiteral("(none)");
+    };
     fs::create_directories(dir / "watched");
     pane1.GoFolder(DCShellItem(dir / "watched"));
     CTempDir::Write(dir / "watched/new.txt", "x");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.List().model()->rowCount() == 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sizeOf("new.txt") == "1"; }, kPatienceMs));
+    CTempDir::Write(dir / "watched/new.txt", "rewritten");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sizeOf("new.txt") == "9"; }, kPatienceMs));
     fs::remove_all(dir / "watched");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.CurrentFolder().IsDesktop(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.CurrentFolder().IsDesktop(); }, kPatienceMs));
+
+    fs::create_directories(dir / "shown");
+    pane1.GoFolder(DCShellItem(dir / "shown"));
+    fs::rename(dir / "shown", dir / "moved");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.CurrentFolder().IsDesktop(); }, kPatienceMs));
+    pane1.GoFolder(DCShellItem(dir / "moved"));
+    fs::rename(dir / "moved", dir / "away");
+    fs::create_directories(dir / "moved");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.CurrentFolder().IsDesktop(); }, kPatienceMs))
+        << "a new folder under the old name is not the one shown";
 }
 
 } // namespace
