@@ -26,6 +26,7 @@
 #include "platform/progresspanel.h"
 #include "platform/resourcetext.h"
 #include "platform/settingsprofile.h"
+#include "platform/statusmessage.h"
 #include "platform/view.h"
 #include "res/resource.h"
 #include "snapshots/snapshotmanager.h"
@@ -123,8 +124,7 @@ void CMainFrame::CreateStatusBar() {
     m_logo->setObjectName(QString::number(Res::kLogoIndicator));
     m_logo->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_logo->setFixedWidth(m_logo->sizeHint().width() + 2);
-    m_message = new QLabel(ResourceText(Res::kIdleMessage), this);
-    m_message->setObjectName(QStringLiteral("message"));
+    m_message = new CStatusMessage(this);
     m_caps = Indicator(QStringLiteral("CAP"), this);
     m_num = Indicator(QStringLiteral("NUM"), this);
     m_scroll = Indicator(QStringLiteral("SCRL"), this);
@@ -396,7 +396,7 @@ void CMainFrame::OnUpdateHasWindow(CommandState& state) {
 }
 
 void CMainFrame::SetStatusText(const QString& text) {
-    m_message->setText(text.isEmpty() ? ResourceText(Res::kIdleMessage) : text);
+    m_message->SetMessage(text);
 }
 
 QString CMainFrame::StatusText() const {
@@ -405,7 +405,7 @@ QString CMainFrame::StatusText() const {
 
 bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
-        SetStatusText(static_cast<QStatusTipEvent*>(event)->tip());
+        m_message->ShowPrompt(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     if (event->type() == QEvent::WindowActivate) {

@@ -21,6 +21,7 @@ class DCCompareBar;
 class DCDockingPane;
 class DCSnapshotManager;
 class CProgressPanel;
+class CStatusMessage;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -128,7 +129,7 @@ private:
     CBackgroundWork m_work;
     CProgressPanel* m_progress = nullptr;
     QLabel* m_logo;
-    QLabel* m_message;
+    CStatusMessage* m_message;
     QLabel* m_caps;
     QLabel* m_num;
     QLabel* m_scroll;

@@ -68,6 +68,7 @@ bool CBackgroundWork::Start(QObject* owner, Work work, Done done) {
         m_chainOwner = owner;
         emit BusyChanged(true);
     }
+    emit RunningChanged(true);
     auto run = [this, work = std::move(work)] {
         Reporter reporter(*this);
         try {
@@ -124,8 +125,8 @@ void CBackgroundWork::RequestStop() {
 void CBackgroundWork::ReportTo(CStatusText& status, QObject* context) {
     connect(this, &CBackgroundWork::StepStarted, context,
             [&status](const QString& text) { status.SetStatusText(text); });
-    connect(this, &CBackgroundWork::BusyChanged, context, [&status](bool busy) {
-        if (!busy) {
+    connect(this, &CBackgroundWork::RunningChanged, context, [&status](bool running) {
+        if (!running) {
             status.SetStatusText(ResourceText(Res::kIdleMessage));
         }
     });
@@ -150,6 +151,8 @@ void CBackgroundWork::Finished() {
                             : m_stop      ? Outcome::Stopped
                                           : Outcome::Finished;
     const Done done = std::exchange(m_done, nullptr);
+    // Before Done, which may ask the user something before the chain goes on.
+    emit RunningChanged(false);
     if (done && (!m_hasOwner || !m_owner.isNull())) {
         done(outcome);
     }

@@ -60,8 +60,8 @@ public:
         std::uint64_t total = 0;
     };
     State Current() const;
-    // Shows each step's text in `status`, and "Ready" once the work is over, for as long as
-    // `context` lives.
+    // Shows each step's text in `status`, and "Ready" whenever no work runs, for as long as `context`
+    // lives.
     void ReportTo(CStatusText& status, QObject* context);
 
     // For tests: called on the worker thread at each report, so that a test can hold the work at a
@@ -70,7 +70,11 @@ public:
     void WaitUntilStopped() const { m_stop.wait(false); }
 
 signals:
+    // A chain began or ended.
     void BusyChanged(bool busy);
+    // A work of the chain began or ended; between two works (while a dialog asks the user, say)
+    // nothing runs, though the chain is still busy.
+    void RunningChanged(bool running);
     void StepStarted(const QString& text);
 
 private:

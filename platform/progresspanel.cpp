@@ -40,16 +40,22 @@ CProgressPanel::CProgressPanel(CBackgroundWork& work, QWidget* window)
     connect(m_escape, &QShortcut::activated, &m_work, &CBackgroundWork::Stop);
     connect(m_delay, &QTimer::timeout, this, &CProgressPanel::Appear);
     connect(m_refresh, &QTimer::timeout, this, &CProgressPanel::Refresh);
-    connect(&m_work, &CBackgroundWork::BusyChanged, this, &CProgressPanel::OnBusyChanged);
+    connect(&m_work, &CBackgroundWork::RunningChanged, this, &CProgressPanel::OnRunningChanged);
+    connect(&m_work, &CBackgroundWork::BusyChanged, this, [this](bool busy) { m_shownInChain &= busy; });
     hide();
 }
 
-void CProgressPanel::OnBusyChanged(bool busy) {
-    m_escape->setEnabled(busy);
-    if (busy) {
-        m_delay->start();
+void CProgressPanel::OnRunningChanged(bool running) {
+    m_escape->setEnabled(running);
+    if (running) {
+        if (m_shownInChain) {
+            Appear();
+        } else {
+            m_delay->start();
+        }
         return;
     }
+    m_shownInChain = !isHidden();
     m_delay->stop();
     m_refresh->stop();
     hide();

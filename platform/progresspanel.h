@@ -10,7 +10,7 @@ class QToolButton;
 
 // The status bar's share of a long work: how far it has come, and a Cancel button, with Esc in the
 // window doing the same. It shows only once the work has taken half a second, so quick work does not
-// make it flicker.
+// make it flicker, and only while a work runs: not while a chain of works waits for the user.
 class CProgressPanel : public QWidget {
     Q_OBJECT
 
@@ -24,7 +24,7 @@ public:
     QToolButton* CancelButton() const { return m_cancel; }
 
 private:
-    void OnBusyChanged(bool busy);
+    void OnRunningChanged(bool running);
     void Appear();
     void Refresh();
 
@@ -34,4 +34,6 @@ private:
     QShortcut* m_escape;
     QTimer* m_delay;
     QTimer* m_refresh;
+    // Shown when the last work ended: the next work of its chain shows it again at once.
+    bool m_shownInChain = false;
 };

@@ -302,14 +302,25 @@ TEST_F(CliCompare, SignalDuringTheLogLeavesTheFolderClean) {
     CTempDir::Write(dir / "r2", random);
     const int watch = inotify_init1(IN_CLOEXEC);
     ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+    // Standard error is a full pipe: the progress line's first write, made once the comparison has
+    // begun, blocks, so the program is still at work when the signal comes, however slow this
+    // machine is.
+    int err[2];
+    ASSERT_EQ(pipe2(err, O_CLOEXEC | O_NONBLOCK), 0);
+    const std::string filler(4096, 'f');
+    while (write(err[1], filler.data(), filler.size()) > 0) {
+    }
+    ASSERT_EQ(fcntl(err[1], F_SETFL, 0), 0);
     const std::string log = dir / "log.txt", r1 = dir / "r1", r2 = dir / "r2";
     const pid_t pid = fork();
     if (pid == 0) {
-        const char* argv[] = {DYADMON_CLI, "compare",   "--unit",   "1",        "--lookahead", "100",
-                              "--log",     log.c_str(), r1.c_str(), r2.c_str(), nullptr};
+        dup2(err[1], STDERR_FILENO);
+        const char* argv[] = {DYADMON_CLI, "compare",   "--unit",     "1",        "--lookahead", "100",
+                              "--log",     log.c_str(), "--progress", r1.c_str(), r2.c_str(),    nullptr};
         execv(DYADMON_CLI, const_cast<char**>(argv));
         _exit(127);
     }
+    close(err[1]);
     // The temporary log is made before the comparison starts: signal as soon as it is there.
     alignas(inotify_event) char events[4096];
     ASSERT_GT(read(watch, events, sizeof events), 0);
@@ -317,6 +328,7 @@ TEST_F(CliCompare, SignalDuringTheLogLeavesTheFolderClean) {
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
+    close(err[0]);
     ASSERT_TRUE(WIFSIGNALED(status)) << "ended before the signal with " << WEXITSTATUS(status);
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(dir.FileCount(), 5); // a, b, a2, r1, r2

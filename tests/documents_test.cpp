@@ -47,7 +47,7 @@ TEST_F(Documents, ACompareWindowOpensOnTwoFilesAndClosesWithItsDocument) {
     ASSERT_NE(compare, nullptr);
     EXPECT_EQ(host.MdiArea().activeSubWindow()->windowTitle(), Q(dir / "a") + " : " + Q(dir / "b"));
     EXPECT_GT(compare->Lines().GetCount(), 0u);
-    EXPECT_EQ(host.statusBar()->currentMessage(), "Ready");
+    EXPECT_EQ(host.StatusText(), "Ready");
     QPointer<CDocument> held(compare);
     host.MdiArea().activeSubWindow()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -114,8 +114,9 @@ TEST_F(CompDoc, TheFirstComparisonAsksOnceAndLaterOnesKeepItsAnswer) {
     EXPECT_EQ(std::pair(doc->Unit(), doc->LookAhead()), std::pair(2, 7));
     const QString reading1 = "Reading " + Q(dir / "one") + " ...";
     const QString reading2 = "Reading " + Q(dir / "two") + " ...";
-    EXPECT_EQ(status.texts, (std::vector<QString>{reading1, reading2, "Comparing ...", "Ready", reading1,
-                                                  reading2, "Comparing ...", "Ready"}));
+    // While the settings are asked, nothing runs, and the status bar says so.
+    EXPECT_EQ(status.texts, (std::vector<QString>{reading1, reading2, "Ready", "Comparing ...", "Ready",
+                                                  reading1, reading2, "Ready", "Comparing ...", "Ready"}));
     doc->SetAnsi(!doc->IsAnsi());
     doc->LoadAndCompare();
     EXPECT_EQ(asked, 2) << "switching the ANSI column does not ask again";

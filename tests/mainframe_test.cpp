@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStandardPaths>
+#include <QStatusTipEvent>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -347,6 +348,14 @@ TEST_F(Program, AQuitSignalDuringAComparisonStopsItAndCloses) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
     EXPECT_FALSE(Frame().findChild<QWidget*>(QString::number(Res::kCompareButton))->isEnabled());
+    // The step's report reaches the window through its event queue.
+    EXPECT_TRUE(Eventually([this] { return Frame().StatusText() == "Comparing ..."; }));
+    // A menu's prompts pass over the status bar and leave it telling what runs.
+    QStatusTipEvent prompt(QStringLiteral("Open a file"));
+    QApplication::sendEvent(&Frame(), &prompt);
+    EXPECT_EQ(Frame().StatusText(), "Open a file");
+    QStatusTipEvent gone{QString()};
+    QApplication::sendEvent(&Frame(), &gone);
     EXPECT_EQ(Frame().StatusText(), "Comparing ...");
     raise(SIGTERM);
     while (Frame().isVisible()) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPainter>
+#include <QTest>
 
 #include "compare/compdoc.h"
 #include "platform/backgroundwork.h"
@@ -61,6 +62,10 @@ void WaitUntilIdle(CBackgroundWork& work) {
     while (work.IsBusy()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+}
+
+bool Eventually(const std::function<bool()>& reached) {
+    return QTest::qWaitFor(reached, 60'000);
 }
 
 CWorkHold::CWorkHold(CBackgroundWork& work, QString prefix) : m_work(work), m_prefix(std::move(prefix)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ inline QString Q(const std::string& text) {
 
 // Handles events until `work` is done, and the windows have heard of it.
 void WaitUntilIdle(CBackgroundWork& work);
+// Handles events until `reached` holds: for a state another thread's report brings to the windows.
+// False only if it never came within a minute, so a slow machine fails nothing.
+bool Eventually(const std::function<bool()>& reached);
 
 // Holds the work at the first report of a step whose text starts with `prefix`, until it is told to
 // stop: the window's thread goes on meanwhile, and can stop it by any way the user has.

@@ -3,17 +3,19 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 
 #include "compare/compdoc.h"
 #include "platform/progresspanel.h"
+#include "platform/statusmessage.h"
 #include "platform/view.h"
 #include "viewdoc.h"
 
 CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store, CBackgroundWork::Thread thread)
     : m_work(thread), m_area(new QMdiArea(this)), m_progress(new CProgressPanel(m_work, this)),
-      m_templates(settings, store, [this] { return this; }) {
+      m_message(new CStatusMessage(this)), m_templates(settings, store, [this] { return this; }) {
     setCentralWidget(m_area);
-    statusBar()->showMessage(QStringLiteral("Ready"));
+    statusBar()->addWidget(m_message, 1);
     statusBar()->addPermanentWidget(m_progress);
     m_work.ReportTo(*this, this);
     m_templates.SetMdiArea(m_area);
@@ -43,5 +45,17 @@ CViewDoc* CWindowHost::OpenViewer(const std::string& target) {
 }
 
 void CWindowHost::SetStatusText(const QString& text) {
-    statusBar()->showMessage(text);
+    m_message->SetMessage(text);
+}
+
+QString CWindowHost::StatusText() const {
+    return m_message->text();
+}
+
+bool CWindowHost::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        m_message->ShowPrompt(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }

@@ -13,6 +13,7 @@ class CCompDoc;
 class CCompSettings;
 class CSnapshotStore;
 class CProgressPanel;
+class CStatusMessage;
 class CViewDoc;
 class QMdiArea;
 
@@ -39,8 +40,13 @@ public:
     QMdiArea& MdiArea() const { return *m_area; }
 
     void SetStatusText(const QString& text) override;
+    // What the status bar shows.
+    QString StatusText() const;
     CBackgroundWork* Work() override { return &m_work; }
     CProgressPanel& ProgressPanel() const { return *m_progress; }
+
+protected:
+    bool event(QEvent* event) override;
 
 private:
     void OnActiveWindowChanged();
@@ -48,6 +54,7 @@ private:
     CBackgroundWork m_work;
     QMdiArea* m_area;
     CProgressPanel* m_progress;
+    CStatusMessage* m_message;
     CDocTemplates m_templates;
     CTitleFollower m_title{*this};
 };
