@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <QColor>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -54,6 +56,65 @@ TEST(Smoke, TheProgramStartsAndEndsInOrderOnSigterm) {
         CTempDir::Read((dir.path() / "config" / "Orvane Lab" / "Dyadmon v3.0.conf").string());
     EXPECT_NE(profile.find("Control%20Bar%20State"), std::string::npos) << profile;
     EXPECT_NE(profile.find("WorkingDir"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+struct Ran {
+    int status;
+    QByteArray err;
+};
+
+Ran RunWindows(const QStringList& args, const CTempDir& dir) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir / "config"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(DYADMON_WINDOWS), args);
+    if (!program.waitForFinished(120'000) || program.exitStatus() != QProcess::NormalExit) {
+        return {-1, program.readAllStandardError()};
+    }
+    return {program.exitCode(), program.readAllStandardError()};
+}
+
+// A picture of a compare window shows the comparison, not the window before it: the bytes of a
+// difference in their colour. A file that cannot be read fails the run with the reason, unanswered.
+TEST(Smoke, APictureOfTheWindowWaitsForTheComparison) {
+    CTempDir dir;
+    std::string bytes(64 << 10, 'a');
+    CTempDir::Write(dir / "old", bytes);
+    bytes[3] = 'X';
+    CTempDir::Write(dir / "new", bytes);
+    const QString shot = QString::fromStdString(dir / "shot.png");
+    const Ran ran = RunWindows(
+        {"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "new")}, dir);
+    ASSERT_EQ(ran.status, 0) << ran.err.toStdString();
+    const QImage picture(shot);
+    ASSERT_FALSE(picture.isNull());
+    int coloured = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            coloured += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
+        }
+    }
+    EXPECT_GT(coloured, 20) << "the changed byte is drawn in red";
+
+    fs::remove(shot.toStdString());
+    const Ran missing = RunWindows(
+        {"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "gone")}, dir);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("gone")) << missing.err.toStdString();
+    EXPECT_FALSE(fs::exists(shot.toStdString()));
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const Ran fifo = RunWindows(
+        {"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "fifo")}, dir);
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_TRUE(fifo.err.contains("not a regular file")) << fifo.err.toStdString();
+    EXPECT_FALSE(fs::exists(shot.toStdString()));
 }
 
 } // namespace

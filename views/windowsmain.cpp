@@ -1,6 +1,8 @@
 // dyadmon-windows: opens a compare window on two targets, or a viewer on one, without the rest of the
 // program. The settings are the defaults; snapshot targets ("*N") come from the user's store, read only.
-// With --grab FILE it saves a picture of the window instead of staying open.
+// With --grab FILE it saves a picture of the window, once the files are read and compared, instead of
+// staying open; it fails (status 1) when the files cannot be.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,9 +11,11 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QIcon>
+#include <QMdiArea>
 
 #include "chargrid.h"
 #include "compare/core/compsettings.h"
+#include "platform/prompts.h"
 #include "platform/settingsprofile.h"
 #include "snapshots/core/snapshotstore.h"
 #include "snapshots/core/storemessages.h"
@@ -25,6 +29,22 @@ public:
         std::fprintf(stderr, "dyadmon-windows: %s\n", text.c_str());
     }
     void ShowNotice(const std::string& text) override { ShowError(text); }
+};
+
+// A picture is taken with no one to answer: messages go to standard error, an error fails the run,
+// and every question has the answer of a cancel.
+class StderrPrompts : public CPrompts {
+public:
+    bool failed = false;
+
+    void Message(QWidget*, const QString& text, Icon icon) override {
+        std::fprintf(stderr, "dyadmon-windows: %s\n", text.toLocal8Bit().constData());
+        failed = failed || icon == Icon::Error;
+    }
+    bool Question(QWidget*, const QString&) override { return false; }
+    QString SaveFileName(QWidget*, const SaveRequest&) override { return {}; }
+    QString OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
+    std::uint32_t PickColor(QWidget*, std::uint32_t initial) override { return initial; }
 };
 
 } // namespace
@@ -58,6 +78,10 @@ int main(int argc, char** argv) {
     CCompSettings settings;
     // A picture cannot wait for the Compare Settings dialog.
     settings.askBeforeCompare = grab.isEmpty();
+    StderrPrompts unattended;
+    if (!grab.isEmpty()) {
+        CPrompts::Install(&unattended);
+    }
     CWindowHost host(settings, store);
     host.resize(1100, 700);
     host.show();
@@ -66,8 +90,21 @@ int main(int argc, char** argv) {
     if (!opened) {
         return 1;
     }
-    if (!grab.isEmpty()) {
-        return host.grab().save(grab) ? 0 : 1;
+    if (grab.isEmpty()) {
+        return QApplication::exec();
     }
-    return QApplication::exec();
+    // The picture shows the result, so it waits for the reading and comparing to end.
+    while (host.Work()->IsBusy()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (unattended.failed || host.MdiArea().subWindowList().isEmpty()) {
+        return 1;
+    }
+    if (!host.grab().save(grab)) {
+        std::fprintf(stderr, "dyadmon-windows: the picture could not be saved to %s\n",
+                     grab.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
 }
