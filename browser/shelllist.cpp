@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <set>
 
 #include <QAction>
@@ -192,12 +193,14 @@ void DCShellList::DeleteSelected() {
                                    QFileInfo(data).isDir();
             QStringList failures;
             for (const std::string& path : paths) {
+                // Qt's trash refuses a link whose target is gone; a link is moved as it is, by a rename.
+                std::error_code linkError;
                 bool moved;
                 QString why;
                 if (!trashable) {
                     moved = false;
                     why = QStringLiteral("there is no folder for the trash (%1)").arg(data);
-                } else if (TextReaches(path)) {
+                } else if (TextReaches(path) && !std::filesystem::is_symlink(path, linkError)) {
                     QFile file(BytesText(path));
                     moved = file.moveToTrash();
                     why = file.errorString();
@@ -236,8 +239,16 @@ void DCShellList::ExecuteSelected() {
     }
     const std::string path = m_model->Item(row)->GetPath();
     // The opener takes text: a path that text cannot name would open another file.
-    const CDesktopOpener::Result result =
-        !path.empty() && TextReaches(path) ? m_opener->Open(BytesText(path)) : CDesktopOpener::Result::Failed;
+    if (path.empty() || !TextReaches(path)) {
+        CPrompts::Current().Message(
+            this,
+            QStringLiteral(
+                "\"%1\" could not be opened: its name is not text that other programs can be given.")
+                .arg(RowName(row)),
+            CPrompts::Icon::Error);
+        return;
+    }
+    const CDesktopOpener::Result result = m_opener->Open(BytesText(path));
     if (result == CDesktopOpener::Result::NoApplication) {
         CPrompts::Current().Message(this, QStringLiteral("Sorry, No shell association of this kind of file."),
                                     CPrompts::Icon::Information);
@@ -370,15 +381,16 @@ QString DCShellList::RowName(int row) const {
 }
 
 bool DCShellList::IsReadable(int row, const char* refusal, bool quietly) {
-    if (m_model->IsRegular(row)) {
-        return true;
-    }
     if (m_model->IsFolder(row) || !m_model->IsFileSystem(row)) {
         return false;
     }
-    const QString text = QStringLiteral("\"%1\" %2: %3.")
-                             .arg(RowName(row), QLatin1String(refusal),
-                                  BytesText(CEntryKind::WhyNotRegular(m_model->Item(row)->GetPath())));
+    // Asked of the file as it is now: the row may be older than a change made from outside.
+    const std::string why = CEntryKind::WhyNotRegular(m_model->Item(row)->GetPath());
+    if (why.empty()) {
+        return true;
+    }
+    const QString text =
+        QStringLiteral("\"%1\" %2: %3.").arg(RowName(row), QLatin1String(refusal), BytesText(why));
     if (quietly) {
         emit StatusRequested(text);
     } else {

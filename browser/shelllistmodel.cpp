@@ -204,10 +204,6 @@ bool CShellListModel::IsFolder(int row) const {
     return Stated(row).flags & kFolder;
 }
 
-bool CShellListModel::IsRegular(int row) const {
-    return Stated(row).flags & kRegular;
-}
-
 const CShellListModel::Row& CShellListModel::Stated(int row) const {
     Row& entry = m_rows[static_cast<std::size_t>(row)];
     if (entry.flags & kStated) {

@@ -39,8 +39,6 @@ public:
     // The name shown, as the bytes the system gave.
     std::string_view Name(int row) const;
     bool IsFolder(int row) const;
-    // A regular file, or a link to one: not a fifo, device or socket, which could block or never end.
-    bool IsRegular(int row) const;
     bool IsFileSystem(int row) const;
 
     // Gives the row's entry a new name in its folder, never replacing another entry. False, with

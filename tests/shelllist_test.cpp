@@ -251,6 +251,46 @@ TEST_F(ShellList, WhatIsNoRegularFileIsRefusedWithTheReason) {
     EXPECT_EQ(snapshots, 0);
 }
 
+// Whether a row can be read is asked of the file as it is now, not as it was listed: a link whose
+// target came back opens, a file removed since is refused with that reason.
+TEST_F(ShellList, ARowIsJudgedByItsFileAsItIsNow) {
+    fs::create_symlink("later", dir / "link");
+    CTempDir::Write(dir / "going", "g");
+    Show(dir.path());
+    // The rows as they are drawn: a link to nothing, a file of one byte.
+    EXPECT_EQ(Cell(RowOf("link"), 1), "");
+    EXPECT_EQ(Cell(RowOf("going"), 1), "1");
+    CTempDir::Write(dir / "later", "here now");
+    fs::remove(dir / "going");
+    Select("link");
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(views, std::vector<std::string>{dir / "link"});
+    Select("going");
+    QTest::keyClick(&list, Qt::Key_Return);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "\"going\" cannot be viewed: it does not exist.");
+    EXPECT_EQ(views.size(), 1u);
+}
+
+// A link goes to the trash as the link, whether its target exists or not; the target stays.
+TEST_F(ShellList, LinksGoToTheTrashAsLinks) {
+    const ScopedEnv home("HOME", dir.path().string());
+    const ScopedEnv data("XDG_DATA_HOME", dir / "data");
+    fs::create_directory(dir / "shown");
+    CTempDir::Write(dir / "target", "t");
+    fs::create_symlink(dir / "target", dir / "shown/link");
+    fs::create_symlink("nowhere", dir / "shown/dangling");
+    Show(dir / "shown");
+    QTest::keyClick(&list, Qt::Key_A, Qt::ControlModifier);
+    prompts.questionAnswers.push_back(true);
+    QTest::keyClick(&list, Qt::Key_Delete);
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages[0].text.toStdString();
+    EXPECT_TRUE(fs::is_empty(dir / "shown"));
+    EXPECT_EQ(CTempDir::Read(dir / "target"), "t");
+    EXPECT_EQ(fs::read_symlink(dir / "data/Trash/files/dangling"), "nowhere");
+    EXPECT_EQ(fs::read_symlink(dir / "data/Trash/files/link"), dir / "target");
+}
+
 TEST_F(ShellList, DoubleClickAndEnterOpenFoldersAndViewFiles) {
     CTempDir::Write(dir / "file", "1");
     fs::create_directory(dir / "sub");
@@ -425,6 +465,19 @@ TEST_F(ShellList, NamesThatAreNotTextAreListedAndActedOnExactly) {
     EXPECT_EQ(CTempDir::Read(dir / ("data/Trash/files/" + raw)), "R");
     EXPECT_TRUE(fs::exists(dir / "data/Trash/info/x\xff.trashinfo"));
     EXPECT_TRUE(prompts.messages.empty());
+
+    // Other programs take names as text: one that is not is refused with that reason.
+    CTempDir::Write(dir / raw, "R");
+    Show(dir.path());
+    std::vector<QString> opened;
+    list.SetDesktopOpener(std::make_unique<FakeOpener>(CDesktopOpener::Result::Opened, opened));
+    Select(Shown(raw));
+    list.ExecuteSelected();
+    EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.endsWith("could not be opened: its name is not text that other "
+                                                  "programs can be given."))
+        << prompts.messages[0].text.toStdString();
 }
 
 TEST_F(ShellList, AFolderThatCannotBeListedKeepsTheRows) {
