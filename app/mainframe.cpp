@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 #include <QToolBar>
 
 #include "browser/browser.h"
@@ -124,12 +123,11 @@ void CMainFrame::CreateStatusBar() {
     m_logo->setObjectName(QString::number(Res::kLogoIndicator));
     m_logo->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_logo->setFixedWidth(m_logo->sizeHint().width() + 2);
+    statusBar()->addWidget(m_logo);
     m_message = new CStatusMessage(this);
     m_caps = Indicator(QStringLiteral("CAP"), this);
     m_num = Indicator(QStringLiteral("NUM"), this);
     m_scroll = Indicator(QStringLiteral("SCRL"), this);
-    statusBar()->addWidget(m_logo);
-    statusBar()->addWidget(m_message, 1);
     m_progress = new CProgressPanel(m_work, this);
     statusBar()->addPermanentWidget(m_progress);
     for (QLabel* indicator : {m_caps, m_num, m_scroll}) {
@@ -404,10 +402,6 @@ QString CMainFrame::StatusText() const {
 }
 
 bool CMainFrame::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        m_message->ShowPrompt(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
     if (event->type() == QEvent::WindowActivate) {
         RefreshLockIndicators();
     }

@@ -1,12 +1,18 @@
 #include "statusmessage.h"
 
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+
 #include "res/resource.h"
 #include "resourcetext.h"
 
-CStatusMessage::CStatusMessage(QWidget* parent) : QLabel(parent) {
+CStatusMessage::CStatusMessage(QMainWindow* window) : QLabel(window) {
     setObjectName(QStringLiteral("message"));
     setTextFormat(Qt::PlainText);
     SetMessage({});
+    window->statusBar()->addWidget(this, 1);
+    window->installEventFilter(this);
 }
 
 void CStatusMessage::SetMessage(const QString& text) {
@@ -16,4 +22,13 @@ void CStatusMessage::SetMessage(const QString& text) {
 
 void CStatusMessage::ShowPrompt(const QString& prompt) {
     setText(prompt.isEmpty() ? m_message : prompt);
+}
+
+// Watches its window alone.
+bool CStatusMessage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        ShowPrompt(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QLabel::eventFilter(watched, event);
 }

@@ -3,7 +3,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
-#include <QStatusTipEvent>
 
 #include "compare/compdoc.h"
 #include "platform/progresspanel.h"
@@ -15,7 +14,6 @@ CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store, C
     : m_work(thread), m_area(new QMdiArea(this)), m_progress(new CProgressPanel(m_work, this)),
       m_message(new CStatusMessage(this)), m_templates(settings, store, [this] { return this; }) {
     setCentralWidget(m_area);
-    statusBar()->addWidget(m_message, 1);
     statusBar()->addPermanentWidget(m_progress);
     m_work.ReportTo(*this, this);
     m_templates.SetMdiArea(m_area);
@@ -50,12 +48,4 @@ void CWindowHost::SetStatusText(const QString& text) {
 
 QString CWindowHost::StatusText() const {
     return m_message->text();
-}
-
-bool CWindowHost::event(QEvent* event) {
-    if (event->type() == QEvent::StatusTip) {
-        m_message->ShowPrompt(static_cast<QStatusTipEvent*>(event)->tip());
-        return true;
-    }
-    return QMainWindow::event(event);
 }

@@ -45,9 +45,6 @@ public:
     CBackgroundWork* Work() override { return &m_work; }
     CProgressPanel& ProgressPanel() const { return *m_progress; }
 
-protected:
-    bool event(QEvent* event) override;
-
 private:
     void OnActiveWindowChanged();
 
