@@ -77,6 +77,15 @@ int main(int argc, char** argv) {
         }
         ok &= Save(dir + "/mem256.b", changed);
     }
+    {
+        // A block every unit: zeros against units of zeros and ones in turn.
+        const Bytes zeros(10 * kMiB, 0);
+        Bytes alternating(10 * kMiB, 0);
+        for (std::size_t i = 8; i < alternating.size(); i += 16) {
+            std::fill_n(alternating.begin() + static_cast<std::ptrdiff_t>(i), 8, 1);
+        }
+        ok &= Save(dir + "/zeros10.a", zeros) && Save(dir + "/alternating10.b", alternating);
+    }
     if (!ok) {
         std::cerr << "dyad-gencases: could not write the cases into " << dir << '\n';
         return 1;

@@ -16,7 +16,7 @@ cmake --build "$build" --target dyadmon-cli dyad-gencases dyad_bench >/dev/null
 cli=$build/cli/dyadmon-cli
 
 mkdir -p "$cases"
-if [ ! -f "$cases/.complete" ]; then
+if [ ! -f "$cases/.complete" ] || [ ! -f "$cases/alternating10.b" ]; then
   echo "making the cases in $cases ..." >&2
   "$build/bench/dyad-gencases" "$cases"
   touch "$cases/.complete"
@@ -60,6 +60,14 @@ ours=$(best "$cli" compare --unit 1 --lookahead 100 --log out random10.a random1
 row "random 10 MB, unit 1, look-ahead 100: log vs diff" "$peer" "$ours" 2
 ours=$(best "$cli" compare --unit 1 --lookahead 100 --format json --log /dev/null random10.a random10.b)
 row "random 10 MB, unit 1, look-ahead 100: json vs diff" "$peer" "$ours" 3
+
+# A block every 8-byte unit: 1.3 million blocks. GNU cmp stops at the first difference when it writes
+# to /dev/null, so its listing goes through a pipe.
+peer=$(best bash -c "cmp -l zeros10.a alternating10.b | cat > /dev/null")
+ours=$(best bash -c "$cli compare --format json zeros10.a alternating10.b | cat > /dev/null")
+row "alternating 10 MiB, unit 8: json vs cmp -l" "$peer" "$ours" 1
+ours=$(best bash -c "$cli compare zeros10.a alternating10.b | cat > /dev/null")
+row "alternating 10 MiB, unit 8: full log vs cmp -l" "$peer" "$ours" 1
 
 # The unit-by-unit reference takes about 25 s a MiB on random data, so both run on 1 MiB here.
 "$build/bench/dyad_bench" --benchmark_filter='(Engine|Literal)RandomUnit1LookAhead100/1/' \

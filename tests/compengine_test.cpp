@@ -4,11 +4,14 @@
 #include <span>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "compare/core/blockhandoff.h"
 #include "compare/core/compengine.h"
+#include "compare/core/differencescanner.h"
 #include "compare/core/positionmap.h"
 #include "compare/core/progress.h"
 #include "literalengine.h"
@@ -344,6 +347,39 @@ TEST(PositionMap, AgreesWithOrderedMap) {
             expected[key] = static_cast<std::uint32_t>(step);
         }
         ASSERT_EQ(map.Size(), expected.size());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Many short runs in long files, as heavily changed files give: each run is scanned on the calling
+// thread, never by waking the helper, yet every first difference is found wherever it lies.
+TEST(DifferenceScanner, ShortRunsStayOnOneThreadAndLongOnesAreShared) {
+    constexpr std::size_t kSize = 9u << 20;
+    std::vector<std::uint8_t> a(kSize, 0);
+    std::vector<std::uint8_t> b(kSize, 0);
+    CDifferenceScanner scanner;
+    for (std::size_t at = 8; at < (4u << 20); at += 4096) {
+        b[at] = 1;
+    }
+    for (std::size_t from = 0; from < (4u << 20); from += 4096) {
+        ASSERT_EQ(scanner.FirstDifference(a.data() + from, b.data() + from, kSize - from), 8u) << from;
+    }
+    EXPECT_EQ(scanner.SharedWindows(), 0u);
+
+    std::fill(b.begin(), b.end(), 0);
+    const std::size_t mib = std::size_t{1} << 20;
+    for (const std::size_t at : {mib, mib - 1, 3 * mib + 5, 5 * mib + 3, kSize - 1}) {
+        b[at] = 7;
+        EXPECT_EQ(scanner.FirstDifference(a.data(), b.data(), kSize), at);
+        EXPECT_EQ(CDifferenceScanner::Scan(a.data(), b.data(), kSize), at);
+        b[at] = 0;
+    }
+    EXPECT_EQ(scanner.FirstDifference(a.data(), b.data(), kSize), kSize);
+    if (std::thread::hardware_concurrency() > 1) {
+        EXPECT_GT(scanner.SharedWindows(), 0u) << "a run past the first window is split between two threads";
     }
 }
 

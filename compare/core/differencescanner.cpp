@@ -8,7 +8,8 @@
 
 namespace {
 
-// A run shorter than this stays on one thread: most runs end long before it.
+// The first window of a run is scanned on one thread: most runs end long before its end, and waking
+// the helper for each of them would cost more than the scan.
 constexpr std::size_t kFirstWindow = 1u << 20;
 constexpr std::size_t kMaxWindow = 32u << 20;
 
@@ -86,13 +87,14 @@ std::size_t CDifferenceScanner::FirstDifference(const std::uint8_t* a, const std
     std::size_t window = kFirstWindow;
     while (off < bytes) {
         const std::size_t length = std::min(window, bytes - off);
-        if (length < kFirstWindow || !StartHelper()) {
+        if (off == 0 || length < kFirstWindow || !StartHelper()) {
             const std::size_t d = Scan(a + off, b + off, length);
             if (d < length) {
                 return off + d;
             }
         } else {
             const std::size_t half = length / 2;
+            ++m_sharedWindows;
             {
                 std::lock_guard lock(m_mutex);
                 m_job = {a + off + half, b + off + half, length - half, 0, true};

@@ -22,6 +22,9 @@ public:
     // The same on the calling thread alone.
     static std::size_t Scan(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes);
 
+    // How many windows the helper has scanned a part of: each costs a wake-up of two threads.
+    std::size_t SharedWindows() const { return m_sharedWindows; }
+
 private:
     struct Job {
         const std::uint8_t* a = nullptr;
@@ -39,5 +42,6 @@ private:
     Job m_job;
     bool m_stop = false;
     bool m_helperTried = false;
+    std::size_t m_sharedWindows = 0;
     std::thread m_helper;
 };
