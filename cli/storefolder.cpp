@@ -24,6 +24,11 @@ std::string CStoreFolder::Find(const std::string& storeOption, std::string& erro
         return storeOption;
     }
     CSettingsProfile profile;
+    // Read as empty, the profile would send the snapshots to another folder than the one it names.
+    if (const std::string why = profile.WhyUnreadable(); !why.empty()) {
+        error = "The profile " + profile.FileName() + " cannot be read: " + why;
+        return {};
+    }
     const std::string folder = CSnapshotStore::ChooseWorkingFolder(profile, ProgramFolder(),
                                                                    CSnapshotStore::DefaultUserDataFolder());
     if (folder.empty()) {

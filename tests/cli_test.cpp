@@ -20,6 +20,7 @@
 #include "compare/core/compengine.h"
 #include "compare/core/filebuffer.h"
 #include "compare/core/pendingfiles.h"
+#include "platform/settingsprofile.h"
 #include "recordedmessages.h"
 #include "snapshots/core/snapshotstore.h"
 #include "tempdir.h"
@@ -37,8 +38,9 @@ struct Result {
 
 using Args = std::vector<std::string>;
 
-// Runs the real dyadmon-cli; `inChild` runs between fork and exec.
-Result RunCli(const Args& args, const std::function<void()>& inChild = {}) {
+// Runs the real dyadmon-cli, or a copy of it at `program`; `inChild` runs between fork and exec.
+Result RunCli(const Args& args, const std::function<void()>& inChild = {},
+              const std::string& program = DYADMON_CLI) {
     CTempDir dir;
     const std::string out = dir / "out";
     const std::string err = dir / "err";
@@ -49,12 +51,12 @@ Result RunCli(const Args& args, const std::function<void()>& inChild = {}) {
         if (inChild) {
             inChild();
         }
-        std::vector<char*> argv{const_cast<char*>(DYADMON_CLI)};
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args) {
             argv.push_back(const_cast<char*>(a.c_str()));
         }
         argv.push_back(nullptr);
-        execv(DYADMON_CLI, argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     int status = 0;
@@ -367,15 +369,19 @@ protected:
         CTempDir::Write(dir / "v1", "version one");
         CTempDir::Write(dir / "v2", "version two!");
     }
-    Result Run(const Args& args, const std::function<void()>& inChild = {}) {
+    Result Run(const Args& args, const std::function<void()>& inChild = {},
+               const std::string& program = DYADMON_CLI) {
         const std::string config = dir / "config", data = dir / "data";
-        return RunCli(args, [&] {
-            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-            setenv("XDG_DATA_HOME", data.c_str(), 1);
-            if (inChild) {
-                inChild();
-            }
-        });
+        return RunCli(
+            args,
+            [&] {
+                setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+                setenv("XDG_DATA_HOME", data.c_str(), 1);
+                if (inChild) {
+                    inChild();
+                }
+            },
+            program);
     }
     // "snapshot VERB --store STORE ARGS...".
     Result Snap(const Args& args, const std::function<void()>& inChild = {}) {
@@ -456,6 +462,50 @@ TEST_F(CliSnapshot, WorkingFolderFromTheProfile) {
                     "[Settings]\nWorkingDir=" + dir / "kept" + "\n");
     EXPECT_EQ(Run({"snapshot", "add", dir / "v1"}).out, "1\n");
     EXPECT_TRUE(fs::exists(dir / "kept/Hex00001.img"));
+}
+
+// A profile that is there but cannot be read stops every command that needs the store: read as empty,
+// it would send the snapshots to another folder than the one it names.
+TEST_F(CliSnapshot, AProfileThatCannotBeReadIsAnError) {
+    const std::string profile = dir / "config/Orvane Lab/Dyadmon v3.0.conf";
+    fs::create_directories(profile);
+    const std::string said = "dyadmon-cli: The profile " + profile + " cannot be read: it is a folder\n";
+    for (const Args& args :
+         {Args{"snapshot", "add", dir / "v1"}, Args{"snapshot", "list"}, Args{"compare", "*1", dir / "v1"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << args[1];
+        EXPECT_EQ(r.err, said);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(fs::exists(dir / "data/Orvane Lab")) << "no other store was made";
+    EXPECT_EQ(Run({"compare", dir / "v1", dir / "v1"}).status, 0) << "files need no store";
+    if (geteuid() != 0) {
+        fs::remove(profile);
+        CTempDir::Write(profile, "[Settings]\nWorkingDir=" + dir / "kept" + "\n");
+        fs::permissions(profile, fs::perms::none);
+        const Result r = Run({"snapshot", "add", dir / "v1"});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "dyadmon-cli: The profile " + profile + " cannot be read: Permission denied\n");
+    }
+}
+
+// The store beside a program in a folder whose name is not UTF-8 is found again by its bytes.
+TEST_F(CliSnapshot, AProgramFolderThatIsNotTextIsKeptByItsBytes) {
+    const std::string folder = dir / "tools \xff\xfe";
+    fs::create_directory(folder);
+    const std::string program = folder + "/dyadmon-cli";
+    fs::copy_file(DYADMON_CLI, program);
+    fs::permissions(program, fs::perms::owner_all);
+    EXPECT_EQ(Run({"snapshot", "add", dir / "v1"}, {}, program).out, "1\n");
+    EXPECT_TRUE(fs::exists(folder + "/DadUzura/Hex00001.img"));
+    EXPECT_EQ(Run({"snapshot", "add", dir / "v2"}, {}, program).out, "2\n");
+    EXPECT_TRUE(fs::exists(folder + "/DadUzura/Hex00002.img")) << "the same folder, from the profile";
+    // As the program reads it.
+    const char* before = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = before != nullptr ? before : "";
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    EXPECT_EQ(CSettingsProfile().GetString("Settings", "WorkingDir"), folder + "/DadUzura");
+    before != nullptr ? setenv("XDG_CONFIG_HOME", kept.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(CliSnapshot, ImagesMustBeRegularFilesAndMessagesNameThem) {
