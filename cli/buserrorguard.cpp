@@ -42,7 +42,8 @@ void OnBusError(int signal, siginfo_t* info, void*) {
             _exit(CBusErrorGuard::kExitStatus);
         }
     }
-    // Not a file of ours: die of it as if no handler were there.
+    // Not a file of ours: die of it as if no handler were there, but leave no half-written file.
+    CPendingFiles::RemoveAll();
     std::signal(signal, SIG_DFL);
     raise(signal);
 }

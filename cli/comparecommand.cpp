@@ -19,8 +19,10 @@
 #include "compare/core/logfile.h"
 #include "compare/core/logstream.h"
 #include "compare/core/progress.h"
+#include "signalcleanup.h"
 #include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
+#include "standardoutput.h"
 #include "stderrmessages.h"
 #include "storefolder.h"
 
@@ -293,6 +295,7 @@ int CCompareCommand::Run(const Options& options) {
     };
     // A log that can be made again needs no flush to disk, which would slow big logs down.
     if (log.Write(write, false) != CLogFile::Result::Ok) {
+        CSignalCleanup::EndIfReaderGone(log.WriteError());
         return Trouble(log.Message());
     }
     return identical ? kIdentical : kDifferent;
@@ -306,7 +309,7 @@ int CCompareCommand::Main(const std::vector<std::string>& args) {
     }
     if (options.help) {
         std::cout << Usage();
-        return std::cout.flush() ? kIdentical : kTrouble;
+        return CStandardOutput::Flush() ? kIdentical : kTrouble;
     }
     return Run(options);
 }

@@ -6,6 +6,7 @@
 #include "comparecommand.h"
 #include "signalcleanup.h"
 #include "snapshotcommand.h"
+#include "standardoutput.h"
 #include "stderrmessages.h"
 
 namespace {
@@ -37,11 +38,11 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << kUsage;
-        return 0;
+        return CStandardOutput::Flush() ? 0 : 2;
     }
     if (command == "--version") {
         std::cout << "dyadmon-cli " DYAD_VERSION "\n";
-        return 0;
+        return CStandardOutput::Flush() ? 0 : 2;
     }
     if (command == "compare") {
         return CCompareCommand::Main(args);

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "snapshots/core/snapshotstore.h"
+#include "standardoutput.h"
 #include "stderrmessages.h"
 #include "storefolder.h"
 
@@ -38,9 +39,8 @@ int List(CSnapshotStore& store) {
                   << '\t' << r.size << '\t' << CSnapshotCommand::Escape(r.description) << '\t'
                   << CSnapshotCommand::Escape(r.imageFile) << '\n';
     }
-    std::cout.flush();
-    if (!std::cout) {
-        return Trouble("Error in writing to standard output.");
+    if (!CStandardOutput::Flush()) {
+        return CSnapshotCommand::kTrouble;
     }
     if (!store.IsCatalogueReadable()) {
         return CSnapshotCommand::kTrouble;
@@ -71,7 +71,8 @@ int Add(CSnapshotStore& store, const std::vector<std::string>& operands) {
     if (!std::cout) {
         // A caller that never learnt the number cannot use the snapshot: take it back.
         store.RemoveRecord(position);
-        return Trouble("Error in writing to standard output.");
+        CStandardOutput::Flush();
+        return CSnapshotCommand::kTrouble;
     }
     return CSnapshotCommand::kOk;
 }
@@ -149,8 +150,12 @@ std::string CSnapshotCommand::Escape(const std::string& text) {
 
 int CSnapshotCommand::Main(const std::vector<std::string>& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        (args.empty() ? std::cerr : std::cout) << Usage();
-        return args.empty() ? kTrouble : kOk;
+        if (args.empty()) {
+            std::cerr << Usage();
+            return kTrouble;
+        }
+        std::cout << Usage();
+        return CStandardOutput::Flush() ? kOk : kTrouble;
     }
     const std::string& verb = args[0];
     if (verb != "list" && verb != "add" && verb != "remove" && verb != "describe") {
@@ -167,7 +172,7 @@ int CSnapshotCommand::Main(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             std::cout << Usage();
-            return kOk;
+            return CStandardOutput::Flush() ? kOk : kTrouble;
         } else if (arg == "--store" || arg.starts_with("--store=")) {
             if (arg == "--store" && i + 1 < args.size()) {
                 storeOption = args[++i];

@@ -295,45 +295,89 @@ TEST_F(CliCompare, ProgressShowsOnTheTerminalOnly) {
     EXPECT_EQ(RunCli({"compare", dir / "a", dir / "b"}).err, "") << "no terminal, no line";
 }
 
-// SIGTERM while the log is being made: the temporary log goes with the program.
-TEST_F(CliCompare, SignalDuringTheLogLeavesTheFolderClean) {
+// A signal that ends the program while the log is being made takes the temporary log with it; one the
+// caller ignores (as nohup does SIGHUP) stays ignored, and a standard error closed by its reader
+// leaves the run to complete its log.
+TEST_F(CliCompare, SignalsDuringTheLogLeaveTheFolderClean) {
     std::string random(4 << 20, '\0');
     std::generate(random.begin(), random.end(), std::mt19937(12345));
     CTempDir::Write(dir / "r1", random);
     std::reverse(random.begin(), random.end());
     CTempDir::Write(dir / "r2", random);
-    const int watch = inotify_init1(IN_CLOEXEC);
-    ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
-    // Standard error is a full pipe: the progress line's first write, made once the comparison has
-    // begun, blocks, so the program is still at work when the signal comes, however slow this
-    // machine is.
-    int err[2];
-    ASSERT_EQ(pipe2(err, O_CLOEXEC | O_NONBLOCK), 0);
-    const std::string filler(4096, 'f');
-    while (write(err[1], filler.data(), filler.size()) > 0) {
-    }
-    ASSERT_EQ(fcntl(err[1], F_SETFL, 0), 0);
     const std::string log = dir / "log.txt", r1 = dir / "r1", r2 = dir / "r2";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(err[1], STDERR_FILENO);
-        const char* argv[] = {DYADMON_CLI, "compare",   "--unit",     "1",        "--lookahead", "100",
-                              "--log",     log.c_str(), "--progress", r1.c_str(), r2.c_str(),    nullptr};
-        execv(DYADMON_CLI, const_cast<char**>(argv));
-        _exit(127);
+    struct Running {
+        pid_t pid;
+        int errReader;
+    };
+    const auto start = [&]() -> Running {
+        const int watch = inotify_init1(IN_CLOEXEC);
+        EXPECT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+        // Standard error is a full pipe: the progress line's first write, made once the comparison
+        // has begun, blocks, so the program is still at work when the signal comes, however slow
+        // this machine is.
+        int err[2];
+        EXPECT_EQ(pipe2(err, O_CLOEXEC | O_NONBLOCK), 0);
+        const std::string filler(4096, 'f');
+        while (write(err[1], filler.data(), filler.size()) > 0) {
+        }
+        EXPECT_EQ(fcntl(err[1], F_SETFL, 0), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(err[1], STDERR_FILENO);
+            signal(SIGHUP, SIG_IGN);
+            const char* argv[] = {DYADMON_CLI, "compare",   "--unit",     "1",        "--lookahead", "100",
+                                  "--log",     log.c_str(), "--progress", r1.c_str(), r2.c_str(),    nullptr};
+            execv(DYADMON_CLI, const_cast<char**>(argv));
+            _exit(127);
+        }
+        close(err[1]);
+        // The temporary log is made before the comparison starts: signal as soon as it is there.
+        alignas(inotify_event) char events[4096];
+        EXPECT_GT(read(watch, events, sizeof events), 0);
+        close(watch);
+        return {pid, err[0]};
+    };
+    for (const int ending : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2, SIGALRM, SIGRTMIN + 2}) {
+        const Running run = start();
+        kill(run.pid, ending);
+        int status = 0;
+        waitpid(run.pid, &status, 0);
+        close(run.errReader);
+        ASSERT_TRUE(WIFSIGNALED(status))
+            << strsignal(ending) << ": ended before it with " << WEXITSTATUS(status);
+        EXPECT_EQ(WTERMSIG(status), ending);
+        EXPECT_EQ(dir.FileCount(), 5) << strsignal(ending); // a, b, a2, r1, r2
     }
-    close(err[1]);
-    // The temporary log is made before the comparison starts: signal as soon as it is there.
-    alignas(inotify_event) char events[4096];
-    ASSERT_GT(read(watch, events, sizeof events), 0);
-    close(watch);
-    kill(pid, SIGTERM);
+
+    const Running run = start();
+    kill(run.pid, SIGHUP);
+    close(run.errReader);
     int status = 0;
-    waitpid(pid, &status, 0);
-    close(err[0]);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "ended before the signal with " << WEXITSTATUS(status);
-    EXPECT_EQ(WTERMSIG(status), SIGTERM);
-    EXPECT_EQ(dir.FileCount(), 5); // a, b, a2, r1, r2
+    waitpid(run.pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "died of " << strsignal(WTERMSIG(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(dir.FileCount(), 6) << "the log, complete, and no temporary beside it";
+    EXPECT_NE(CTempDir::Read(log).find("Dyadmon v3.0 log file."), std::string::npos);
+}
+
+// A reader of standard output that has gone ends the program as it ends other tools, quietly; a full
+// standard output is a failed write, status 2, for help and version too.
+TEST_F(CliCompare, ClosedOrFullStandardOutput) {
+    const Result closed = RunCli({"compare", dir / "a", dir / "b"}, [] { close(STDOUT_FILENO); });
+    EXPECT_EQ(closed.status, 2);
+    for (const Args& args : {Args{"--version"}, Args{"--help"}, Args{"compare", "--help"},
+                             Args{"snapshot", "--help"}, Args{"compare", dir / "a", dir / "b"}}) {
+        const Result full = RunCli(args, [] { dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO); });
+        EXPECT_EQ(full.status, 2) << args[0];
+        EXPECT_NE(full.err, "") << args[0];
+    }
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    close(out[0]);
+    const Result gone = RunCli({"compare", dir / "a", dir / "b"}, [&] { dup2(out[1], STDOUT_FILENO); });
+    close(out[1]);
+    EXPECT_EQ(gone.status, 128 + SIGPIPE);
+    EXPECT_EQ(gone.err, "");
 }
 
 // A mapped file that shrinks under the comparison ends in a message and status 2, and the output

@@ -41,6 +41,7 @@ CLogFile::Result CLogFile::Write(const Writer& writer, bool flushToDisk) {
         CBufferedWriter out(m_fd);
         written = writer(out);
         written = out.Finish() && written;
+        m_writeError = out.Error();
     }
     m_fd = -1;
     if (m_path.empty()) {

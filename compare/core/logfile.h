@@ -31,6 +31,8 @@ public:
     Result Write(const Writer& writer, bool flushToDisk);
     // What a user is told about the last failure.
     const std::string& Message() const { return m_message; }
+    // The system's error of the write that failed, 0 if none did.
+    int WriteError() const { return m_writeError; }
 
 private:
     bool IsInput() const;
@@ -41,4 +43,5 @@ private:
     int m_fd = -1;
     const CFileBuffer* m_inputs[2] = {nullptr, nullptr};
     std::string m_message;
+    int m_writeError = 0;
 };
