@@ -591,6 +591,17 @@ TEST_F(CliSnapshot, FailuresAreNeverReportedAsSuccess) {
     EXPECT_EQ(CTempDir::Read(catalogue), good);
     EXPECT_EQ(images(), 1);
 
+    // A file-size limit stops the image: said as the failed write it is, not as a file too large.
+    CTempDir::Write(dir / "big", std::string(3 << 20, 'b'));
+    const Result limited = Snap({"add", dir / "big"}, [] { LimitFileSize(1 << 20); });
+    EXPECT_EQ(limited.status, 2);
+    EXPECT_EQ(limited.out, "");
+    EXPECT_TRUE(limited.err.starts_with("dyadmon-cli: Can't write the image " + store +
+                                        "/Hex00002.img (File too large)"))
+        << limited.err;
+    EXPECT_EQ(CTempDir::Read(catalogue), good);
+    EXPECT_EQ(images(), 1);
+
     // Damaged, and no copy of it can be kept aside (the file size limit is a few bytes).
     CTempDir::Write(catalogue, good + "\x07");
     const Result damaged = Snap({"add", dir / "v2"}, [] { LimitFileSize(8); });

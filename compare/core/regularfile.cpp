@@ -38,7 +38,7 @@ int CRegularFile::Open(const std::string& path, int flags, Links links, mode_t m
     return fd;
 }
 
-bool CRegularFile::Copy(int in, int out, std::uint64_t limit, std::uint64_t& copied) {
+CRegularFile::Copied CRegularFile::Copy(int in, int out, std::uint64_t limit, std::uint64_t& copied) {
     std::vector<char> chunk(1 << 20);
     copied = 0;
     for (;;) {
@@ -47,14 +47,13 @@ bool CRegularFile::Copy(int in, int out, std::uint64_t limit, std::uint64_t& cop
             continue;
         }
         if (n <= 0) {
-            return n == 0;
+            return n == 0 ? Copied::All : Copied::ReadFailed;
         }
         if (copied + static_cast<std::uint64_t>(n) > limit) {
-            errno = EFBIG;
-            return false;
+            return Copied::PastLimit;
         }
         if (!CAtomicFile::WriteFully(out, {chunk.data(), static_cast<std::size_t>(n)})) {
-            return false;
+            return Copied::WriteFailed;
         }
         copied += static_cast<std::uint64_t>(n);
     }

@@ -18,7 +18,9 @@ public:
     // refused link, EISDIR for a folder, kNotRegular for anything else that is not a regular file. A
     // name made anew (O_EXCL) is never taken over, whatever stands there.
     static int Open(const std::string& path, int flags, Links links, mode_t mode = 0);
+    enum class Copied { All, ReadFailed, WriteFailed, PastLimit };
     // Copies `in` from where it stands to its end into `out`, at most `limit` bytes; `copied` counts
-    // what was written. False with errno on a failed read or write, and EFBIG past the limit.
-    static bool Copy(int in, int out, std::uint64_t limit, std::uint64_t& copied);
+    // what was written. A failed read or write leaves its errno: a full disk or a file-size limit
+    // (EFBIG) is a failed write, never taken for a source past `limit`.
+    static Copied Copy(int in, int out, std::uint64_t limit, std::uint64_t& copied);
 };

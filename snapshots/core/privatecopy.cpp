@@ -89,7 +89,7 @@ std::string CPrivateCopy::Make(const std::string& image, const std::string& exte
         return {};
     }
     std::uint64_t copied = 0;
-    bool ok = CRegularFile::Copy(in, out, UINT64_MAX, copied);
+    bool ok = CRegularFile::Copy(in, out, UINT64_MAX, copied) == CRegularFile::Copied::All;
     ok = close(out) == 0 && ok;
     close(in);
     if (!ok) {

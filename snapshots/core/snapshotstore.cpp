@@ -110,12 +110,15 @@ bool CopyToImage(const std::string& source, const std::string& image, std::uint6
         close(in);
         return false;
     }
-    bool ok = CRegularFile::Copy(in, out, CCompEngine::kMaxFileSize, copied);
-    if (!ok && errno == EFBIG) {
+    const CRegularFile::Copied end = CRegularFile::Copy(in, out, CCompEngine::kMaxFileSize, copied);
+    bool ok = end == CRegularFile::Copied::All;
+    if (end == CRegularFile::Copied::PastLimit) {
         error = "The file " + source + " is too large for a snapshot: the limit is " +
                 std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
+    } else if (end == CRegularFile::Copied::WriteFailed) {
+        error = "Can't write the image " + image + " (" + std::strerror(errno) + ")";
     } else if (!ok) {
-        error = "Can't copy the file " + source + " to " + image + " (" + std::strerror(errno) + ")";
+        error = "Can't read the file " + source + " (" + std::strerror(errno) + ")";
     }
     // The catalogue that will name the image is flushed to disk: the image must be there first.
     if (ok && (fsync(out) != 0 || close(out) != 0)) {
