@@ -7,6 +7,7 @@
 #include <iostream>
 #include <optional>
 #include <span>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "buserrorguard.h"
@@ -149,6 +150,10 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
             if (!takeValue()) {
                 return false;
             }
+            if (value.empty()) {
+                error = "--log needs a file ('-' for standard output)";
+                return false;
+            }
             options.logPath = value;
         } else if (arg == "--store") {
             if (!takeValue()) {
@@ -242,6 +247,15 @@ int CCompareCommand::Run(const Options& options) {
     if (!ResolveTargets(options, inputs)) {
         return kTrouble;
     }
+    // A pipe or a socket given twice would be read once: the second reading would see nothing.
+    struct stat st1 {
+    }, st2{};
+    if (stat(inputs[0].path.c_str(), &st1) == 0 && stat(inputs[1].path.c_str(), &st2) == 0 &&
+        st1.st_dev == st2.st_dev && st1.st_ino == st2.st_ino &&
+        (S_ISFIFO(st1.st_mode) || S_ISSOCK(st1.st_mode))) {
+        return Trouble(inputs[0].name + " and " + inputs[1].name +
+                       " are one stream, which can be read only once: save it to a file and compare that.");
+    }
     CFileBuffer buffers[2];
     for (int i = 0; i < 2; ++i) {
         if (!Load(buffers[i], inputs[i])) {
@@ -255,6 +269,12 @@ int CCompareCommand::Run(const Options& options) {
     // The log target is tried before the comparison, which can take long.
     CLogFile log;
     if (options.logPath.empty() || options.logPath == "-") {
+        // Appended to an input (">> FILE"), the log would change the very bytes being compared.
+        struct stat out {};
+        if (fstat(STDOUT_FILENO, &out) == 0 && S_ISREG(out.st_mode) &&
+            (buffers[0].IsFile(out.st_dev, out.st_ino) || buffers[1].IsFile(out.st_dev, out.st_ino))) {
+            return Trouble("Standard output is one of the compared files.");
+        }
         log.OpenDescriptor(STDOUT_FILENO);
     } else if (log.Open(options.logPath, buffers[0], buffers[1]) != CLogFile::Result::Ok) {
         return Trouble(log.Message());

@@ -221,6 +221,10 @@ TEST_F(CliCompare, HelpAndWrongArgumentsNameTheOptionAndItsRange) {
     }
     ExpectTrouble({"compare", dir / "a"}, "compare needs two files (see 'dyadmon-cli compare --help')");
     ExpectTrouble({"compare", "--log"}, "--log needs a value");
+    for (const Args& args :
+         {Args{"compare", "--log", "", dir / "a", dir / "b"}, {"compare", "--log=", dir / "a", dir / "b"}}) {
+        ExpectTrouble(args, "--log needs a file ('-' for standard output)");
+    }
     EXPECT_EQ(RunCli({"frobnicate"}).status, 2);
     EXPECT_EQ(RunCli({}).status, 2);
 }
@@ -245,6 +249,9 @@ TEST_F(CliCompare, TroubleIsToldAndLeavesNoOutputFile) {
     ExpectTrouble({"compare", "--log", "/dev/full", a, b}, "Error in writing log file.");
     ExpectTrouble({"compare", "--log", a, a, b}, isInput);
     ExpectTrouble({"compare", "--log", dir / "link-to-b", a, b}, isInput);
+    // Standard output appended to an input (">> b") is refused as --log b is.
+    ExpectTrouble({"compare", a, b}, "Standard output is one of the compared files.",
+                  [&b] { dup2(open(b.c_str(), O_WRONLY | O_APPEND), STDOUT_FILENO); });
     ExpectTrouble({"compare", "--log", log, dir / "big1", dir / "big2"}, "Error in writing log file.",
                   [] { LimitFileSize(1 << 20); });
     EXPECT_EQ(CTempDir::Read(log), "the earlier log");
@@ -252,6 +259,21 @@ TEST_F(CliCompare, TroubleIsToldAndLeavesNoOutputFile) {
     EXPECT_EQ(CTempDir::Read(b), "ABXCDEFGH");
     EXPECT_FALSE(fs::exists(dir / "gone"));
     EXPECT_EQ(dir.FileCount(), 7); // a, b, a2, big1, big2, log.txt, link-to-b
+}
+
+// One pipe given as both files would be read once, and the second reading see nothing: refused.
+TEST_F(CliCompare, OneStreamGivenTwiceIsRefused) {
+    int in[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    ASSERT_EQ(write(in[1], "same", 4), 4);
+    close(in[1]);
+    ExpectTrouble(
+        {"compare", "/dev/stdin", "/dev/stdin"},
+        "/dev/stdin and /dev/stdin are one stream, which can be read only once: save it to a file and "
+        "compare that.",
+        [&in] { dup2(in[0], STDIN_FILENO); });
+    close(in[0]);
+    EXPECT_EQ(RunCli({"compare", "/dev/null", "/dev/null"}).status, 0) << "a device that is no stream";
 }
 
 // A stream that outgrows the memory it may have ends in a message, not an abort.
