@@ -146,6 +146,25 @@ TEST_F(SnapshotStore, RemoveSavesAndThenDeletesTheImage) {
     EXPECT_EQ(messages.errors, std::vector<std::string>{"Delete Hex00003.img failed."});
 }
 
+// A catalogue edited by hand may give two records one image: it goes with the last record naming it.
+TEST_F(SnapshotStore, AnImageTwoRecordsNameStaysUntilBothAreGone) {
+    CTempDir::Write(Catalogue(), CSnapshotCatalogue::Serialize({{"a", "/a", "d", 5, "", "Hex00001.img"},
+                                                                {"b", "/b", "d", 5, "", "Hex00001.img"},
+                                                                {"c", "/c", "d", 5, "", "Hex00002.img"},
+                                                                {"d", "/d", "d", 5, "", "Hex00002.img"}}));
+    CTempDir::Write(Folder() + "/Hex00001.img", "image");
+    CTempDir::Write(Folder() + "/Hex00002.img", "image");
+    const auto store = Load();
+    ASSERT_TRUE(store->RemoveRecord(0));
+    EXPECT_EQ(CTempDir::Read(Folder() + "/Hex00001.img"), "image") << "record b still names it";
+    ASSERT_TRUE(store->RemoveRecords({1, 2}));
+    EXPECT_FALSE(fs::exists(Folder() + "/Hex00002.img"));
+    EXPECT_TRUE(messages.errors.empty()) << "deleted once, not twice";
+    ASSERT_TRUE(store->RemoveRecord(0));
+    EXPECT_FALSE(fs::exists(Folder() + "/Hex00001.img"));
+    EXPECT_TRUE(messages.errors.empty());
+}
+
 TEST_F(SnapshotStore, DamagedCatalogueKeepsGoodRecordsAndACopy) {
     const std::string good = CSnapshotCatalogue::Serialize({{"a", "/a", "d", 1, "", "Hex00001.img"}});
     const std::string damaged = good + std::string("\xF5\x01\x00\x00", 4) + "rest";

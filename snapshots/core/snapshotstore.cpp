@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -474,7 +475,16 @@ bool CSnapshotStore::RemoveRecords(std::vector<int> positions) {
         m_lastError = "The catalogue could not be saved: nothing was removed.";
         return false;
     }
+    // An image is deleted once, and only when no record left names it (a catalogue edited by hand may
+    // give two records one image).
+    std::set<std::string> named;
+    for (const SnapshotRecord& record : m_records) {
+        named.insert(record.imageFile);
+    }
     for (const SnapshotRecord& record : removed) {
+        if (!named.insert(record.imageFile).second) {
+            continue;
+        }
         if (unlink((m_folder + "/" + record.imageFile).c_str()) != 0) {
             m_messages.ShowError("Delete " + record.imageFile + " failed.");
         }
