@@ -17,11 +17,11 @@
 #include <QStandardPaths>
 
 #include "browser/core/trashcan.h"
+#include "compare/core/entrykind.h"
 #include "platform/bytestext.h"
 #include "platform/desktopopener.h"
 #include "platform/panemenu.h"
 #include "platform/prompts.h"
-#include "platform/shell/core/entrykind.h"
 #include "platform/shell/core/shellitem.h"
 #include "res/resource.h"
 #include "shelllistmodel.h"

@@ -16,6 +16,7 @@
 #include "compare/core/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/compsettings.h"
+#include "compare/core/entrykind.h"
 #include "compare/core/filebuffer.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logstream.h"
@@ -232,7 +233,10 @@ bool CCompareCommand::Load(CFileBuffer& buffer, const Input& input) {
     }
     std::string message = CFileBuffer::Message(error, input.name);
     // A snapshot's name says nothing of where its bytes were to come from.
-    if (input.image) {
+    if (error == CFileBuffer::Error::CantOpen && !input.image) {
+        const std::string kind = CEntryKind::WhyNotRegular(input.path);
+        message += " (" + (kind.empty() ? std::string(std::strerror(buffer.SystemError())) : kind) + ")";
+    } else if (input.image) {
         message += " (snapshot " + input.target + ", image " + input.path;
         message += buffer.SystemError() != 0 ? std::string(": ") + std::strerror(buffer.SystemError()) : "";
         message += ")";

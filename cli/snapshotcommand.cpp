@@ -198,6 +198,7 @@ int CSnapshotCommand::Main(const std::vector<std::string>& args) {
     CStderrMessages messages;
     const bool changes = verb != "list";
     CSnapshotStore store(messages);
+    store.SetHolder(CSnapshotStore::Holder::Command, kLockWait);
     store.LoadCatalogue(folder,
                         changes ? CSnapshotStore::Access::ReadWrite : CSnapshotStore::Access::ReadOnly);
     const int loadErrors = messages.ErrorCount();

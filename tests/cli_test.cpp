@@ -4,11 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <poll.h>
 #include <pty.h>
 #include <random>
 #include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -241,7 +244,20 @@ TEST_F(CliCompare, TroubleIsToldAndLeavesNoOutputFile) {
     fs::create_symlink(dir / "b", dir / "link-to-b");
     const std::string log = dir / "log.txt", a = dir / "a", b = dir / "b";
     const std::string isInput = "The log file is one of the compared files.";
-    ExpectTrouble({"compare", "--log", log, a, dir / "gone"}, "Can't open the file " + dir / "gone");
+    ExpectTrouble({"compare", "--log", log, a, dir / "gone"},
+                  "Can't open the file " + dir / "gone" + " (it does not exist)");
+    // Each reason told: a folder, a socket.
+    ExpectTrouble({"compare", a, dir.path().string()},
+                  "Can't open the file " + dir.path().string() + " (it is a folder)");
+    const std::string socketPath = dir / "socket";
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ExpectTrouble({"compare", a, socketPath}, "Can't open the file " + socketPath + " (it is a socket)");
+    close(listening);
+    fs::remove(socketPath);
     ExpectTrouble({"compare", "--log", dir / "none/log.txt", a, b},
                   "File is using by other application. (No such file or directory)");
     ExpectTrouble({"compare", "--log", dir.path().string(), a, b},
@@ -495,7 +511,8 @@ TEST_F(CliSnapshot, CompareTakesExactSnapshotReferences) {
     ExpectTrouble({"compare", "--store", store, "*1", "*2"},
                   "There is no snapshot *2: the snapshot folder " + store + " holds 1.");
     for (const std::string target : {"*1x", "*01", "*1.bin"}) {
-        ExpectTrouble({"compare", "--store", store, target, dir / "v1"}, "Can't open the file " + target);
+        ExpectTrouble({"compare", "--store", store, target, dir / "v1"},
+                      "Can't open the file " + target + " (it does not exist)");
     }
     for (const Args& args : {Args{"compare", "--store", "", "*1", "*1"},
                              {"compare", "--store=", "*1", "*1"},
@@ -505,8 +522,8 @@ TEST_F(CliSnapshot, CompareTakesExactSnapshotReferences) {
     }
 }
 
-// Readers go ahead while another program holds the store; writers are refused.
-TEST_F(CliSnapshot, ChangesWaitForTheOtherWriter) {
+// Readers go ahead while the window holds the store; writers are refused at once.
+TEST_F(CliSnapshot, ChangesAreRefusedWhileAWindowHoldsTheStore) {
     Snap({"add", dir / "v1"});
     CRecordedMessages messages;
     CSnapshotStore holder(messages);
@@ -518,6 +535,61 @@ TEST_F(CliSnapshot, ChangesWaitForTheOtherWriter) {
     EXPECT_FALSE(fs::exists(store + "/Hex00002.img"));
     EXPECT_EQ(Snap({"list"}).status, 0);
     EXPECT_EQ(Run({"compare", "--store", store, "*1", dir / "v1"}).status, 0);
+}
+
+// Another command holds the store for a moment: a change waits for it instead of failing, so commands
+// run side by side all land.
+TEST_F(CliSnapshot, ChangesWaitForAnotherCommand) {
+    Snap({"add", dir / "v1"});
+    CRecordedMessages messages;
+    auto holder = std::make_unique<CSnapshotStore>(messages);
+    holder->SetHolder(CSnapshotStore::Holder::Command);
+    holder->LoadCatalogue(store);
+    ASSERT_FALSE(holder->IsReadOnly());
+    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(inotify_add_watch(watch, (store + "/DadUzura.lock").c_str(), IN_ACCESS), 0);
+    CTempDir outDir;
+    const std::string out = outDir / "out";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        const std::string file = dir / "v2";
+        execl(DYADMON_CLI, DYADMON_CLI, "snapshot", "add", "--store", store.c_str(), file.c_str(), nullptr);
+        _exit(127);
+    }
+    // The command reads who holds the lock once it has found it held: it is waiting then.
+    int status = 0;
+    bool waiting = false;
+    while (!waiting && waitpid(pid, &status, WNOHANG) == 0) {
+        pollfd ready{watch, POLLIN, 0};
+        alignas(inotify_event) char events[4096];
+        waiting = poll(&ready, 1, 100) > 0 && read(watch, events, sizeof events) > 0;
+    }
+    close(watch);
+    ASSERT_TRUE(waiting) << "ended without waiting, status " << WEXITSTATUS(status);
+    holder.reset();
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(CTempDir::Read(out), "2\n");
+
+    std::vector<pid_t> running;
+    for (int i = 0; i < 6; ++i) {
+        running.push_back(fork());
+        if (running.back() == 0) {
+            dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+            const std::string file = dir / "v1";
+            execl(DYADMON_CLI, DYADMON_CLI, "snapshot", "add", "--store", store.c_str(), file.c_str(),
+                  nullptr);
+            _exit(127);
+        }
+    }
+    for (const pid_t child : running) {
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_TRUE(Snap({"list"}).out.find("\n8\tv1") != std::string::npos);
 }
 
 // Without --store the folder comes from the profile, as the program keeps it.

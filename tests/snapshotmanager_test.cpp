@@ -111,7 +111,7 @@ TEST_F(SnapshotManager, ListsTheStoreAndAddsASnapshotAsARow) {
     fs::resize_file(dir / "huge", 4ull << 30);
     EXPECT_FALSE(pane.AddSnapshot(dir / "huge"));
     EXPECT_EQ(Messages(),
-              (std::vector<QString>{"Can't open the file " + Q(dir / "gone"),
+              (std::vector<QString>{"Can't open the file " + Q(dir / "gone") + " (it does not exist)",
                                     "The file " + Q(dir / "huge") +
                                         " is too large for a snapshot: the limit is 4294967231 bytes "
                                         "(4 GiB less 65 bytes)."}));

@@ -10,12 +10,15 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "compare/core/atomicfile.h"
 #include "compare/core/compengine.h"
+#include "compare/core/entrykind.h"
 #include "compare/core/pendingfiles.h"
 #include "compare/core/regularfile.h"
 #include "localtimetext.h"
@@ -221,7 +224,7 @@ bool CSnapshotStore::TakeLock() {
     const std::string path = m_folder + "/" + kLockName;
     // Write access for the lock, and a file only its owner can open: a reader of the folder must not
     // be able to hold the lock and shut the owner out.
-    const int fd = OpenStoreFile(path, O_WRONLY | O_CREAT, 0600);
+    const int fd = OpenStoreFile(path, O_RDWR | O_CREAT, 0600);
     if (fd < 0) {
         m_readOnlyReason = "its folder can't be written";
         m_messages.ShowNotice("The snapshot folder " + m_folder + " can't be written (" + path + ": " +
@@ -234,7 +237,7 @@ bool CSnapshotStore::TakeLock() {
     if (fstat(fd, &st) == 0 && st.st_uid == geteuid() && (st.st_mode & 077) != 0) {
         fchmod(fd, 0600);
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && !WaitForLock(fd)) {
         close(fd);
         m_readOnlyReason = "another Dyadmon is using it";
         m_messages.ShowNotice("Another Dyadmon is using the snapshot folder " + m_folder +
@@ -243,7 +246,30 @@ bool CSnapshotStore::TakeLock() {
         return false;
     }
     m_lockFd = fd;
+    // Tells a command that finds the lock held whether waiting for it makes sense.
+    const std::string_view holder = m_holder == Holder::Window ? "window\n" : "command\n";
+    if (ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] const ssize_t written = pwrite(fd, holder.data(), holder.size(), 0);
+    }
     return true;
+}
+
+bool CSnapshotStore::WaitForLock(int fd) const {
+    if (m_holder != Holder::Command) {
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        char text[16] = {};
+        if (pread(fd, text, sizeof text - 1, 0) > 0 && std::string_view(text).starts_with("window")) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void CSnapshotStore::WorkReadOnly(const std::string& reason) {
@@ -524,7 +550,7 @@ bool CSnapshotStore::DescribeFile(const std::string& path, std::time_t now, Snap
                                   std::string& error) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "Can't open the file " + path;
+        error = "Can't open the file " + path + " (" + CEntryKind::WhyNotRegular(path) + ")";
         return false;
     }
     // The size field has 32 bits: a larger file would be recorded with a wrapped size.

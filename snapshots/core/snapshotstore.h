@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -25,6 +26,8 @@ class CStoreProfile;
 class CSnapshotStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
+    // Who takes the store's lock: a window holds it for as long as it is open, a command for moments.
+    enum class Holder { Window, Command };
 
     explicit CSnapshotStore(CStoreMessages& messages);
     CSnapshotStore(const CSnapshotStore&) = delete;
@@ -40,6 +43,13 @@ public:
                                            const std::string& userDataFolder);
     // $XDG_DATA_HOME (or ~/.local/share) + "/Orvane Lab/Dyadmon v3.0".
     static std::string DefaultUserDataFolder();
+
+    // Before LoadCatalogue: a command finding the lock held by another command waits up to `wait` for
+    // it; held by a window, it is refused at once, as a window may stay open for days.
+    void SetHolder(Holder holder, std::chrono::milliseconds wait = {}) {
+        m_holder = holder;
+        m_lockWait = wait;
+    }
 
     // Reads the catalogue of `folder`, making an empty one if there is none (when writable).
     bool LoadCatalogue(const std::string& folder, Access access = Access::ReadWrite);
@@ -94,12 +104,15 @@ private:
     void WorkReadOnly(const std::string& reason);
     bool KeepDamagedCopy(const std::string& bytes, mode_t mode);
     int HighestImageNumber() const;
+    bool WaitForLock(int fd) const;
 
     CStoreMessages& m_messages;
     std::vector<SnapshotRecord> m_records;
     std::string m_folder;
     std::string m_lastError;
     int m_lockFd = -1;
+    Holder m_holder = Holder::Window;
+    std::chrono::milliseconds m_lockWait{0};
     std::string m_readOnlyReason;
     bool m_readOnly = true;
     bool m_damaged = false;
