@@ -37,13 +37,14 @@ int CPendingFiles::Add(const std::string& path) {
 }
 
 int CPendingFiles::Create(const std::function<int(std::string& path)>& make, std::string& path, int& slot) {
-    sigset_t terminating;
+    // Every signal that may end the process waits until the file is listed; faults cannot wait.
+    sigset_t held;
     sigset_t before;
-    sigemptyset(&terminating);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        sigaddset(&terminating, signal);
+    sigfillset(&held);
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
+        sigdelset(&held, fault);
     }
-    pthread_sigmask(SIG_BLOCK, &terminating, &before);
+    pthread_sigmask(SIG_BLOCK, &held, &before);
     const int fd = make(path);
     slot = fd >= 0 ? Add(path) : -1;
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
