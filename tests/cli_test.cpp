@@ -202,6 +202,34 @@ TEST_F(CliCompare, LogGoesToStandardOutputOrTheNamedFile) {
               std::string::npos);
 }
 
+// The log shows the bytes each file has: no zeros a unit past a file's end was compared with, and no
+// byte of the longer file left out (the exit status said "different" for it before).
+TEST_F(CliCompare, TheLogShowsExactlyTheFilesBytes) {
+    std::string shared;
+    for (int i = 0; i < 72; ++i) {
+        shared += static_cast<char>('A' + i % 26);
+    }
+    CTempDir::Write(dir / "p1", shared + "\xD2\x70");
+    CTempDir::Write(dir / "p2", shared + std::string(34, '0'));
+    const Result cut = RunCli({"compare", "--no-ansi", dir / "p1", dir / "p2"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.out.find("--  Deleted block  --\r\n00000048 : D2 70                   ; \r\n"),
+              std::string::npos)
+        << cut.out;
+    EXPECT_NE(cut.out.find("00000068 : 30 30                   ; \r\n"), std::string::npos)
+        << "file 2 ends at 0x6A";
+
+    const std::string seventeen = "abcdefghijklmnopq";
+    CTempDir::Write(dir / "q1", seventeen);
+    CTempDir::Write(dir / "q2", seventeen + std::string(1, '\0'));
+    const Result shown =
+        RunCli({"compare", "--unit", "16", "--bytes-per-line", "16", "--no-ansi", dir / "q1", dir / "q2"});
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_TRUE(shown.out.ends_with("--  New block  --\r\n" + std::string(66, ' ') + "00000011 :    00" +
+                                    std::string(43, ' ') + "; \r\n"))
+        << shown.out;
+}
+
 TEST_F(CliCompare, HelpAndWrongArgumentsNameTheOptionAndItsRange) {
     const Result help = RunCli({"compare", "--help"});
     EXPECT_EQ(help.status, 0);

@@ -30,13 +30,23 @@ TEST(CompLines, DocumentedExamples) {
     EXPECT_EQ(All(CCompLines({{K::Same, 20, 0, 0}}, 1, 20, 20, 8)),
               (std::vector<CompLine>{{K::Same, 0, 0, 8}, {K::Same, 8, 8, 8}, {K::Same, 16, 16, 4}}));
 
-    // Unit 16: the Deleted block is not last and keeps its padding; the last block is cut at the end
-    // of file 2.
+    // Unit 16: no row shows the zeros a unit past a file's end was compared with. H + 41 against
+    // H + 42 43 44 45: the Deleted block, though not last, holds file 1's one byte.
     const CCompLines partial = CCompLines(
         {{K::Same, 1, 0, 0}, {K::Deleted, 1, 16, CompBlock::kAbsent}, {K::New, 1, 16, CompBlock::kAbsent}},
         16, 17, 20, 16);
     EXPECT_EQ(All(partial),
-              (std::vector<CompLine>{{K::Same, 0, 0, 16}, {K::Deleted, 16, 0, 16}, {K::New, 0, 16, 4}}));
+              (std::vector<CompLine>{{K::Same, 0, 0, 16}, {K::Deleted, 16, 0, 1}, {K::New, 0, 16, 4}}));
+    // 18 bytes against their first 17: the last unit matched 00 00 against 00 and padding; file 1's
+    // last byte has a row of its own.
+    EXPECT_EQ(All(CCompLines({{K::Same, 2, 0, 0}}, 16, 18, 17, 16)),
+              (std::vector<CompLine>{{K::Same, 0, 0, 16}, {K::Same, 16, 16, 1}, {K::Deleted, 17, 0, 1}}));
+    // 17 bytes against the same and 00: file 2's last byte is shown, not hidden.
+    const CCompLines longer({{K::Same, 2, 0, 0}}, 16, 17, 18, 16);
+    EXPECT_EQ(All(longer),
+              (std::vector<CompLine>{{K::Same, 0, 0, 16}, {K::Same, 16, 16, 1}, {K::New, 0, 17, 1}}));
+    ASSERT_EQ(longer.Blocks().size(), 2u) << "walks over kinds see the New bytes as a block";
+    EXPECT_EQ(longer.KindAt(2), K::New);
 
     // One byte per line: one row per byte.
     EXPECT_EQ(CCompLines({{K::Same, 3, 0, 5}}, 1, 3, 8, 1).GetCount(), 3u);
@@ -79,6 +89,51 @@ TEST(CompLines, MatchLiteralRowsOnSeededInputs) {
                                                       expected.end()));
             }
         }
+    }
+}
+
+// The rows show exactly the files' bytes, whatever the sizes, unit and line: none past a file's end,
+// none across a line boundary, every byte of each file in exactly one row, and Same rows over bytes
+// that are equal. Checked as properties, apart from any reference cutting.
+TEST(CompLines, EveryByteOfEachFileInExactlyOneRow) {
+    const int lineLengths[] = {1, 3, 8, 16, 32};
+    for (int seed = 0; seed < 3000; ++seed) {
+        const CTestInputs::Pair pair = CTestInputs::Make(static_cast<std::uint64_t>(seed) + 7000);
+        const PaddedBytes a(pair.file1);
+        const PaddedBytes b(pair.file2);
+        const int unit = 1 << (seed % 5);
+        CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+        engine.SetUnitSize(unit);
+        engine.SetLookAhead(seed % 3 == 0 ? 0 : 1 + seed % 20);
+        engine.Run();
+        const int line = lineLengths[(seed / 5) % 5];
+        std::vector<int> seen1(a.Size(), 0);
+        std::vector<int> seen2(b.Size(), 0);
+        const auto cover = [&](std::vector<int>& seen, std::uint32_t offset, std::uint32_t length) {
+            ASSERT_LE(std::uint64_t{offset} + length, seen.size()) << "a row past its file's end";
+            ASSERT_LE(offset % line + length, static_cast<std::uint32_t>(line)) << "a row across a line";
+            for (std::uint32_t i = 0; i < length; ++i) {
+                ++seen[offset + i];
+            }
+        };
+        for (const CompLine& row : All(CCompLines(engine.Blocks(), unit, a.Size(), b.Size(), line))) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", unit " + std::to_string(unit));
+            ASSERT_GT(row.length, 0u);
+            const bool has1 = row.kind != K::New && row.kind != K::MoveTo;
+            const bool has2 = row.kind == K::Same || !has1;
+            if (has1) {
+                cover(seen1, row.offset1, row.length);
+            }
+            if (has2) {
+                cover(seen2, row.offset2, row.length);
+            }
+            if (row.kind == K::Same) {
+                ASSERT_TRUE(std::equal(a.Data() + row.offset1, a.Data() + row.offset1 + row.length,
+                                       b.Data() + row.offset2));
+            }
+        }
+        ASSERT_TRUE(std::all_of(seen1.begin(), seen1.end(), [](int n) { return n == 1; })) << "seed " << seed;
+        ASSERT_TRUE(std::all_of(seen2.begin(), seen2.end(), [](int n) { return n == 1; })) << "seed " << seed;
     }
 }
 

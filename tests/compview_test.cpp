@@ -167,6 +167,32 @@ TEST_F(CompView, ARowStartsInTheColumnOfItsOwnOffset) {
     EXPECT_EQ(Part(image, w + 120 + 27 * 8 + 9, RowY(3), 3), TextImage("FGH", kBlack));
 }
 
+// A unit past a file's end is compared with zeros, but no row shows them, and no byte of the longer
+// file is left out: 74 bytes against 106 that share 72, at unit 8; 17 bytes against the same and 00,
+// at unit 16, where Next change reaches file 2's last byte.
+TEST_F(CompView, RowsShowTheBytesAFileHasAndNoOthers) {
+    settings.unitSize = 8;
+    settings.lookAhead = 0;
+    settings.m_clrDelete = 0x00C800;
+    std::string shared;
+    for (int i = 0; i < 72; ++i) {
+        shared += static_cast<char>('A' + i % 26);
+    }
+    Open(shared + "\xD2\x70", shared + std::string(34, '0'));
+    ASSERT_EQ(doc->Lines().GetAt(9), (CompLine{BlockKind::Deleted, 0x48, 0, 2}));
+    EXPECT_EQ(Part(Grab(), 104, RowY(9), 23), TextImage("D2 70" + std::string(18, ' '), qRgb(0, 200, 0)));
+
+    settings.unitSize = 16;
+    const std::string seventeen = "abcdefghijklmnopq";
+    Open(seventeen, seventeen + std::string(1, '\0'), 16);
+    ASSERT_EQ(doc->Lines().GetCount(), 3u);
+    EXPECT_EQ(doc->Lines().GetAt(1), (CompLine{BlockKind::Same, 16, 16, 1}));
+    EXPECT_EQ(doc->Lines().GetAt(2), (CompLine{BlockKind::New, 0, 17, 1}));
+    const CCommandRouter::Route route{view.get(), doc.get()};
+    EXPECT_TRUE(CCommandRouter::Execute(route, Res::kNextChange));
+    EXPECT_EQ(view->TopLine(), 2);
+}
+
 TEST_F(CompView, ControlCharactersShowAsDotsInTheAnsiColumn) {
     const std::string bytes("\x2E\x80\x9F\x7F\xA0\xFF\x41\x1F", 8);
     Open(bytes, bytes);

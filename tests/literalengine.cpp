@@ -259,36 +259,42 @@ std::vector<CompLine> CLiteralEngine::BuildRows(const CompBlockList& blocks, int
                                                 std::uint32_t size2, int bytesPerLine) {
     std::vector<CompLine> rows;
     const std::int64_t line = bytesPerLine;
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        const CompBlock& b = blocks[i];
-        const bool inFile2 = b.kind == BlockKind::New || b.kind == BlockKind::MoveTo;
-        const std::int64_t start = b.primary;
-        std::int64_t end = start + std::int64_t{b.count} * unit;
-        if (i + 1 == blocks.size()) {
-            end = std::min<std::int64_t>(end, inFile2 ? size2 : size1);
-        }
-        std::int64_t walked = 0;
-        for (std::int64_t pos = start; pos < end;) {
-            CompLine row{b.kind, 0, 0, 0};
-            std::int64_t room;
-            if (b.kind == BlockKind::Same) {
-                const std::int64_t o2 = b.secondary + walked;
-                row.offset1 = static_cast<std::uint32_t>(pos);
-                row.offset2 = static_cast<std::uint32_t>(o2);
-                room = std::min(line - pos % line, line - o2 % line);
-            } else if (inFile2) {
-                row.offset2 = static_cast<std::uint32_t>(pos);
-                room = line - pos % line;
-            } else {
-                row.offset1 = static_cast<std::uint32_t>(pos);
-                room = line - pos % line;
-            }
-            const std::int64_t length = std::min(room, end - pos);
-            row.length = static_cast<std::uint32_t>(length);
-            rows.push_back(row);
+    // The bytes [from, to) of one file as rows of `kind`, cut at its line boundaries.
+    const auto oneSide = [&](BlockKind kind, bool inFile2, std::int64_t from, std::int64_t to) {
+        for (std::int64_t pos = from; pos < to;) {
+            const std::int64_t length = std::min(line - pos % line, to - pos);
+            rows.push_back({kind, inFile2 ? 0 : static_cast<std::uint32_t>(pos),
+                            inFile2 ? static_cast<std::uint32_t>(pos) : 0,
+                            static_cast<std::uint32_t>(length)});
             pos += length;
+        }
+    };
+    for (const CompBlock& b : blocks) {
+        const std::int64_t bytes = std::int64_t{b.count} * unit;
+        if (b.kind != BlockKind::Same) {
+            const bool inFile2 = b.kind == BlockKind::New || b.kind == BlockKind::MoveTo;
+            oneSide(b.kind, inFile2, b.primary,
+                    std::min<std::int64_t>(b.primary + bytes, inFile2 ? size2 : size1));
+            continue;
+        }
+        // Byte by byte while both files have one; the longer file's bytes left in the block follow.
+        std::int64_t walked = 0;
+        while (walked < bytes && b.primary + walked < size1 && b.secondary + walked < size2) {
+            const std::int64_t o1 = b.primary + walked;
+            const std::int64_t o2 = b.secondary + walked;
+            const std::int64_t room = std::min(line - o1 % line, line - o2 % line);
+            std::int64_t length = 0;
+            while (length < room && walked + length < bytes && o1 + length < size1 && o2 + length < size2) {
+                ++length;
+            }
+            rows.push_back({BlockKind::Same, static_cast<std::uint32_t>(o1), static_cast<std::uint32_t>(o2),
+                            static_cast<std::uint32_t>(length)});
             walked += length;
         }
+        oneSide(BlockKind::Deleted, false, b.primary + walked,
+                std::min<std::int64_t>(b.primary + bytes, size1));
+        oneSide(BlockKind::New, true, b.secondary + walked,
+                std::min<std::int64_t>(b.secondary + bytes, size2));
     }
     return rows;
 }

@@ -3,11 +3,54 @@
 #include <algorithm>
 #include <bit>
 
+namespace {
+
+// The bytes a file has from `offset` on, at most `most`.
+std::uint32_t Within(std::uint64_t most, std::uint32_t offset, std::uint32_t size) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(most, offset < size ? size - offset : 0));
+}
+
+} // namespace
+
 CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2,
-                       int bytesPerLine, Tail tail)
-    : m_blocks(std::move(blocks)), m_unit(unit), m_size1(size1), m_size2(size2),
-      m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))),
-      m_lineShift(std::has_single_bit(m_bytesPerLine) ? std::countr_zero(m_bytesPerLine) : -1), m_tail(tail) {
+                       int bytesPerLine)
+    : m_blocks(std::move(blocks)), m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))),
+      m_lineShift(std::has_single_bit(m_bytesPerLine) ? std::countr_zero(m_bytesPerLine) : -1) {
+    // Counts become bytes, cut at the files' ends. Only a Same block holding a file's last unit can
+    // leave bytes of the other file: at most two blocks, each followed by the block of those bytes.
+    const std::uint64_t unitBytes = static_cast<std::uint64_t>(std::max(unit, 1));
+    std::vector<std::pair<std::size_t, CompBlock>> leftOver;
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        CompBlock& b = m_blocks[i];
+        const std::uint64_t bytes = b.count * unitBytes;
+        switch (b.kind) {
+        case BlockKind::Same: {
+            const std::uint32_t length1 = Within(bytes, b.primary, size1);
+            const std::uint32_t length2 = Within(bytes, b.secondary, size2);
+            b.count = std::min(length1, length2);
+            if (length1 > b.count) {
+                leftOver.push_back(
+                    {i + 1,
+                     {BlockKind::Deleted, length1 - b.count, b.primary + b.count, CompBlock::kAbsent}});
+            } else if (length2 > b.count) {
+                leftOver.push_back(
+                    {i + 1, {BlockKind::New, length2 - b.count, b.secondary + b.count, CompBlock::kAbsent}});
+            }
+            break;
+        }
+        case BlockKind::Deleted:
+        case BlockKind::MoveFrom:
+            b.count = Within(bytes, b.primary, size1);
+            break;
+        case BlockKind::New:
+        case BlockKind::MoveTo:
+            b.count = Within(bytes, b.primary, size2);
+            break;
+        }
+    }
+    for (auto it = leftOver.rbegin(); it != leftOver.rend(); ++it) {
+        m_blocks.insert(m_blocks.begin() + static_cast<std::ptrdiff_t>(it->first), it->second);
+    }
     m_firstRow.reserve(m_blocks.size() + 1);
     std::uint64_t rows = 0;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
@@ -33,10 +76,9 @@ CCompLines::Geometry CCompLines::GeometryOf(std::size_t block) const {
     const bool hasFile2 = b.kind == BlockKind::Same || !hasFile1;
     g.offset1 = hasFile1 ? b.primary : 0;
     g.offset2 = b.kind == BlockKind::Same ? b.secondary : (hasFile2 ? b.primary : 0);
-    g.length = std::uint64_t{b.count} * static_cast<std::uint64_t>(m_unit);
-    if (block + 1 == m_blocks.size() && m_tail == Tail::Ends) {
-        const std::uint64_t fileSize = hasFile1 ? m_size1 : m_size2;
-        g.length = std::min(g.length, fileSize - b.primary);
+    g.length = b.count;
+    if (g.length == 0) {
+        return g;
     }
     // Distance from the block's start to the first line boundary of each side, in 1..L.
     const std::uint64_t first1 = line - Column(g.offset1);

@@ -20,16 +20,17 @@ struct CompLine {
 // The rows of a compare result, in display order. Each block is cut into rows at the line boundaries
 // of every side it has; a row is computed from its block when asked for, so memory grows with the
 // number of blocks, not with the size of the files.
+//
+// Rows show exactly the files' bytes: a unit that reaches past a file's end was compared with zeros,
+// but no row holds such a zero. Every block is cut at its files' ends, and a Same block whose last
+// unit matched bytes of one file against the other's padding shows the bytes both files have as Same,
+// and the longer file's bytes left in it as a Deleted (file 1) or New (file 2) block of their own. So
+// every byte of each file lies in exactly one row.
 class CCompLines {
 public:
-    // Whether the last block of the list is the comparison's last, or more follow in another list.
-    enum class Tail { Ends, Continues };
-
     CCompLines() = default;
-    // The comparison's last block ends at the end of its file; every other block keeps whole units,
-    // so a partial unit inside it shows the zero bytes after the file's data.
-    CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int bytesPerLine,
-               Tail tail = Tail::Ends);
+    // `blocks` as the engine made them, or any run of them in order (the log takes them in batches).
+    CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int bytesPerLine);
 
     std::uint64_t GetCount() const { return m_firstRow.empty() ? 0 : m_firstRow.back(); }
     bool IsEmpty() const { return GetCount() == 0; }
@@ -40,7 +41,9 @@ public:
     template <typename F>
     void ForEach(std::uint64_t first, std::uint64_t last, F&& f) const;
 
-    // Rows of one block share its kind: walks over kinds go block by block through these.
+    // Rows of one block share its kind: walks over kinds go block by block through these. They are the
+    // blocks as the rows show them: counts in bytes, cut at the files' ends, a Same block split where
+    // one file ends.
     const CompBlockList& Blocks() const { return m_blocks; }
     // The block row `index` (< GetCount()) comes from, and the first row of block `block` (its end
     // for block == Blocks().size()).
@@ -80,12 +83,8 @@ private:
     // Block i's rows start at m_firstRow[i]; one entry more than blocks. As large as the blocks, and
     // as costly to fault in page by page.
     std::vector<std::uint64_t, CHugePageAllocator<std::uint64_t>> m_firstRow;
-    int m_unit = 1;
-    std::uint32_t m_size1 = 0;
-    std::uint32_t m_size2 = 0;
     std::uint64_t m_bytesPerLine = 1;
     int m_lineShift = 0; // log2 of the line when a power of two, else -1
-    Tail m_tail = Tail::Ends;
 };
 
 template <typename F>

@@ -14,30 +14,18 @@ bool CLogStream::Add(std::span<const CompBlock> blocks) {
     m_allSame = m_allSame && std::all_of(blocks.begin(), blocks.end(), [](const CompBlock& block) {
                     return block.kind == BlockKind::Same;
                 });
-    CompBlockList settled;
-    settled.reserve(blocks.size());
-    if (m_held) {
-        settled.push_back(*m_held);
-    }
-    settled.insert(settled.end(), blocks.begin(), blocks.end() - 1);
-    m_held = blocks.back();
-    return Write(std::move(settled), CCompLines::Tail::Continues);
+    return Write(CompBlockList(blocks.begin(), blocks.end()));
 }
 
 bool CLogStream::Finish() {
-    CompBlockList last;
-    if (m_held) {
-        last.push_back(*m_held);
-        m_held.reset();
-    }
-    return Write(std::move(last), CCompLines::Tail::Ends);
+    return Write({});
 }
 
-bool CLogStream::Write(CompBlockList blocks, CCompLines::Tail tail) {
+bool CLogStream::Write(CompBlockList blocks) {
     if (!m_headerWritten) {
         m_out.Write(CLogWriter::kHeader);
         m_headerWritten = true;
     }
-    const CCompLines lines(std::move(blocks), m_unit, m_file1.size, m_file2.size, m_bytesPerLine, tail);
+    const CCompLines lines(std::move(blocks), m_unit, m_file1.size, m_file2.size, m_bytesPerLine);
     return CLogWriter(lines, m_file1.data, m_file2.data, m_ansi).WriteRows(m_out, m_section);
 }

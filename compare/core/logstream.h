@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 
 #include "compengine.h"
@@ -9,9 +8,8 @@
 
 class CBufferedWriter;
 
-// The text log written from blocks as the engine settles them, so that the whole list is never held.
-// A block's rows depend on the block alone, but for the comparison's last block, which is cut to its
-// file's end: one block is held back until it is known whether more follow.
+// The text log written from blocks as the engine settles them, so that the whole list is never held:
+// a block's rows depend on the block and the files' sizes alone.
 class CLogStream {
 public:
     struct File {
@@ -25,13 +23,13 @@ public:
 
     // The next blocks; false once a write has failed.
     bool Add(std::span<const CompBlock> blocks);
-    // The block held back, as the last; false when a write failed.
+    // The header, if no block came; false when a write failed.
     bool Finish();
     // Whether every block so far was Same (true for none), which with equal sizes means identical files.
     bool AllSame() const { return m_allSame; }
 
 private:
-    bool Write(CompBlockList blocks, CCompLines::Tail tail);
+    bool Write(CompBlockList blocks);
 
     CBufferedWriter& m_out;
     File m_file1;
@@ -41,6 +39,5 @@ private:
     bool m_ansi;
     bool m_headerWritten = false;
     bool m_allSame = true;
-    std::optional<CompBlock> m_held;
     CLogWriter::Section m_section;
 };
