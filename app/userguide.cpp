@@ -12,7 +12,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "compare/core/atomicfile.h"
+#include "files/atomicfile.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <QStandardPaths>
 
 #include "browser/core/trashcan.h"
-#include "compare/core/entrykind.h"
+#include "files/entrykind.h"
 #include "platform/bytestext.h"
 #include "platform/desktopopener.h"
 #include "platform/panemenu.h"

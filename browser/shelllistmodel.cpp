@@ -20,7 +20,7 @@
 #include <QUrl>
 
 #include "browser/core/filetexts.h"
-#include "compare/core/regularfile.h"
+#include "files/regularfile.h"
 #include "platform/bytestext.h"
 #include "platform/shell/core/shellitem.h"
 

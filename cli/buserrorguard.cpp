@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "compare/core/pendingfiles.h"
+#include "files/pendingfiles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "compare/core/progress.h"
+#include "files/progress.h"
 
 // A one-line progress display on standard error for long comparisons and logs: percent, bytes and
 // speed, redrawn in place and erased when the work is done. By default it appears only on a terminal

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "compare/core/pendingfiles.h"
+#include "files/pendingfiles.h"
 
 namespace {
 

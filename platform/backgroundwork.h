@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "compare/core/progress.h"
+#include "files/progress.h"
 
 // Runs one long piece of work at a time away from the window's thread, so that the window keeps
 // painting and answering, and keeps what the status bar shows of it: what it is doing, how far it

@@ -19,10 +19,10 @@
 
 #include "cli/buserrorguard.h"
 #include "compare/core/blockjsonwriter.h"
-#include "compare/core/bufferedwriter.h"
+#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
-#include "compare/core/filebuffer.h"
-#include "compare/core/pendingfiles.h"
+#include "files/filebuffer.h"
+#include "files/pendingfiles.h"
 #include "platform/settingsprofile.h"
 #include "recordedmessages.h"
 #include "snapshots/core/snapshotstore.h"

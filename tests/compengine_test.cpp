@@ -13,7 +13,7 @@
 #include "compare/core/compengine.h"
 #include "compare/core/differencescanner.h"
 #include "compare/core/positionmap.h"
-#include "compare/core/progress.h"
+#include "files/progress.h"
 #include "literalengine.h"
 #include "testinputs.h"
 

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/core/atomicfile.h"
-#include "compare/core/bufferedwriter.h"
-#include "compare/core/filebuffer.h"
+#include "files/atomicfile.h"
+#include "files/bufferedwriter.h"
+#include "files/filebuffer.h"
 #include "compare/core/logfile.h"
 #include "tempdir.h"
 

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "compare/core/blockjsonwriter.h"
-#include "compare/core/bufferedwriter.h"
+#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
 #include "compare/core/logstream.h"
 #include "compare/core/logwriter.h"
-#include "compare/core/progress.h"
+#include "files/progress.h"
 #include "literalengine.h"
 #include "tempdir.h"
 #include "testinputs.h"

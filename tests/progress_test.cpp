@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/core/bufferedwriter.h"
+#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
-#include "compare/core/filebuffer.h"
+#include "files/filebuffer.h"
 #include "compare/core/logwriter.h"
-#include "compare/core/progress.h"
+#include "files/progress.h"
 #include "tempdir.h"
 
 namespace {

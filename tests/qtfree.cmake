@@ -1,6 +1,7 @@
 # Fails when a file of a core/ folder (or the resource tables) includes a Qt header: the core must
 # build and be tested without Qt. Run by ctest with SOURCE_DIR set.
 file(GLOB_RECURSE core_files
+  "${SOURCE_DIR}/files/*.h" "${SOURCE_DIR}/files/*.cpp"
   "${SOURCE_DIR}/*/core/*.h" "${SOURCE_DIR}/*/core/*.cpp"
   "${SOURCE_DIR}/*/*/core/*.h" "${SOURCE_DIR}/*/*/core/*.cpp"
   "${SOURCE_DIR}/res/resourcetables.h" "${SOURCE_DIR}/res/resourcetables.cpp" "${SOURCE_DIR}/res/resource.h")

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/compdoc.h"
-#include "compare/core/bufferedwriter.h"
+#include "files/bufferedwriter.h"
 #include "compare/core/logwriter.h"
 #include "windowfixture.h"
 

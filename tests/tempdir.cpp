@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compare/core/bufferedwriter.h"
+#include "files/bufferedwriter.h"
 
 CTempDir::CTempDir() {
     char name[] = "/tmp/dyadtestXXXXXX";

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "compare/core/filebuffer.h"
+#include "files/filebuffer.h"
 #include "platform/hexdocument.h"
 #include "views/core/viewlines.h"
 

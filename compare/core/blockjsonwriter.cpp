@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "bufferedwriter.h"
+#include "files/bufferedwriter.h"
 
 namespace {
 

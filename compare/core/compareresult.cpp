@@ -1,7 +1,7 @@
 #include "compareresult.h"
 
 #include "compengine.h"
-#include "progress.h"
+#include "files/progress.h"
 
 bool CCompareResult::Load(int side, const Target& target, CProgress& progress) {
     const CFileBuffer::Error error = m_buffers[side].Load(

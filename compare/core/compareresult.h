@@ -4,7 +4,7 @@
 #include <string>
 
 #include "complines.h"
-#include "filebuffer.h"
+#include "files/filebuffer.h"
 
 class CProgress;
 

@@ -6,8 +6,8 @@
 #include <limits>
 #include <new>
 
-#include "memorywords.h"
-#include "progress.h"
+#include "files/memorywords.h"
+#include "files/progress.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "differencescanner.h"
-#include "hugepageallocator.h"
+#include "files/filesizelimit.h"
+#include "files/hugepageallocator.h"
 #include "positionmap.h"
 #include "unitfilter.h"
 #include "unitpositions.h"
@@ -44,9 +45,8 @@ class CProgress;
 
 class CCompEngine {
 public:
-    // Files larger than this are refused by every loader, so that every offset a comparison or a row
-    // can name, padding included, fits in 32 bits.
-    static constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull - 64;
+    // Files larger than this are refused by every loader.
+    static constexpr std::uint64_t kMaxFileSize = CFileSizeLimit::kMaxFileSize;
 
     CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
                 std::uint32_t size2);

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "memorywords.h"
+#include "files/memorywords.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <utility>
 
-#include "bufferedwriter.h"
-#include "filebuffer.h"
+#include "files/bufferedwriter.h"
+#include "files/filebuffer.h"
 
 CLogFile::Result CLogFile::Open(const std::string& path, const CFileBuffer& file1, const CFileBuffer& file2) {
     m_path = path;

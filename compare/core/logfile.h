@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "atomicfile.h"
+#include "files/atomicfile.h"
 
 class CBufferedWriter;
 class CFileBuffer;

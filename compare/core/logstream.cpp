@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bufferedwriter.h"
+#include "files/bufferedwriter.h"
 
 CLogStream::CLogStream(CBufferedWriter& out, File file1, File file2, int unit, int bytesPerLine, bool ansi)
     : m_out(out), m_file1(file1), m_file2(file2), m_unit(unit), m_bytesPerLine(bytesPerLine), m_ansi(ansi) {}

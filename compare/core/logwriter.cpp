@@ -9,8 +9,8 @@
 #define DYAD_HAVE_SSSE3_PATH 1
 #endif
 
-#include "bufferedwriter.h"
-#include "progress.h"
+#include "files/bufferedwriter.h"
+#include "files/progress.h"
 
 namespace {
 

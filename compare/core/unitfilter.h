@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "memorywords.h"
+#include "files/memorywords.h"
 
 // Counts the units of a sliding window by a digest of their bytes. A zero count proves that a unit is
 // not in the window, which settles most searches of the comparison without looking at the window at

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "memorywords.h"
+#include "files/memorywords.h"
 
 // The positions of a sliding window of units of 1 or 2 bytes, listed per unit value in file order,
 // so that the first position of a value in the window is read at once instead of searched for. A

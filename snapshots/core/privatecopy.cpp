@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "compare/core/regularfile.h"
+#include "files/regularfile.h"
 
 namespace {
 

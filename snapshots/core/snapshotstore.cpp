@@ -16,11 +16,11 @@
 #include <thread>
 #include <unistd.h>
 
-#include "compare/core/atomicfile.h"
-#include "compare/core/compengine.h"
-#include "compare/core/entrykind.h"
-#include "compare/core/pendingfiles.h"
-#include "compare/core/regularfile.h"
+#include "files/atomicfile.h"
+#include "files/entrykind.h"
+#include "files/filesizelimit.h"
+#include "files/pendingfiles.h"
+#include "files/regularfile.h"
 #include "localtimetext.h"
 #include "snapshotcatalogue.h"
 #include "snapshotreference.h"
@@ -114,11 +114,10 @@ bool CopyToImage(const std::string& source, const std::string& image, std::uint6
         close(in);
         return false;
     }
-    const CRegularFile::Copied end = CRegularFile::Copy(in, out, CCompEngine::kMaxFileSize, copied);
+    const CRegularFile::Copied end = CRegularFile::Copy(in, out, CFileSizeLimit::kMaxFileSize, copied);
     bool ok = end == CRegularFile::Copied::All;
     if (end == CRegularFile::Copied::PastLimit) {
-        error = "The file " + source + " is too large for a snapshot: the limit is " +
-                std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
+        error = CFileSizeLimit::TooLarge(source, "for a snapshot");
     } else if (end == CRegularFile::Copied::WriteFailed) {
         error = "Can't write the image " + image + " (" + std::strerror(errno) + ")";
     } else if (!ok) {
@@ -554,9 +553,8 @@ bool CSnapshotStore::DescribeFile(const std::string& path, std::time_t now, Snap
         return false;
     }
     // The size field has 32 bits: a larger file would be recorded with a wrapped size.
-    if (static_cast<std::uint64_t>(st.st_size) > CCompEngine::kMaxFileSize) {
-        error = "The file " + path + " is too large for a snapshot: the limit is " +
-                std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB less 65 bytes).";
+    if (static_cast<std::uint64_t>(st.st_size) > CFileSizeLimit::kMaxFileSize) {
+        error = CFileSizeLimit::TooLarge(path, "for a snapshot");
         return false;
     }
     std::error_code ec;

@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <utility>
 
-#include "compengine.h"
+#include "filesizelimit.h"
 #include "hugepagememory.h"
 #include "memorywords.h"
 #include "progress.h"
@@ -116,8 +116,7 @@ std::string CFileBuffer::Message(Error error, const std::string& name) {
     case Error::Cancelled:
         return {};
     case Error::TooLarge:
-        return "The file " + name + " is too large to compare: the limit is " +
-               std::to_string(CCompEngine::kMaxFileSize) + " bytes (4 GiB).";
+        return CFileSizeLimit::TooLarge(name, "to compare");
     case Error::NotRegular:
         return "Can't open the file " + name + ": it is not a regular file.";
     case Error::OutOfMemory:
@@ -169,7 +168,7 @@ CFileBuffer::Error CFileBuffer::LoadOpened(int fd, const struct stat& st, Mode m
         progress.Start(0);
         return ReadStream(fd, progress);
     }
-    if (size > CCompEngine::kMaxFileSize) {
+    if (size > CFileSizeLimit::kMaxFileSize) {
         return Error::TooLarge;
     }
     progress.Start(size);
@@ -252,7 +251,7 @@ CFileBuffer::Error CFileBuffer::ReadStream(int fd, CProgress& progress) {
         }
         size += static_cast<std::size_t>(n);
         // Refused as soon as it passes the limit: a stream may never end.
-        if (size > CCompEngine::kMaxFileSize) {
+        if (size > CFileSizeLimit::kMaxFileSize) {
             Clear();
             return Error::TooLarge;
         }
