@@ -19,7 +19,7 @@
 #include "browser/browser.h"
 #include "browser/comparebar.h"
 #include "compare/defaultsettingsdlg.h"
-#include "platform/dockingpane.h"
+#include "panes/filepane.h"
 #include "platform/doctemplate.h"
 #include "platform/lockkeys.h"
 #include "platform/progresspanel.h"
@@ -137,8 +137,7 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::DockBars() {
-    for (DCDockingPane* pane :
-         std::initializer_list<DCDockingPane*>{m_browser1, m_browser2, m_snapshotManager}) {
+    for (DCFilePane* pane : std::initializer_list<DCFilePane*>{m_browser1, m_browser2, m_snapshotManager}) {
         pane->setAllowedAreas(Qt::AllDockWidgetAreas);
     }
     addToolBar(Qt::BottomToolBarArea, m_compareBar);
@@ -243,7 +242,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     return DispatchUpdate<CMainFrame>(*this, kCommands, id, state);
 }
 
-DCDockingPane* CMainFrame::ActivePane(PaneKind kind) const {
+DCFilePane* CMainFrame::ActivePane(PaneKind kind) const {
     if (kind != PaneKind::SnapshotManager) {
         for (DCBrowser* browser : {m_browser1, m_browser2}) {
             if (browser->IsActive()) {
@@ -257,8 +256,8 @@ DCDockingPane* CMainFrame::ActivePane(PaneKind kind) const {
     return nullptr;
 }
 
-void CMainFrame::RouteToActivePane(PaneKind kind, const std::function<void(DCDockingPane&)>& operation) {
-    if (DCDockingPane* pane = ActivePane(kind)) {
+void CMainFrame::RouteToActivePane(PaneKind kind, const std::function<void(DCFilePane&)>& operation) {
+    if (DCFilePane* pane = ActivePane(kind)) {
         operation(*pane);
     }
 }
@@ -267,28 +266,28 @@ void CMainFrame::OnCompare() {
     m_compareBar->StartCompare();
 }
 void CMainFrame::OnSelectTarget1() {
-    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.SelectAsTarget(1); });
+    RouteToActivePane(PaneKind::Any, [](DCFilePane& pane) { pane.SelectAsTarget(1); });
 }
 void CMainFrame::OnSelectTarget2() {
-    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.SelectAsTarget(2); });
+    RouteToActivePane(PaneKind::Any, [](DCFilePane& pane) { pane.SelectAsTarget(2); });
 }
 void CMainFrame::OnRename() {
-    RouteToActivePane(PaneKind::Browser, [](DCDockingPane& pane) { pane.RenameSelected(); });
+    RouteToActivePane(PaneKind::Browser, [](DCFilePane& pane) { pane.RenameSelected(); });
 }
 void CMainFrame::OnDelete() {
-    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.DeleteSelected(); });
+    RouteToActivePane(PaneKind::Any, [](DCFilePane& pane) { pane.DeleteSelected(); });
 }
 void CMainFrame::OnView() {
-    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.ViewSelected(); });
+    RouteToActivePane(PaneKind::Any, [](DCFilePane& pane) { pane.ViewSelected(); });
 }
 void CMainFrame::OnShellExecute() {
-    RouteToActivePane(PaneKind::Any, [](DCDockingPane& pane) { pane.ExecuteSelected(); });
+    RouteToActivePane(PaneKind::Any, [](DCFilePane& pane) { pane.ExecuteSelected(); });
 }
 void CMainFrame::OnSnapshot() {
-    RouteToActivePane(PaneKind::Browser, [](DCDockingPane& pane) { pane.SnapshotSelected(); });
+    RouteToActivePane(PaneKind::Browser, [](DCFilePane& pane) { pane.SnapshotSelected(); });
 }
 void CMainFrame::OnDescription() {
-    RouteToActivePane(PaneKind::SnapshotManager, [](DCDockingPane& pane) { pane.EditDescription(); });
+    RouteToActivePane(PaneKind::SnapshotManager, [](DCFilePane& pane) { pane.EditDescription(); });
 }
 
 void CMainFrame::OnUpdateAnyPane(CommandState& state) {
@@ -298,7 +297,7 @@ void CMainFrame::OnUpdateBrowser(CommandState& state) {
     state.enabled = ActivePane(PaneKind::Browser) != nullptr;
 }
 void CMainFrame::OnUpdateDelete(CommandState& state) {
-    const DCDockingPane* pane = ActivePane(PaneKind::Any);
+    const DCFilePane* pane = ActivePane(PaneKind::Any);
     state.enabled = pane != nullptr && pane->CanChange();
 }
 // A snapshot goes to the snapshot manager, which may be read-only.

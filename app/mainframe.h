@@ -18,7 +18,7 @@ class CSnapshotStore;
 class CView;
 class DCBrowser;
 class DCCompareBar;
-class DCDockingPane;
+class DCFilePane;
 class DCSnapshotManager;
 class CProgressPanel;
 class CStatusMessage;
@@ -114,8 +114,8 @@ private:
     void DockBars();
     void OnActiveWindowChanged();
     void FillWindowList(QMenu* menu);
-    DCDockingPane* ActivePane(PaneKind kind) const;
-    void RouteToActivePane(PaneKind kind, const std::function<void(DCDockingPane&)>& operation);
+    DCFilePane* ActivePane(PaneKind kind) const;
+    void RouteToActivePane(PaneKind kind, const std::function<void(DCFilePane&)>& operation);
     // The menu of the template that made `document`.
     int MenuFor(const CDocument& document) const;
     void RefreshLockIndicators();

@@ -7,9 +7,9 @@
 #include <QToolButton>
 
 #include "foldercombo.h"
+#include "panes/targetslots.h"
 #include "platform/folderwatcher.h"
 #include "platform/shell/core/shellitem.h"
-#include "platform/targetslots.h"
 #include "res/resource.h"
 #include "shelllist.h"
 #include "views/viewdoc.h"
@@ -28,7 +28,7 @@ QString Caption(int index) {
 } // namespace
 
 DCBrowser::DCBrowser(int index, CDocTemplate& viewTemplate, QWidget* parent)
-    : DCDockingPane(Caption(index), index == 0 ? Res::kBrowser1 : Res::kBrowser2, parent), m_nIndex(index),
+    : DCFilePane(Caption(index), index == 0 ? Res::kBrowser1 : Res::kBrowser2, parent), m_nIndex(index),
       m_viewTemplate(viewTemplate), m_pCurFolder(std::make_unique<DCShellItem>(DCShellItem::kComputerName)),
       m_body(new QWidget), m_wndList(new DCShellList(m_body)), m_wndFolders(new DCFolderCombo(m_body)),
       m_btnUp(new QToolButton(m_body)), m_watcher(new CFolderWatcher(this)), m_changed(new QTimer(this)) {
@@ -184,7 +184,7 @@ bool DCBrowser::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_body && event->type() == QEvent::Resize) {
         Layout();
     }
-    return DCDockingPane::eventFilter(watched, event);
+    return DCFilePane::eventFilter(watched, event);
 }
 
 // The box across the top less room for the up button at its right; the list below them.

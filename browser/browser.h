@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/dockingpane.h"
+#include "panes/filepane.h"
 
 class CDocTemplate;
 class CTargetSlots;
@@ -19,7 +19,7 @@ class QToolButton;
 // the folder it shows. A single click on a file puts it into the pane's own compare slot; the pane
 // carries out what its list asks (going to a folder, viewing, targeting, snapshots) and what the main
 // window routes to it. It watches the shown folder and shows it again when it changes.
-class DCBrowser : public DCDockingPane {
+class DCBrowser : public DCFilePane {
     Q_OBJECT
 
 public:

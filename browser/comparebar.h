@@ -7,7 +7,7 @@
 #include <QToolBar>
 
 #include "compare/core/comparetargets.h"
-#include "platform/targetslots.h"
+#include "panes/targetslots.h"
 
 class CDocTemplate;
 class CSnapshotStore;

@@ -18,9 +18,9 @@
 
 #include "browser/core/trashcan.h"
 #include "files/entrykind.h"
+#include "panes/panemenu.h"
 #include "platform/bytestext.h"
 #include "platform/desktopopener.h"
-#include "platform/panemenu.h"
 #include "platform/prompts.h"
 #include "platform/shell/core/shellitem.h"
 #include "res/resource.h"

@@ -2,9 +2,8 @@
 
 #include <QDockWidget>
 
-// A docking pane of the main window whose file commands the main frame routes to it while it holds
-// the keyboard focus. The browser panes and the snapshot manager fill in the operations; a pane
-// without contents yet does nothing with them.
+// A docking pane of the main window whose caption shows, as the active window's title does, whether
+// the keyboard focus is in it.
 class DCDockingPane : public QDockWidget {
     Q_OBJECT
 
@@ -13,16 +12,6 @@ public:
 
     // Whether the keyboard focus is in this pane.
     bool IsActive() const;
-
-    virtual void SelectAsTarget(int slot) { (void)slot; }
-    virtual void RenameSelected() {}
-    virtual void DeleteSelected() {}
-    virtual void ViewSelected() {}
-    virtual void ExecuteSelected() {}
-    virtual void SnapshotSelected() {}
-    virtual void EditDescription() {}
-    // Whether the pane may change files or snapshots now (Delete, Rename, Snapshot, Edit description).
-    virtual bool CanChange() const { return true; }
 
 protected:
     // Puts the pane's contents in place of the placeholder it starts with.

@@ -2,11 +2,11 @@
 
 #include <QSettings>
 
-#include "snapshots/core/storeprofile.h"
+#include "files/profilevalues.h"
 
 // The per-user profile: the settings file of organisation "Orvane Lab", application "Dyadmon v3.0"
 // (~/.config/Orvane Lab/Dyadmon v3.0.conf).
-class CSettingsProfile : public CStoreProfile {
+class CSettingsProfile : public CProfileValues {
 public:
     CSettingsProfile();
 

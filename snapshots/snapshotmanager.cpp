@@ -11,11 +11,11 @@
 #include <QVBoxLayout>
 
 #include "descriptiondlg.h"
+#include "panes/panemenu.h"
+#include "panes/targetslots.h"
 #include "platform/bytestext.h"
 #include "platform/desktopopener.h"
-#include "platform/panemenu.h"
 #include "platform/prompts.h"
-#include "platform/targetslots.h"
 #include "res/resource.h"
 #include "snapshotlistmodel.h"
 #include "snapshots/core/privatecopy.h"
@@ -45,7 +45,7 @@ bool ChangesTheStore(int id) {
 } // namespace
 
 DCSnapshotManager::DCSnapshotManager(CSnapshotStore& store, CDocTemplate& viewTemplate, QWidget* parent)
-    : DCDockingPane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, parent), m_store(store),
+    : DCFilePane(QStringLiteral("Snapshot Manager"), Res::kSnapshotManager, parent), m_store(store),
       m_viewTemplate(viewTemplate), m_pOpener(std::make_unique<CDesktopOpener>()),
       m_askDescription(AskWithDialog), m_strTempFolder(CPrivateCopy::TempRoot(std::getenv("TMPDIR"))),
       m_model(new CSnapshotListModel(store, this)), m_list(new CRowList), m_notice(new QLabel) {

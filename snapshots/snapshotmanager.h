@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dockingpane.h"
+#include "panes/filepane.h"
 #include "platform/rowlist.h"
 
 class CDesktopOpener;
@@ -22,7 +22,7 @@ class QMenu;
 // desktop's program for its type; its description is edited and snapshots are deleted. Every change
 // is saved to the catalogue at once, so a crash loses no snapshot. While another Dyadmon holds the
 // store, the pane lists the snapshots and says so, and changes nothing.
-class DCSnapshotManager : public DCDockingPane {
+class DCSnapshotManager : public DCFilePane {
     Q_OBJECT
 
 public:

@@ -19,8 +19,8 @@
 
 #include "cli/buserrorguard.h"
 #include "compare/core/blockjsonwriter.h"
-#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
+#include "files/bufferedwriter.h"
 #include "files/filebuffer.h"
 #include "files/pendingfiles.h"
 #include "platform/settingsprofile.h"

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "compare/core/logfile.h"
 #include "files/atomicfile.h"
 #include "files/bufferedwriter.h"
 #include "files/filebuffer.h"
-#include "compare/core/logfile.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "compare/core/blockjsonwriter.h"
-#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
 #include "compare/core/logstream.h"
 #include "compare/core/logwriter.h"
+#include "files/bufferedwriter.h"
 #include "files/progress.h"
 #include "literalengine.h"
 #include "tempdir.h"

@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
-#include "files/filebuffer.h"
 #include "compare/core/logwriter.h"
+#include "files/bufferedwriter.h"
+#include "files/filebuffer.h"
 #include "files/progress.h"
 #include "tempdir.h"
 

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "compare/compdoc.h"
-#include "files/bufferedwriter.h"
 #include "compare/core/logwriter.h"
+#include "files/bufferedwriter.h"
 #include "windowfixture.h"
 
 namespace {

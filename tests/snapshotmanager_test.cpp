@@ -12,8 +12,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "panes/targetslots.h"
 #include "platform/desktopopener.h"
-#include "platform/targetslots.h"
 #include "snapshots/core/privatecopy.h"
 #include "snapshots/core/snapshotcatalogue.h"
 #include "snapshots/descriptiondlg.h"

@@ -7,20 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include "files/profilevalues.h"
 #include "recordedmessages.h"
 #include "snapshots/core/localtimetext.h"
 #include "snapshots/core/snapshotcatalogue.h"
 #include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
 #include "snapshots/core/storemessages.h"
-#include "snapshots/core/storeprofile.h"
 #include "tempdir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class FakeProfile : public CStoreProfile {
+class FakeProfile : public CProfileValues {
 public:
     std::string GetString(const std::string& section, const std::string& key) override {
         return values[section + "/" + key];

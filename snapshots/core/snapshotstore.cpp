@@ -20,12 +20,12 @@
 #include "files/entrykind.h"
 #include "files/filesizelimit.h"
 #include "files/pendingfiles.h"
+#include "files/profilevalues.h"
 #include "files/regularfile.h"
 #include "localtimetext.h"
 #include "snapshotcatalogue.h"
 #include "snapshotreference.h"
 #include "storemessages.h"
-#include "storeprofile.h"
 
 namespace fs = std::filesystem;
 
@@ -186,7 +186,7 @@ std::string CSnapshotStore::DefaultUserDataFolder() {
     return base + "/Orvane Lab/Dyadmon v3.0";
 }
 
-std::string CSnapshotStore::ChooseWorkingFolder(CStoreProfile& profile, const std::string& programFolder,
+std::string CSnapshotStore::ChooseWorkingFolder(CProfileValues& profile, const std::string& programFolder,
                                                 const std::string& userDataFolder) {
     const std::string saved = profile.GetString("Settings", "WorkingDir");
     if (!saved.empty() && IsUsableFolder(saved)) {

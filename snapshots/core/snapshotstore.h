@@ -10,7 +10,7 @@
 #include "snapshotrecord.h"
 
 class CStoreMessages;
-class CStoreProfile;
+class CProfileValues;
 
 // The snapshots of one working folder: numbered image files, copied at once when a snapshot is taken
 // and deleted at once when it is removed, and the catalogue "DadUzura.cfg" of their records, read
@@ -39,7 +39,7 @@ public:
     // otherwise a "DadUzura" folder beside the program, or, when none can be made or written there,
     // in the user's data folder. The choice is written back to the profile. Empty when no folder can
     // be had at all.
-    static std::string ChooseWorkingFolder(CStoreProfile& profile, const std::string& programFolder,
+    static std::string ChooseWorkingFolder(CProfileValues& profile, const std::string& programFolder,
                                            const std::string& userDataFolder);
     // $XDG_DATA_HOME (or ~/.local/share) + "/Orvane Lab/Dyadmon v3.0".
     static std::string DefaultUserDataFolder();
