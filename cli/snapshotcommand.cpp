@@ -52,20 +52,15 @@ int Add(CSnapshotStore& store, const std::vector<std::string>& operands) {
     if (operands.size() != 1) {
         return Trouble("snapshot add takes one file");
     }
-    SnapshotRecord record;
-    std::string error;
-    if (!CSnapshotStore::DescribeFile(operands[0], std::time(nullptr), record, error)) {
-        return Trouble(error);
-    }
-    const int position = store.AddRecord(record);
-    if (position < 0) {
-        return Trouble(store.LastError());
-    }
-    // No image stays without the record that names it.
-    if (!store.SaveCatalogue()) {
-        store.UndoAdd(position);
+    const CSnapshotStore::Taken taken = store.TakeSnapshot(operands[0], std::time(nullptr));
+    if (taken.failed == CSnapshotStore::Taken::Failed::Save) {
+        // The store has said why.
         return CSnapshotCommand::kTrouble;
     }
+    if (taken.position < 0) {
+        return Trouble(store.LastError());
+    }
+    const int position = taken.position;
     std::cout << position + 1 << '\n';
     std::cout.flush();
     if (!std::cout) {

@@ -98,20 +98,17 @@ bool DCSnapshotManager::CanChange() const {
 }
 
 bool DCSnapshotManager::AddSnapshot(const std::string& path) {
-    SnapshotRecord record;
-    std::string error;
-    if (!CSnapshotStore::DescribeFile(path, std::time(nullptr), record, error)) {
-        Tell(this, BytesText(error));
+    switch (m_store.TakeSnapshot(path, std::time(nullptr)).failed) {
+    case CSnapshotStore::Taken::Failed::Nothing:
+        break;
+    case CSnapshotStore::Taken::Failed::Describe:
+        Tell(this, BytesText(m_store.LastError()));
         return false;
-    }
-    const int position = m_store.AddRecord(record);
-    if (position < 0) {
+    case CSnapshotStore::Taken::Failed::Copy:
         Tell(this, QStringLiteral("Error in adding a record.\n\n") + BytesText(m_store.LastError()));
         return false;
-    }
-    // Saved at once: the store has said why when it could not be, and no image stays without it.
-    if (!m_store.SaveCatalogue()) {
-        m_store.UndoAdd(position);
+    case CSnapshotStore::Taken::Failed::Save:
+        // The store has said why.
         return false;
     }
     m_model->RecordAppended();

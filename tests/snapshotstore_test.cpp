@@ -146,6 +146,30 @@ TEST_F(SnapshotStore, RemoveSavesAndThenDeletesTheImage) {
     EXPECT_EQ(messages.errors, std::vector<std::string>{"Delete Hex00003.img failed."});
 }
 
+// Taking a snapshot is one operation: done and saved, or nothing left of it, whichever step fails.
+TEST_F(SnapshotStore, TakingASnapshotIsWholeOrNothing) {
+    const auto store = Load();
+    const auto images = [this] {
+        return std::count_if(fs::directory_iterator(Folder()), {},
+                             [](const auto& entry) { return entry.path().extension() == ".img"; });
+    };
+    const CSnapshotStore::Taken taken = store->TakeSnapshot(dir / "source.bin", 0);
+    EXPECT_EQ(taken.failed, CSnapshotStore::Taken::Failed::Nothing);
+    EXPECT_EQ(taken.position, 0);
+    EXPECT_EQ(CSnapshotCatalogue::Parse(CTempDir::Read(Catalogue())).records.size(), 1u);
+
+    EXPECT_EQ(store->TakeSnapshot(dir / "gone", 0).failed, CSnapshotStore::Taken::Failed::Describe);
+    EXPECT_NE(store->LastError().find("it does not exist"), std::string::npos) << store->LastError();
+    fs::remove(Catalogue());
+    fs::create_directory(Catalogue());
+    const CSnapshotStore::Taken unsaved = store->TakeSnapshot(dir / "source.bin", 0);
+    EXPECT_EQ(unsaved.failed, CSnapshotStore::Taken::Failed::Save);
+    EXPECT_EQ(unsaved.position, -1);
+    EXPECT_EQ(store->GetCount(), 1);
+    EXPECT_EQ(images(), 1) << "no image without its record";
+    EXPECT_FALSE(messages.errors.empty());
+}
+
 // A catalogue edited by hand may give two records one image: it goes with the last record naming it.
 TEST_F(SnapshotStore, AnImageTwoRecordsNameStaysUntilBothAreGone) {
     CTempDir::Write(Catalogue(), CSnapshotCatalogue::Serialize({{"a", "/a", "d", 5, "", "Hex00001.img"},

@@ -459,6 +459,22 @@ int CSnapshotStore::AddRecord(SnapshotRecord record) {
     return GetCount() - 1;
 }
 
+CSnapshotStore::Taken CSnapshotStore::TakeSnapshot(const std::string& path, std::time_t now) {
+    SnapshotRecord record;
+    if (!DescribeFile(path, now, record, m_lastError)) {
+        return {-1, Taken::Failed::Describe};
+    }
+    const int position = AddRecord(std::move(record));
+    if (position < 0) {
+        return {-1, Taken::Failed::Copy};
+    }
+    if (!SaveCatalogue()) {
+        UndoAdd(position);
+        return {-1, Taken::Failed::Save};
+    }
+    return {position, Taken::Failed::Nothing};
+}
+
 void CSnapshotStore::UndoAdd(int position) {
     if (!IsValidPosition(position)) {
         return;

@@ -57,12 +57,20 @@ public:
     // has nothing to save.
     bool SaveCatalogue();
 
+    // What TakeSnapshot did: the new record's position, or which step failed. LastError() says why
+    // the file could not be described or copied; a failed save has been told through the messages.
+    struct Taken {
+        enum class Failed { Nothing, Describe, Copy, Save };
+        int position = -1;
+        Failed failed = Failed::Nothing;
+    };
+    // The whole of taking a snapshot of the file at `path` at `now`: describes it, copies its image,
+    // appends the record and saves the catalogue. When a step fails the store is left as it was: no
+    // image stays without the record that names it.
+    Taken TakeSnapshot(const std::string& path, std::time_t now);
     // Copies record.sourcePath to the next image number and appends the record, its size set to the
-    // bytes copied: its position, or -1 with LastError() saying why.
+    // bytes copied: its position, or -1 with LastError() saying why. Not saved.
     int AddRecord(SnapshotRecord record);
-    // Takes back the record that AddRecord appended last and deletes its image, without saving: for a
-    // caller whose save of it failed.
-    void UndoAdd(int position);
     // The new image's name, or empty with LastError() saying why. `copied` gets the bytes copied.
     std::string MakeImage(const std::string& sourcePath, std::uint64_t* copied = nullptr);
     // Removes the records, saves the catalogue without them, and only then deletes their images, so
@@ -97,6 +105,8 @@ public:
                              std::string& error);
 
 private:
+    // Takes back the record that AddRecord appended last and deletes its image, without saving.
+    void UndoAdd(int position);
     std::string CataloguePath() const;
     bool TakeLock();
     bool ReadCatalogue(std::string& bytes, mode_t& mode);
