@@ -13,13 +13,13 @@
 #include "buserrorguard.h"
 #include "compare/core/blockhandoff.h"
 #include "compare/core/blockjsonwriter.h"
-#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/compsettings.h"
-#include "files/entrykind.h"
-#include "files/filebuffer.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logstream.h"
+#include "files/bufferedwriter.h"
+#include "files/entrykind.h"
+#include "files/filebuffer.h"
 #include "files/progress.h"
 #include "signalcleanup.h"
 #include "snapshots/core/snapshotreference.h"
@@ -199,9 +199,8 @@ bool CCompareCommand::ResolveTargets(const Options& options, Input inputs[2]) {
     std::optional<CSnapshotStore> store;
     for (int i = 0; i < 2; ++i) {
         inputs[i].target = targets[i];
-        inputs[i].image = CSnapshotReference::IsReference(targets[i]);
-        if (!inputs[i].image) {
-            inputs[i].name = inputs[i].path = targets[i];
+        if (!CSnapshotReference::IsReference(targets[i])) {
+            static_cast<CFileTarget&>(inputs[i]) = {targets[i], targets[i], false};
             continue;
         }
         if (!store) {
@@ -215,7 +214,8 @@ bool CCompareCommand::ResolveTargets(const Options& options, Input inputs[2]) {
             store.emplace(*messages);
             store->LoadCatalogue(folder, CSnapshotStore::Access::ReadOnly);
         }
-        if (!store->ResolveTarget(targets[i], inputs[i].name, inputs[i].path)) {
+        static_cast<CFileTarget&>(inputs[i]) = store->Resolve(targets[i]);
+        if (inputs[i].path.empty()) {
             Trouble("There is no snapshot " + targets[i] + ": the snapshot folder " + store->GetWorkingDir() +
                     " holds " + std::to_string(store->GetCount()) + ".");
             return false;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "files/filetarget.h"
 #include "progressline.h"
 
 class CFileBuffer;
@@ -39,11 +40,8 @@ public:
 
 private:
     // One of the two files to compare: what was asked for, the name to show and the file to read.
-    struct Input {
-        std::string target;
-        std::string name;
-        std::string path;
-        bool image = false; // a snapshot's image in the store
+    struct Input : CFileTarget {
+        std::string target; // as given
     };
 
     static bool ResolveTargets(const Options& options, Input inputs[2]);

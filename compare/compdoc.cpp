@@ -1,7 +1,6 @@
 #include "compdoc.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include <QFile>
 
@@ -15,7 +14,6 @@
 #include "platform/resourcetext.h"
 #include "platform/statustext.h"
 #include "res/resource.h"
-#include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
 
 namespace {
@@ -131,36 +129,24 @@ void CCompDoc::SetBytesPerLine(std::int32_t bytes) {
     m_nNextBytesPerLine = std::clamp(bytes, 1, kMaxBytesPerLine);
 }
 
-bool CCompDoc::Resolve(const std::string& target, std::string& name, std::string& path) const {
-    // A snapshot number that names no record fails as a missing file does.
-    if (!m_store.ResolveTarget(target, name, path)) {
-        name = target;
-        return false;
-    }
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
-
 bool CCompDoc::OnOpenDocument(const std::string& targets) {
     const auto [target1, target2] = CCompareTargets::Split(targets);
-    m_bImage1 = CSnapshotReference::IsReference(target1);
-    m_bImage2 = CSnapshotReference::IsReference(target2);
-    if (!Resolve(target1, m_strName1, m_strPath1)) {
-        ShowCantOpen(m_strName1);
-        return false;
-    }
-    if (!Resolve(target2, m_strName2, m_strPath2)) {
-        ShowCantOpen(m_strName2);
-        return false;
+    m_targets[0] = m_store.Resolve(target1);
+    m_targets[1] = m_store.Resolve(target2);
+    // A snapshot number that names no record fails as a missing file does.
+    for (const CFileTarget& target : m_targets) {
+        if (!target.Exists()) {
+            ShowCantOpen(target.name);
+            return false;
+        }
     }
     return true;
 }
 
 bool CCompDoc::LoadAndCompare() {
-    SetTitle(BytesText(m_strName1) + QStringLiteral(" : ") + BytesText(m_strName2));
+    SetTitle(BytesText(m_targets[0].name) + QStringLiteral(" : ") + BytesText(m_targets[1].name));
     auto result = std::make_shared<CCompareResult>();
-    const CCompareResult::Target targets[2] = {{m_strPath1, m_strName1, m_bImage1},
-                                               {m_strPath2, m_strName2, m_bImage2}};
+    const CFileTarget targets[2] = {m_targets[0], m_targets[1]};
     return m_work->Start(
         this,
         [result, targets](CBackgroundWork::Steps& steps) {
@@ -181,7 +167,7 @@ void CCompDoc::OnLoaded(const std::shared_ptr<CCompareResult>& result, Outcome o
         return;
     }
     if (outcome == Outcome::OutOfMemory || !result->Message().empty()) {
-        ShowError(outcome == Outcome::OutOfMemory ? OutOfMemoryText(m_strName1, m_strName2)
+        ShowError(outcome == Outcome::OutOfMemory ? OutOfMemoryText(m_targets[0].name, m_targets[1].name)
                                                   : BytesText(result->Message()));
         Show(std::make_shared<CCompareResult>(), m_nNextBytesPerLine);
         return;
@@ -204,7 +190,7 @@ void CCompDoc::OnCompared(const std::shared_ptr<CCompareResult>& result, std::in
         Abandon();
         return;
     case Outcome::OutOfMemory:
-        ShowError(OutOfMemoryText(m_strName1, m_strName2));
+        ShowError(OutOfMemoryText(m_targets[0].name, m_targets[1].name));
         Show(std::make_shared<CCompareResult>(), bytesPerLine);
         return;
     case Outcome::Finished:

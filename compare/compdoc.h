@@ -66,10 +66,6 @@ public:
     const std::uint8_t* Buffer2() const { return m_result->Buffer(1).Data(); }
     std::uint32_t Size1() const { return m_result->Buffer(0).Size(); }
     std::uint32_t Size2() const { return m_result->Buffer(1).Size(); }
-    const std::string& Name1() const { return m_strName1; }
-    const std::string& Name2() const { return m_strName2; }
-    const std::string& Path1() const { return m_strPath1; }
-    const std::string& Path2() const { return m_strPath2; }
     std::int32_t Unit() const { return m_nUnit; }
     std::int32_t LookAhead() const { return m_nLookAhead; }
 
@@ -83,7 +79,6 @@ public:
 private:
     using Outcome = CBackgroundWork::Outcome;
 
-    bool Resolve(const std::string& target, std::string& name, std::string& path) const;
     void OnLoaded(const std::shared_ptr<CCompareResult>& result, Outcome outcome);
     void OnCompared(const std::shared_ptr<CCompareResult>& result, std::int32_t bytesPerLine,
                     Outcome outcome);
@@ -99,13 +94,8 @@ private:
     // The window's runner may go first when the program closes.
     QPointer<CBackgroundWork> m_work;
 
-    std::string m_strName1;
-    std::string m_strPath1;
-    std::string m_strName2;
-    std::string m_strPath2;
+    CFileTarget m_targets[2];
     // Whether the target is a snapshot, whose image must be a regular file of the store.
-    bool m_bImage1 = false;
-    bool m_bImage2 = false;
     bool m_bFirstCompare = true;
     std::int32_t m_nUnit = 8;
     std::int32_t m_nLookAhead = 0;

@@ -146,6 +146,27 @@ TEST_F(SnapshotStore, RemoveSavesAndThenDeletesTheImage) {
     EXPECT_EQ(messages.errors, std::vector<std::string>{"Delete Hex00003.img failed."});
 }
 
+// One resolution for every reader of targets: a path is itself, a reference its snapshot's image.
+TEST_F(SnapshotStore, TargetsResolveToWhatIsRead) {
+    const auto store = Load();
+    Add(*store);
+    const CFileTarget file = store->Resolve(dir / "source.bin");
+    EXPECT_EQ(file.path, dir / "source.bin");
+    EXPECT_EQ(file.name, dir / "source.bin");
+    EXPECT_FALSE(file.image);
+    EXPECT_TRUE(file.Exists());
+    const CFileTarget image = store->Resolve("*1");
+    EXPECT_EQ(image.path, Folder() + "/Hex00001.img");
+    EXPECT_EQ(image.name, store->GetAt(0).snapshotName);
+    EXPECT_TRUE(image.image);
+    EXPECT_TRUE(image.Exists());
+    const CFileTarget none = store->Resolve("*2");
+    EXPECT_TRUE(none.image);
+    EXPECT_EQ(none.name, "*2");
+    EXPECT_FALSE(none.Exists());
+    EXPECT_FALSE(store->Resolve("*01").image) << "a file name";
+}
+
 // Taking a snapshot is one operation: done and saved, or nothing left of it, whichever step fails.
 TEST_F(SnapshotStore, TakingASnapshotIsWholeOrNothing) {
     const auto store = Load();

@@ -1,13 +1,11 @@
 #include "viewdoc.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "compare/core/compsettings.h"
 #include "platform/bytestext.h"
 #include "platform/doctemplate.h"
 #include "platform/prompts.h"
-#include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
 
 CViewDoc::CViewDoc(const CCompSettings& settings, const CSnapshotStore& store)
@@ -27,14 +25,11 @@ void CViewDoc::SetBytesPerLine(std::int32_t length) {
 }
 
 bool CViewDoc::OnOpenDocument(const std::string& bytes) {
-    std::error_code ec;
-    m_bImage = CSnapshotReference::IsReference(bytes);
+    m_target = m_store.Resolve(bytes);
     // A snapshot number that names no record fails as a missing file does.
-    if (!m_store.ResolveTarget(bytes, m_strTitle, m_strPath) || !std::filesystem::exists(m_strPath, ec)) {
-        if (m_strTitle.empty()) {
-            m_strTitle = bytes;
-        }
-        CPrompts::Current().Message(nullptr, QStringLiteral("Can't open the file ") + BytesText(m_strTitle),
+    if (!m_target.Exists()) {
+        CPrompts::Current().Message(nullptr,
+                                    QStringLiteral("Can't open the file ") + BytesText(m_target.name),
                                     CPrompts::Icon::Error);
         return false;
     }
@@ -42,11 +37,11 @@ bool CViewDoc::OnOpenDocument(const std::string& bytes) {
 }
 
 void CViewDoc::LoadFile() {
-    SetTitle(BytesText(m_strTitle));
+    SetTitle(BytesText(m_target.name));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
     m_viewLines = CViewLines();
-    if (m_buffer.Load(m_strPath, CFileBuffer::Mode::Read,
-                      m_bImage ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any) !=
+    if (m_buffer.Load(m_target.path, CFileBuffer::Mode::Read,
+                      m_target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any) !=
         CFileBuffer::Error::None) {
         CPrompts::Current().Message(nullptr, QStringLiteral("Error in reading the file."),
                                     CPrompts::Icon::Error);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/filebuffer.h"
+#include "files/filetarget.h"
 #include "platform/hexdocument.h"
 #include "views/core/viewlines.h"
 
@@ -35,7 +36,7 @@ public:
     const CViewLines& Lines() const { return m_viewLines; }
     const std::uint8_t* Buffer() const { return m_buffer.Data(); }
     std::uint32_t Size() const { return m_buffer.Size(); }
-    const std::string& Path() const { return m_strPath; }
+    const std::string& Path() const { return m_target.path; }
 
     std::int32_t LineLength() const { return m_nLineLength; }
     std::int32_t BytesPerLine() const override { return m_nLineLength; }
@@ -45,9 +46,7 @@ public:
 
 private:
     const CSnapshotStore& m_store;
-    std::string m_strTitle;
-    std::string m_strPath;
-    bool m_bImage = false; // a snapshot's image, which must be a regular file of the store
+    CFileTarget m_target;
     CFileBuffer m_buffer;
     CViewLines m_viewLines;
     std::int32_t m_nLineLength;

@@ -5,6 +5,7 @@
 
 #include "complines.h"
 #include "files/filebuffer.h"
+#include "files/filetarget.h"
 
 class CProgress;
 
@@ -13,11 +14,7 @@ class CProgress;
 // fails or is stopped leaves the one shown before as it was.
 class CCompareResult {
 public:
-    struct Target {
-        std::string path;
-        std::string name;   // as the user knows it, for messages
-        bool image = false; // a snapshot's image, which must be a regular file of the store
-    };
+    using Target = CFileTarget;
 
     // Reads file `side` (0 or 1) in full; false when it could not be read (Message says why) or
     // `progress` said to stop (Message is empty).

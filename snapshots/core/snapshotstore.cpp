@@ -547,18 +547,15 @@ bool CSnapshotStore::SetDescription(int position, const std::string& text) {
     return true;
 }
 
-bool CSnapshotStore::ResolveTarget(const std::string& target, std::string& name, std::string& path) const {
+CFileTarget CSnapshotStore::Resolve(const std::string& target) const {
     const std::optional<int> position = CSnapshotReference::Parse(target);
     if (!position) {
-        name = path = target;
-        return true;
+        return {target, target, false};
     }
     if (!IsValidPosition(*position)) {
-        return false;
+        return {{}, target, true};
     }
-    name = GetAt(*position).snapshotName;
-    path = ImagePath(*position);
-    return true;
+    return {ImagePath(*position), GetAt(*position).snapshotName, true};
 }
 
 bool CSnapshotStore::DescribeFile(const std::string& path, std::time_t now, SnapshotRecord& record,

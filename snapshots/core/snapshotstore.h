@@ -7,6 +7,7 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "files/filetarget.h"
 #include "snapshotrecord.h"
 
 class CStoreMessages;
@@ -95,9 +96,9 @@ public:
     bool IsCatalogueReadable() const { return m_readable; }
     const std::string& LastError() const { return m_lastError; }
 
-    // A target is a path, or a snapshot reference (see CSnapshotReference). Gives the name to show and
-    // the file to read; false when a reference names no record.
-    bool ResolveTarget(const std::string& target, std::string& name, std::string& path) const;
+    // A target is a path, or a snapshot reference (see CSnapshotReference): the file to read, the name
+    // to show, and whether it is an image. A reference that names no record has no path.
+    CFileTarget Resolve(const std::string& target) const;
 
     // Fields 1 to 5 of a snapshot of `path` taken at `now`; false, with `error`, when the file
     // cannot be examined.
