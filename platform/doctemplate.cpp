@@ -6,10 +6,10 @@
 #include "document.h"
 #include "view.h"
 
-CDocTemplate::CDocTemplate(int resourceId, QString typeName, DocumentFactory makeDocument,
-                           ViewFactory makeView, FrameFactory makeFrame)
-    : m_resourceId(resourceId), m_typeName(std::move(typeName)), m_makeDocument(std::move(makeDocument)),
-      m_makeView(std::move(makeView)), m_makeFrame(std::move(makeFrame)) {}
+CDocTemplate::CDocTemplate(int resourceId, DocumentFactory makeDocument, ViewFactory makeView,
+                           FrameFactory makeFrame)
+    : m_resourceId(resourceId), m_makeDocument(std::move(makeDocument)), m_makeView(std::move(makeView)),
+      m_makeFrame(std::move(makeFrame)) {}
 
 CDocument* CDocTemplate::OpenDocumentFile(const std::string& target) {
     if (m_area.isNull()) {

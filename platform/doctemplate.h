@@ -21,11 +21,9 @@ public:
     using ViewFactory = std::function<CView*(CDocument&)>;
     using FrameFactory = std::function<QMdiSubWindow*()>;
 
-    CDocTemplate(int resourceId, QString typeName, DocumentFactory makeDocument, ViewFactory makeView,
-                 FrameFactory makeFrame);
+    CDocTemplate(int resourceId, DocumentFactory makeDocument, ViewFactory makeView, FrameFactory makeFrame);
 
     int GetResourceId() const { return m_resourceId; }
-    const QString& GetTypeName() const { return m_typeName; }
     void SetMdiArea(QMdiArea* area) { m_area = area; }
 
     // The opened and shown document, or nullptr when it could not be opened (it has said why).
@@ -35,7 +33,6 @@ public:
 
 private:
     int m_resourceId;
-    QString m_typeName;
     DocumentFactory m_makeDocument;
     ViewFactory m_makeView;
     FrameFactory m_makeFrame;

@@ -46,7 +46,7 @@ TEST(CompLines, DocumentedExamples) {
     EXPECT_EQ(All(longer),
               (std::vector<CompLine>{{K::Same, 0, 0, 16}, {K::Same, 16, 16, 1}, {K::New, 0, 17, 1}}));
     ASSERT_EQ(longer.Blocks().size(), 2u) << "walks over kinds see the New bytes as a block";
-    EXPECT_EQ(longer.KindAt(2), K::New);
+    EXPECT_EQ(longer.Blocks()[longer.BlockOfRow(2)].kind, K::New);
 
     // One byte per line: one row per byte.
     EXPECT_EQ(CCompLines({{K::Same, 3, 0, 5}}, 1, 3, 8, 1).GetCount(), 3u);

@@ -10,11 +10,10 @@
 CDocTemplates::CDocTemplates(CCompSettings& settings, const CSnapshotStore& store, StatusSource status) {
     const auto frame = [] { return new CChildFrame; };
     m_pViewTemplate = std::make_unique<CDocTemplate>(
-        Res::kViewType, QStringLiteral("View"),
-        [&settings, &store] { return std::make_unique<CViewDoc>(settings, store); },
+        Res::kViewType, [&settings, &store] { return std::make_unique<CViewDoc>(settings, store); },
         [&settings](CDocument& doc) { return new CViewView(static_cast<CViewDoc&>(doc), settings); }, frame);
     m_pCompTemplate = std::make_unique<CDocTemplate>(
-        Res::kCompType, QStringLiteral("Comp"),
+        Res::kCompType,
         [&settings, &store, status = std::move(status)] {
             return std::make_unique<CCompDoc>(settings, store, status ? status() : nullptr);
         },

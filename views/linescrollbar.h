@@ -23,7 +23,6 @@ public:
     void SetPos(std::int32_t position);
     std::int32_t GetPos() const { return m_position; }
     std::int32_t GetPage() const { return m_page; }
-    std::int32_t GetMinimum() const { return m_minimum; }
     std::int32_t GetMaximum() const { return m_maximum; }
 
     void LineUp();

@@ -49,7 +49,6 @@ public:
     // for block == Blocks().size()).
     std::size_t BlockOfRow(std::uint64_t index) const;
     std::uint64_t FirstRowOf(std::size_t block) const { return m_firstRow[block]; }
-    BlockKind KindAt(std::uint64_t index) const { return m_blocks[BlockOfRow(index)].kind; }
     int BytesPerLine() const { return m_bytesPerLine; }
     void RemoveAll();
 

@@ -38,8 +38,6 @@ public:
     bool WriteLogLine(CBufferedWriter& out, std::uint64_t row) const;
     // The same line as text.
     std::string LineText(const CompLine& row) const;
-    // Byte at a time only, for tests that hold the fast path to the plain one.
-    void DisableSimd() { m_simd = false; }
 
 private:
     std::size_t LineLength(BlockKind kind) const;

@@ -1,3 +1,3 @@
 #include "unitfilter.h"
 
-CUnitFilter::CUnitFilter(int unit) : m_unit(unit), m_counts(unit == 1 ? 256u : 65536u, 0) {}
+CUnitFilter::CUnitFilter(int unit) : m_counts(unit == 1 ? 256u : 65536u, 0) {}

@@ -26,7 +26,6 @@ public:
     bool MayContain(const std::uint8_t* unit) const {
         return m_counts[Digest<U>(unit)] != 0;
     }
-    bool IsExact() const { return m_unit <= 2; }
 
 private:
     template <int U>
@@ -48,7 +47,6 @@ private:
         }
     }
 
-    int m_unit;
     // A window holds at most 100 units, so a byte counts them.
     std::vector<std::uint8_t> m_counts;
 };

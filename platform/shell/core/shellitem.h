@@ -94,7 +94,6 @@ private:
     struct Enumeration;
 
     void AppendIdentifier(std::uint8_t kind, std::string_view data);
-    std::unique_ptr<DCShellItem> ChildAt(std::size_t index);
 
     std::vector<std::uint8_t> m_list;
     std::unique_ptr<Enumeration> m_enumeration;
