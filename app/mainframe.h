@@ -8,7 +8,7 @@
 #include "platform/backgroundwork.h"
 #include "platform/commandactions.h"
 #include "platform/commandtarget.h"
-#include "platform/statustext.h"
+#include "platform/documenthost.h"
 #include "platform/titlefollower.h"
 
 class CCompSettings;
@@ -30,7 +30,7 @@ class QMdiSubWindow;
 // "Standard" toolbar, the compare bar, the two browser panes, the snapshot manager and the status
 // bar. It routes file commands to whichever pane holds the focus, and keeps its bar layout and
 // placement in the profile between runs.
-class CMainFrame : public QMainWindow, public CCommandTarget, public CStatusText {
+class CMainFrame : public QMainWindow, public CCommandTarget, public CDocumentHost {
     Q_OBJECT
 
 public:

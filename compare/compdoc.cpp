@@ -10,9 +10,9 @@
 #include "compare/core/logwriter.h"
 #include "platform/bytestext.h"
 #include "platform/doctemplate.h"
+#include "platform/documenthost.h"
 #include "platform/prompts.h"
 #include "platform/resourcetext.h"
-#include "platform/statustext.h"
 #include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
 
@@ -46,7 +46,7 @@ QString OutOfMemoryText(const std::string& name1, const std::string& name2) {
 
 } // namespace
 
-CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status)
+CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CDocumentHost* status)
     : CHexDocument(settings.showAnsi), m_settings(settings), m_store(store), m_askSettings(AskWithDialog),
       m_work(status != nullptr && status->Work() != nullptr ? status->Work() : &m_foreground),
       m_nBytesPerLine(settings.BytesPerLineForCompare()), m_nNextBytesPerLine(m_nBytesPerLine),

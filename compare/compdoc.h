@@ -15,7 +15,7 @@
 class CCompSettings;
 class CDocTemplate;
 class CSnapshotStore;
-class CStatusText;
+class CDocumentHost;
 
 // The document of one comparison: two targets (files or snapshots), both files read whole into
 // memory, and the rows of their comparison, which the compare view paints and the log writes. It is
@@ -34,7 +34,7 @@ public:
     // Keeps references to the settings (the Compare Settings dialog may write them), the store and
     // the status bar; all outlive the document. `status` may be null; its work runner, when it has
     // one, runs the document's long work.
-    CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CStatusText* status);
+    CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CDocumentHost* status);
     ~CCompDoc() override;
 
     // Opens a compare document on the two targets through `compTemplate`, then starts loading and

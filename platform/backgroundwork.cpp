@@ -3,9 +3,9 @@
 #include <new>
 #include <system_error>
 
+#include "documenthost.h"
 #include "res/resource.h"
 #include "resourcetext.h"
-#include "statustext.h"
 
 // Hands the worker a progress per step, and keeps what it reports for the status bar.
 class CBackgroundWork::Reporter final : public Steps {
@@ -122,7 +122,7 @@ void CBackgroundWork::RequestStop() {
     m_stop.notify_all();
 }
 
-void CBackgroundWork::ReportTo(CStatusText& status, QObject* context) {
+void CBackgroundWork::ReportTo(CDocumentHost& status, QObject* context) {
     connect(this, &CBackgroundWork::StepStarted, context,
             [&status](const QString& text) { status.SetStatusText(text); });
     connect(this, &CBackgroundWork::RunningChanged, context, [&status](bool running) {

@@ -16,7 +16,7 @@
 // painting and answering, and keeps what the status bar shows of it: what it is doing, how far it
 // has come, and whether the user asked it to stop. The end of one work may start the next one, and
 // such a chain counts as one: the program is busy from its start to its end.
-class CStatusText;
+class CDocumentHost;
 
 class CBackgroundWork : public QObject {
     Q_OBJECT
@@ -62,7 +62,7 @@ public:
     State Current() const;
     // Shows each step's text in `status`, and "Ready" whenever no work runs, for as long as `context`
     // lives.
-    void ReportTo(CStatusText& status, QObject* context);
+    void ReportTo(CDocumentHost& status, QObject* context);
 
     // For tests: called on the worker thread at each report, so that a test can hold the work at a
     // known point, and there wait until it is told to stop.

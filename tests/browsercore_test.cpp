@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,14 @@ TEST(FileTexts, SizesChangeUnitAtTheBoundariesAndNeverWrap) {
 }
 
 TEST(FileTexts, TimesUseTheTwelveHourPattern) {
+    const char* zone = std::getenv("TZ");
+    const std::string before = zone != nullptr ? zone : "";
     setenv("TZ", "UTC", 1);
     tzset();
     EXPECT_EQ(CFileTexts::Time(0), "01/01/70 12:00 AM");
     EXPECT_EQ(CFileTexts::Time(13 * 3600 + 5 * 60), "01/01/70 01:05 PM");
+    zone != nullptr ? setenv("TZ", before.c_str(), 1) : unsetenv("TZ");
+    tzset();
 }
 
 // The chain to a folder three levels below its volume stands right after the volume's row, one level

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/compdoc.h"
-#include "platform/statustext.h"
+#include "platform/documenthost.h"
 #include "views/linescrollbar.h"
 #include "views/viewdoc.h"
 #include "views/viewview.h"
@@ -19,7 +19,7 @@
 
 namespace {
 
-class RecordedStatus : public CStatusText {
+class RecordedStatus : public CDocumentHost {
 public:
     void SetStatusText(const QString& text) override { texts.push_back(text); }
     std::vector<QString> texts;

@@ -14,6 +14,7 @@
 
 #include "panes/targetslots.h"
 #include "platform/desktopopener.h"
+#include "res/resource.h"
 #include "snapshots/core/privatecopy.h"
 #include "snapshots/core/snapshotcatalogue.h"
 #include "snapshots/descriptiondlg.h"
@@ -263,8 +264,9 @@ TEST_F(SnapshotManager, CommandsFollowTheSelectionAndTheStoresLock) {
         ids.push_back(action->isSeparator() ? "-" : action->objectName());
     }
     EXPECT_EQ(ids, (std::vector<QString>{"33021", "33023", "-", "33006", "33012", "-", "32831", "33010"}));
-    EXPECT_FALSE(menu->actions()[4]->icon().isNull());
-    menu->actions()[0]->trigger();
+    const auto item = [](QMenu& popup, int id) { return popup.findChild<QAction*>(QString::number(id)); };
+    EXPECT_FALSE(item(*menu, Res::kPaneShellExecute)->icon().isNull());
+    item(*menu, Res::kPaneSelectTarget1)->trigger();
     EXPECT_EQ(targets.target1, "*1");
     EXPECT_TRUE(listed.CanChange());
 
@@ -277,9 +279,9 @@ TEST_F(SnapshotManager, CommandsFollowTheSelectionAndTheStoresLock) {
     EXPECT_TRUE(reader.findChild<QLabel*>("readOnly")->text().contains("another Dyadmon is using it"));
     reader.List().selectRow(0);
     std::unique_ptr<QMenu> readOnlyMenu(reader.MakeContextMenu(nullptr));
-    EXPECT_FALSE(readOnlyMenu->actions()[6]->isEnabled());
-    EXPECT_FALSE(readOnlyMenu->actions()[7]->isEnabled());
-    EXPECT_TRUE(readOnlyMenu->actions()[3]->isEnabled());
+    EXPECT_FALSE(item(*readOnlyMenu, Res::kPaneDescription)->isEnabled());
+    EXPECT_FALSE(item(*readOnlyMenu, Res::kPaneDelete)->isEnabled());
+    EXPECT_TRUE(item(*readOnlyMenu, Res::kPaneView)->isEnabled());
     reader.DeleteSelected();
     EXPECT_EQ(other.GetCount(), 1);
     EXPECT_TRUE(fs::exists(dir / "store/Hex00001.img"));

@@ -31,7 +31,7 @@ void CWindowFixture::TakeSnapshots(int count) {
 }
 
 std::unique_ptr<CCompDoc> CWindowFixture::OpenCompareDoc(const std::string& data1, const std::string& data2,
-                                                         CStatusText* status) {
+                                                         CDocumentHost* status) {
     CTempDir::Write(dir / "one", data1);
     CTempDir::Write(dir / "two", data2);
     auto doc = std::make_unique<CCompDoc>(settings, store, status);

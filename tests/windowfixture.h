@@ -20,7 +20,7 @@
 
 class CBackgroundWork;
 class CCompDoc;
-class CStatusText;
+class CDocumentHost;
 
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -64,7 +64,7 @@ protected:
     void TakeSnapshots(int count);
     // A compare document opened, not yet loaded, on dir/"one" and dir/"two" holding the data given.
     std::unique_ptr<CCompDoc> OpenCompareDoc(const std::string& data1, const std::string& data2,
-                                             CStatusText* status = nullptr);
+                                             CDocumentHost* status = nullptr);
     // The texts of the messages shown since the last call, each expected with `icon`.
     std::vector<QString> Messages(CPrompts::Icon icon = CPrompts::Icon::Error);
 

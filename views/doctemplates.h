@@ -7,7 +7,7 @@
 
 class CCompSettings;
 class CSnapshotStore;
-class CStatusText;
+class CDocumentHost;
 class QMdiArea;
 
 // The program's two document templates, the viewer's and the comparison's, each showing its
@@ -15,7 +15,7 @@ class QMdiArea;
 class CDocTemplates {
 public:
     // Where a compare document shows its status texts, asked as each one is made (may give null).
-    using StatusSource = std::function<CStatusText*()>;
+    using StatusSource = std::function<CDocumentHost*()>;
 
     // The settings and the store outlive the templates.
     CDocTemplates(CCompSettings& settings, const CSnapshotStore& store, StatusSource status);

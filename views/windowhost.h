@@ -6,7 +6,7 @@
 
 #include "doctemplates.h"
 #include "platform/backgroundwork.h"
-#include "platform/statustext.h"
+#include "platform/documenthost.h"
 #include "platform/titlefollower.h"
 
 class CCompDoc;
@@ -20,7 +20,7 @@ class QMdiArea;
 // A plain window that holds compare and viewer windows with the document templates of the program,
 // so they can be opened and driven without the rest of it: by the widget tests, and by a developer
 // through dyadmon-windows. Its title names the active document, as the main frame's does.
-class CWindowHost : public QMainWindow, public CStatusText {
+class CWindowHost : public QMainWindow, public CDocumentHost {
     Q_OBJECT
 
 public:

@@ -4,11 +4,11 @@
 
 class CBackgroundWork;
 
-// The message pane of the main window's status bar, as documents see it, and the long work whose
-// progress it shows.
-class CStatusText {
+// What a document needs of the window that shows it: the message pane of its status bar, and the
+// background work on which documents run their long work, whose progress that status bar shows.
+class CDocumentHost {
 public:
-    virtual ~CStatusText() = default;
+    virtual ~CDocumentHost() = default;
     virtual void SetStatusText(const QString& text) = 0;
     // Where documents run their long work; null runs it at once on the window's thread, telling this
     // status bar as it goes.
