@@ -11,26 +11,14 @@ CCompareSettingsDlg::CCompareSettingsDlg(CCompSettings& settings, QWidget* paren
       m_unitSize(settings.unitSize) {
     setWindowTitle(QStringLiteral("Compare Settings"));
 
-    auto* ok = SettingsControls::MakeButton(QStringLiteral("OK"), "1029", this);
-    ok->setDefault(true);
-    auto* cancel = SettingsControls::MakeButton(QStringLiteral("Cancel"), "1030", this);
-    auto* saveDefault = SettingsControls::MakeButton(QStringLiteral("Save default"), "3", this);
-
     auto* groups = new QVBoxLayout;
     groups->addWidget(m_unit.box);
     groups->addWidget(m_blockMove.box);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(saveDefault);
-    buttons->addStretch();
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(groups);
-    layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &CCompareSettingsDlg::OnOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(saveDefault, &QPushButton::clicked, this, &CCompareSettingsDlg::OnSaveDefault);
+    layout->addLayout(SettingsControls::MakeButtons(
+        this, Qt::Vertical, QStringLiteral("Save default"), "3", [this] { OnOk(); },
+        [this] { OnSaveDefault(); }));
 
     SettingsControls::ShowUnit(m_unit, settings.unitSize);
     SettingsControls::ShowLookAhead(m_blockMove, settings.lookAhead);

@@ -68,26 +68,13 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(CCompSettings& settings, QWidget* paren
     groups->addWidget(colors);
     groups->addLayout(compareGroups);
 
-    auto* ok = SettingsControls::MakeButton(QStringLiteral("OK"), "1029", this);
-    ok->setDefault(true);
-    auto* cancel = SettingsControls::MakeButton(QStringLiteral("Cancel"), "1030", this);
-    auto* reset = SettingsControls::MakeButton(QStringLiteral("Reset"), "1018", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(reset);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_showAnsi);
     layout->addWidget(m_askBeforeCompare);
     layout->addLayout(lineLengthRow);
     layout->addLayout(groups);
-    layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &CDefaultSettingsDlg::OnOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(reset, &QPushButton::clicked, this, &CDefaultSettingsDlg::OnReset);
+    layout->addLayout(SettingsControls::MakeButtons(
+        this, Qt::Horizontal, QStringLiteral("Reset"), "1018", [this] { OnOk(); }, [this] { OnReset(); }));
 
     ShowSettings();
 }

@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,10 +44,33 @@ std::int64_t ReadDecimal(const QString& text) {
     return negative ? -value : value;
 }
 
-QPushButton* MakeButton(const QString& text, const char* id, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(id));
-    return button;
+QBoxLayout* MakeButtons(QDialog* dialog, Qt::Orientation orientation, const QString& text, const char* id,
+                        const std::function<void()>& ok, const std::function<void()>& other) {
+    const auto button = [dialog](const QString& caption, const char* controlId) {
+        auto* made = new QPushButton(caption, dialog);
+        made->setObjectName(QString::fromLatin1(controlId));
+        return made;
+    };
+    QPushButton* okButton = button(QStringLiteral("OK"), "1029");
+    okButton->setDefault(true);
+    QPushButton* cancel = button(QStringLiteral("Cancel"), "1030");
+    QPushButton* third = button(text, id);
+    QObject::connect(okButton, &QPushButton::clicked, dialog, ok);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    QObject::connect(third, &QPushButton::clicked, dialog, other);
+    auto* layout =
+        new QBoxLayout(orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    // A column stands at the top, a row at the right.
+    if (orientation == Qt::Horizontal) {
+        layout->addStretch();
+    }
+    for (QPushButton* each : {okButton, cancel, third}) {
+        layout->addWidget(each);
+    }
+    if (orientation == Qt::Vertical) {
+        layout->addStretch();
+    }
+    return layout;
 }
 
 UnitControls MakeUnitControls(QWidget* parent) {

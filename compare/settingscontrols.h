@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include <QString>
 
+class QBoxLayout;
 class QButtonGroup;
+class QDialog;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -21,8 +24,11 @@ namespace SettingsControls {
 // wrapping round into it.
 std::int64_t ReadDecimal(const QString& text);
 
-// A push button named by its control id, so tests find it as the dialogs' other controls.
-QPushButton* MakeButton(const QString& text, const char* id, QWidget* parent);
+// OK (the default button, running `ok`), Cancel (rejecting the dialog) and one more button of the
+// dialog's own (`text`, control id `id`, running `other`), in a column or a row. Each is named by its
+// control id, so tests find it as the dialogs' other controls.
+QBoxLayout* MakeButtons(QDialog* dialog, Qt::Orientation orientation, const QString& text, const char* id,
+                        const std::function<void()>& ok, const std::function<void()>& other);
 
 struct UnitControls {
     QGroupBox* box;
