@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "arguments.h"
 #include "buserrorguard.h"
 #include "compare/core/blockhandoff.h"
 #include "compare/core/blockjsonwriter.h"
@@ -86,35 +87,12 @@ CCompareCommand::Options CCompareCommand::DefaultOptions() {
 }
 
 bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& options, std::string& error) {
-    std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            files.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
+    CArguments arguments(args);
+    std::string arg;
+    while (arguments.NextOption(arg)) {
         std::string value;
-        bool hasValue = false;
-        if (const std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
-            hasValue = true;
-        }
-        const auto takeValue = [&]() {
-            if (!hasValue) {
-                if (i + 1 >= args.size()) {
-                    error = arg + " needs a value";
-                    return false;
-                }
-                value = args[++i];
-            }
-            return true;
-        };
+        const bool hasValue = arguments.HasValue();
+        const auto takeValue = [&]() { return arguments.Value(value, error); };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--progress" || arg == "--no-progress") {
@@ -182,6 +160,7 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
     if (options.help) {
         return true;
     }
+    const std::vector<std::string>& files = arguments.Operands();
     if (files.size() != 2) {
         error = files.size() < 2 ? "compare needs two files (see 'dyadmon-cli compare --help')"
                                  : "compare takes two files, not " + std::to_string(files.size());

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "arguments.h"
 #include "snapshots/core/snapshotstore.h"
 #include "standardoutput.h"
 #include "stderrmessages.h"
@@ -157,22 +158,16 @@ int CSnapshotCommand::Main(const std::vector<std::string>& args) {
         return Trouble("unknown snapshot command '" + verb + "' (see 'dyadmon-cli snapshot --help')");
     }
     std::string storeOption;
-    std::vector<std::string> operands;
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            operands.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help" || arg == "-h") {
+    CArguments arguments(std::vector<std::string>(args.begin() + 1, args.end()));
+    std::string arg;
+    while (arguments.NextOption(arg)) {
+        std::string error;
+        if (arg == "--help" || arg == "-h") {
             std::cout << Usage();
             return CStandardOutput::Flush() ? kOk : kTrouble;
-        } else if (arg == "--store" || arg.starts_with("--store=")) {
-            if (arg == "--store" && i + 1 < args.size()) {
-                storeOption = args[++i];
-            } else if (arg != "--store") {
-                storeOption = arg.substr(8);
+        } else if (arg == "--store") {
+            if (!arguments.Value(storeOption, error)) {
+                return Trouble(error);
             }
             if (storeOption.empty()) {
                 return Trouble("--store needs a folder");
@@ -181,6 +176,7 @@ int CSnapshotCommand::Main(const std::vector<std::string>& args) {
             return Trouble("unknown option " + arg + " (see 'dyadmon-cli snapshot --help')");
         }
     }
+    const std::vector<std::string>& operands = arguments.Operands();
     if (verb == "list" && !operands.empty()) {
         return Trouble("snapshot list takes no operands");
     }
