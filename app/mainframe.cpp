@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -54,6 +55,8 @@ const CommandEntry<CMainFrame> kCommands[] = {
     {Res::kWindowCascade, &CMainFrame::OnWindowCascade, &CMainFrame::OnUpdateHasWindow},
     {Res::kWindowTile, &CMainFrame::OnWindowTile, &CMainFrame::OnUpdateHasWindow},
     {Res::kWindowArrange, &CMainFrame::OnWindowArrange, &CMainFrame::OnUpdateHasWindow},
+    {Res::kNextPane, &CMainFrame::OnNextPane},
+    {Res::kPrevPane, &CMainFrame::OnPrevPane},
 };
 
 constexpr int kCheckable[] = {Res::kViewAnsi, Res::kBrowser1, Res::kBrowser2, Res::kSnapshotManager};
@@ -134,6 +137,10 @@ void CMainFrame::CreateStatusBar() {
         statusBar()->addPermanentWidget(indicator);
     }
     RefreshLockIndicators();
+    if (auto* grip = statusBar()->findChild<QSizeGrip*>()) {
+        grip->setAccessibleName(QStringLiteral("Resize the window"));
+    }
+    m_logo->setAccessibleName(QStringLiteral("Orvane Lab"));
 }
 
 void CMainFrame::DockBars() {
@@ -372,6 +379,39 @@ void CMainFrame::OnWindowTile() {
     m_area->tileSubWindows();
 }
 
+void CMainFrame::OnNextPane() {
+    MovePaneFocus(1);
+}
+
+void CMainFrame::OnPrevPane() {
+    MovePaneFocus(-1);
+}
+
+// F6 and Shift+F6 go round the document area and the panes on screen, as in other desktop programs.
+void CMainFrame::MovePaneFocus(int step) {
+    // Each place with the control that takes the focus there.
+    std::vector<std::pair<QWidget*, QWidget*>> places;
+    if (QMdiSubWindow* active = m_area->activeSubWindow(); active != nullptr && active->widget() != nullptr) {
+        places.emplace_back(active, active->widget());
+    }
+    for (DCFilePane* pane : std::initializer_list<DCFilePane*>{m_browser1, m_browser2, m_snapshotManager}) {
+        if (pane->isVisible()) {
+            places.emplace_back(pane, pane->MainControl());
+        }
+    }
+    if (places.empty()) {
+        return;
+    }
+    const QWidget* focus = QApplication::focusWidget();
+    const auto here = std::find_if(places.begin(), places.end(), [focus](const auto& place) {
+        return focus != nullptr && (place.first == focus || place.first->isAncestorOf(focus));
+    });
+    const int count = static_cast<int>(places.size());
+    const int next = here == places.end() ? (step > 0 ? 0 : count - 1)
+                                          : (static_cast<int>(here - places.begin()) + step + count) % count;
+    places[static_cast<std::size_t>(next)].second->setFocus(Qt::ShortcutFocusReason);
+}
+
 void CMainFrame::OnWindowArrange() {
     // Minimised windows in a row along the bottom of the area, left to right.
     int x = 0;
@@ -420,7 +460,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 void CMainFrame::RefreshLockIndicators() {
     const CLockKeys::State locks = CLockKeys::Read();
     // Like a keyboard's lights: the text shows while the lock is on.
-    m_caps->setText(locks.caps ? QStringLiteral("CAP") : QString());
-    m_num->setText(locks.num ? QStringLiteral("NUM") : QString());
-    m_scroll->setText(locks.scroll ? QStringLiteral("SCRL") : QString());
+    // A screen reader reads the state whether the text shows or not.
+    const auto show = [](QLabel* indicator, bool on, const QString& text, const QString& key) {
+        indicator->setText(on ? text : QString());
+        indicator->setAccessibleName(key + (on ? QStringLiteral(" on") : QStringLiteral(" off")));
+    };
+    show(m_caps, locks.caps, QStringLiteral("CAP"), QStringLiteral("Caps Lock"));
+    show(m_num, locks.num, QStringLiteral("NUM"), QStringLiteral("Num Lock"));
+    show(m_scroll, locks.scroll, QStringLiteral("SCRL"), QStringLiteral("Scroll Lock"));
 }

@@ -90,6 +90,9 @@ public:
     void OnWindowCascade();
     void OnWindowTile();
     void OnWindowArrange();
+    void OnNextPane();
+    void OnPrevPane();
+    void MovePaneFocus(int step);
 
     void OnUpdateAnyPane(CommandState& state);
     void OnUpdateBrowser(CommandState& state);

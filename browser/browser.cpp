@@ -180,6 +180,10 @@ void DCBrowser::SnapshotSelected() {
     m_wndList->SnapshotSelected();
 }
 
+QWidget* DCBrowser::MainControl() const {
+    return m_wndList;
+}
+
 bool DCBrowser::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_body && event->type() == QEvent::Resize) {
         Layout();

@@ -42,6 +42,7 @@ public:
     void Refresh();
     const DCShellItem& CurrentFolder() const { return *m_pCurFolder; }
     DCShellList& List() const { return *m_wndList; }
+    QWidget* MainControl() const override;
     DCFolderCombo& Folders() const { return *m_wndFolders; }
 
     void SelectAsTarget(int slot) override;

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
-#include <QFrame>
+#include <QAbstractButton>
 
-// One text colour of the settings, shown as a bordered box filled with it; a left click lets the user
-// pick another. The swatch keeps the colour until its owner reads it.
-class CColorSwatch : public QFrame {
+// One text colour of the settings, shown as a bordered box filled with it. A button: a click, or Space
+// or Enter while it has the focus, lets the user pick another colour; a screen reader reads its name
+// and its colour. The swatch keeps the colour until its owner reads it.
+class CColorSwatch : public QAbstractButton {
     Q_OBJECT
 
 public:
@@ -19,10 +20,14 @@ public:
     void SetColor(std::uint32_t color);
     std::uint32_t GetColor() const;
 
+    QSize sizeHint() const override { return {kWidth, kHeight}; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Pick();
+
     std::uint32_t m_color = 0;
 };

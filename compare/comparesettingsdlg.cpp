@@ -1,5 +1,7 @@
 #include "comparesettingsdlg.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -21,6 +23,10 @@ CCompareSettingsDlg::CCompareSettingsDlg(CCompSettings& settings, QWidget* paren
         [this] { OnSaveDefault(); }));
 
     SettingsControls::ShowUnit(m_unit, settings.unitSize);
+    // The choice the dialog is about, where arrow keys change it.
+    if (QAbstractButton* checked = m_unit.radios->checkedButton()) {
+        checked->setFocus();
+    }
     SettingsControls::ShowLookAhead(m_blockMove, settings.lookAhead);
 }
 

@@ -39,7 +39,9 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(CCompSettings& settings, QWidget* paren
     AcceptDigitsOnly(m_blockMove.edit);
 
     auto* lineLengthRow = new QHBoxLayout;
-    lineLengthRow->addWidget(new QLabel(QStringLiteral("Default line length:"), this));
+    auto* lineLengthLabel = new QLabel(QStringLiteral("Default line length:"), this);
+    lineLengthLabel->setBuddy(m_lineLength);
+    lineLengthRow->addWidget(lineLengthLabel);
     lineLengthRow->addWidget(m_lineLength);
     lineLengthRow->addWidget(new QLabel(QStringLiteral("bytes"), this));
     lineLengthRow->addStretch();
@@ -50,7 +52,10 @@ CDefaultSettingsDlg::CDefaultSettingsDlg(CCompSettings& settings, QWidget* paren
         const int row = colorGrid->rowCount();
         auto* swatch = new CColorSwatch(colors);
         swatch->setObjectName(QString::fromLatin1(id));
-        colorGrid->addWidget(new QLabel(QString::fromLatin1(text), colors), row, 0, Qt::AlignRight);
+        swatch->setAccessibleName(QString::fromLatin1(text));
+        auto* label = new QLabel(QString::fromLatin1(text), colors);
+        label->setBuddy(swatch);
+        colorGrid->addWidget(label, row, 0, Qt::AlignRight);
         colorGrid->addWidget(swatch, row, 1);
         return swatch;
     };

@@ -121,7 +121,11 @@ BlockMoveControls MakeBlockMoveControls(QWidget* parent) {
     layout->addWidget(blockMove.check);
     auto* row = new QHBoxLayout;
     row->addWidget(blockMove.edit);
-    row->addWidget(new QLabel(QStringLiteral("units forward"), blockMove.box));
+    auto* units = new QLabel(QStringLiteral("units forward"), blockMove.box);
+    units->setBuddy(blockMove.edit);
+    // Inside a group box Qt would name the field after the box.
+    blockMove.edit->setAccessibleName(QStringLiteral("Units forward to check for block moves"));
+    row->addWidget(units);
     row->addStretch();
     layout->addLayout(row);
 

@@ -20,4 +20,6 @@ public:
     virtual void EditDescription() {}
     // Whether the pane may change files or snapshots now (Delete, Rename, Snapshot, Edit description).
     virtual bool CanChange() const { return true; }
+    // The control that takes the focus when the pane is reached by F6: its list.
+    virtual QWidget* MainControl() const { return widget(); }
 };

@@ -79,25 +79,29 @@ void CCommandActions::Update() {
 
 void CCommandActions::FillMenuBar(QMenuBar* bar, int menuId,
                                   const std::function<void(QMenu*)>& fillWindowList) {
-    // clear() leaves the menus themselves; a menu may still be on screen, so they go later.
-    for (QAction* action : bar->actions()) {
-        if (action->menu() != nullptr) {
-            action->menu()->deleteLater();
+    // Each menu resource is made once and kept: a screen reader holds on to the menus it has read,
+    // and menus made anew for every document would leave it holding deleted ones.
+    std::vector<QMenu*>& menus = m_menus[menuId];
+    if (menus.empty()) {
+        for (const ResourceTables::Menu& popup : ResourceTables::MenuBar(menuId)) {
+            auto* menu = new QMenu(Utf8Text(popup.title), m_owner);
+            for (const ResourceTables::MenuItem& item : popup.items) {
+                if (item.id == 0) {
+                    menu->addSeparator();
+                } else if (item.id == ResourceTables::kWindowList) {
+                    connect(menu, &QMenu::aboutToShow, menu,
+                            [menu, fillWindowList] { fillWindowList(menu); });
+                } else {
+                    menu->addAction(Action(item.id));
+                }
+            }
+            connect(menu, &QMenu::aboutToShow, this, &CCommandActions::Update);
+            menus.push_back(menu);
         }
     }
     bar->clear();
-    for (const ResourceTables::Menu& popup : ResourceTables::MenuBar(menuId)) {
-        QMenu* menu = bar->addMenu(Utf8Text(popup.title));
-        for (const ResourceTables::MenuItem& item : popup.items) {
-            if (item.id == 0) {
-                menu->addSeparator();
-            } else if (item.id == ResourceTables::kWindowList) {
-                connect(menu, &QMenu::aboutToShow, menu, [menu, fillWindowList] { fillWindowList(menu); });
-            } else {
-                menu->addAction(Action(item.id));
-            }
-        }
-        connect(menu, &QMenu::aboutToShow, this, &CCommandActions::Update);
+    for (QMenu* menu : menus) {
+        bar->addMenu(menu);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 
 #include <QObject>
 
@@ -41,4 +42,5 @@ private:
     QWidget* m_owner;
     RouteProvider m_route;
     std::map<int, QAction*> m_actions;
+    std::map<int, std::vector<QMenu*>> m_menus; // by menu resource
 };

@@ -9,6 +9,8 @@ CRowList::CRowList(QWidget* parent) : QTableView(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setShowGrid(false);
     setWordWrap(false);
+    // Tab goes on to the next control, as in every list of the desktop; arrows move inside.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     // Rows of one height let the view place any row without measuring the others.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

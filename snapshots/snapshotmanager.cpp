@@ -116,6 +116,10 @@ bool DCSnapshotManager::AddSnapshot(const std::string& path) {
     return true;
 }
 
+QWidget* DCSnapshotManager::MainControl() const {
+    return m_list;
+}
+
 std::vector<int> DCSnapshotManager::SelectedPositions() const {
     std::vector<int> positions;
     for (const QModelIndex& index : m_list->selectionModel()->selectedRows()) {

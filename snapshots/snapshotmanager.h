@@ -51,6 +51,7 @@ public:
     bool CanChange() const override;
 
     CRowList& List() const { return *m_list; }
+    QWidget* MainControl() const override;
     // The "Snapshot" popup, its commands bound to this pane; the caller owns it.
     QMenu* MakeContextMenu(QWidget* parent);
     // The copy that ExecuteSelected made last.

@@ -1,5 +1,6 @@
 #include <optional>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QScrollBar>
@@ -193,6 +194,44 @@ TEST_F(CompView, RowsShowTheBytesAFileHasAndNoOthers) {
     EXPECT_EQ(view->TopLine(), 2);
 }
 
+// A screen reader reads the rows on screen as lines, each side with its offset, bytes and characters
+// and the row's kind; the scroll bar and the map read the top row out of all, and follow a move to the
+// next change.
+TEST_F(CompView, AScreenReaderReadsTheRowsOnScreen) {
+    settings.unitSize = 8;
+    settings.lookAhead = 0;
+    Open(std::string(8, 's') + "deleted!" + std::string(40, 't'),
+         std::string(8, 's') + "NEWBYTES" + std::string(40, 't'));
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::EditableText);
+    EXPECT_EQ(read->text(QAccessible::Name), "Comparison");
+    EXPECT_TRUE(read->state().readOnly);
+    QAccessibleTextInterface* text = read->textInterface();
+    ASSERT_NE(text, nullptr);
+    const QStringList lines = text->text(0, text->characterCount()).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0],
+              "same, file 1 00000000: 73 73 73 73 73 73 73 73  ssssssss, file 2 00000000: 73 73 73 73 73 "
+              "73 73 73  ssssssss");
+    EXPECT_EQ(lines[1], "deleted, file 1 00000008: 64 65 6C 65 74 65 64 21  deleted!");
+    EXPECT_EQ(lines[2], "new, file 2 00000008: 4E 45 57 42 59 54 45 53  NEWBYTES");
+    EXPECT_EQ(text->cursorPosition(), 0) << "the caret on the top row";
+
+    const CCommandRouter::Route route{view.get(), doc.get()};
+    EXPECT_TRUE(CCommandRouter::Execute(route, Res::kNextChange));
+    EXPECT_TRUE(text->text(0, text->characterCount()).startsWith("deleted, file 1 00000008"));
+
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(&view->VertBar());
+    ASSERT_NE(bar->valueInterface(), nullptr);
+    EXPECT_EQ(bar->text(QAccessible::Name), "Rows");
+    EXPECT_EQ(bar->valueInterface()->currentValue().toLongLong(), 1);
+    EXPECT_EQ(bar->valueInterface()->maximumValue().toLongLong(), 7);
+    QAccessibleInterface* map = QAccessible::queryAccessibleInterface(&view->DiffMap());
+    EXPECT_EQ(map->text(QAccessible::Name), "Difference map");
+    EXPECT_EQ(map->text(QAccessible::Value), "row 2 of 8");
+}
+
 TEST_F(CompView, ControlCharactersShowAsDotsInTheAnsiColumn) {
     const std::string bytes("\x2E\x80\x9F\x7F\xA0\xFF\x41\x1F", 8);
     Open(bytes, bytes);
@@ -351,6 +390,7 @@ class HugeView : public CHexView {
 public:
     explicit HugeView(CDocument& document) : CHexView(document, 16, nullptr) {}
     using CHexView::JumpTo;
+    QString RowText(std::int64_t row) const override { return QString::number(row); }
 
 protected:
     std::int64_t RowCount() const override { return 3'000'000'000; }

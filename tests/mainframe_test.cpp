@@ -2,7 +2,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -10,10 +12,15 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QSizeGrip>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTableView>
 #include <QTest>
@@ -451,6 +458,82 @@ TEST_F(Program, TheFolderBoxOpensAgainAndAgainByPointerAndKeys) {
     QTest::keyClick(first, Qt::Key_Down, Qt::AltModifier);
     EXPECT_TRUE(first->view()->isVisible());
     QTest::keyClick(first->view(), Qt::Key_Escape);
+}
+
+} // namespace
+
+namespace {
+
+// What a keyboard alone reaches: Tab leaves a list for the next control (the folder box, the up
+// button, the other pane, Compare!), F6 and Shift+F6 go round the document area and the panes.
+TEST_F(Program, KeysReachEveryPaneAndControl) {
+    Start();
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        return QApplication::focusWidget();
+    };
+    Frame().Browser1().List().setFocus();
+    std::set<QString> reached;
+    for (int presses = 0; presses < 40; ++presses) {
+        QWidget* focus = press(Qt::Key_Tab);
+        ASSERT_NE(focus, nullptr);
+        reached.insert(focus->accessibleName().isEmpty() ? focus->objectName() : focus->accessibleName());
+    }
+    for (const QString& control : {QStringLiteral("Folder"), QStringLiteral("Up one level"),
+                                   QStringLiteral("Browser 2 files"), QString::number(Res::kCompareButton)}) {
+        EXPECT_TRUE(reached.contains(control)) << control.toStdString();
+    }
+    EXPECT_GT(reached.size(), 4u) << "Tab does not stay in one list";
+
+    // A document window keeps Tab among its own controls, as in every such program; F6 leaves it.
+    CTempDir::Write(dir / "a", "first");
+    CTempDir::Write(dir / "b", "second");
+    CCompDoc* doc = OpenCompare(dir / "a", dir / "b");
+    ASSERT_NE(doc, nullptr);
+    QWidget* view = Frame().MdiArea().activeSubWindow()->widget();
+    view->setFocus();
+    EXPECT_EQ(press(Qt::Key_F6), &Frame().Browser1().List());
+    EXPECT_EQ(press(Qt::Key_F6), &Frame().Browser2().List());
+    EXPECT_EQ(press(Qt::Key_F6), &Frame().SnapshotManager().List());
+    EXPECT_EQ(press(Qt::Key_F6), view);
+    EXPECT_EQ(press(Qt::Key_F6, Qt::ShiftModifier), &Frame().SnapshotManager().List());
+}
+
+// A screen reader keeps the menus it has read: they stay the same objects whatever document is
+// active, and the status bar's parts have names.
+TEST_F(Program, MenusLastAndTheStatusBarIsNamed) {
+    Start();
+    const QList<QAction*> before = Frame().menuBar()->actions();
+    std::vector<QPointer<QMenu>> menus;
+    for (QAction* title : before) {
+        menus.emplace_back(title->menu());
+    }
+    CTempDir::Write(dir / "a", "first");
+    CTempDir::Write(dir / "b", "second");
+    ASSERT_NE(OpenCompare(dir / "a", dir / "b"), nullptr);
+    EXPECT_NE(Frame().menuBar()->actions(), before) << "the compare window's menus";
+    Frame().MdiArea().closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(Frame().menuBar()->actions().size(), before.size());
+    for (std::size_t i = 0; i < menus.size(); ++i) {
+        ASSERT_FALSE(menus[i].isNull());
+        EXPECT_EQ(Frame().menuBar()->actions()[static_cast<int>(i)]->menu(), menus[i].data());
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(menus[i].data());
+        EXPECT_EQ(read->childCount(), menus[i]->actions().size());
+    }
+
+    std::set<QString> names;
+    for (QWidget* part : Frame().statusBar()->findChildren<QWidget*>()) {
+        if (part->isVisible() && qobject_cast<QLabel*>(part) != nullptr) {
+            names.insert(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name));
+        }
+    }
+    for (const char* lock : {"Caps Lock", "Num Lock", "Scroll Lock"}) {
+        EXPECT_TRUE(names.contains(QStringLiteral("%1 on").arg(QLatin1String(lock))) ||
+                    names.contains(QStringLiteral("%1 off").arg(QLatin1String(lock))))
+            << lock;
+    }
+    EXPECT_EQ(Frame().statusBar()->findChild<QSizeGrip*>()->accessibleName(), "Resize the window");
 }
 
 } // namespace

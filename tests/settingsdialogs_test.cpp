@@ -1,6 +1,8 @@
 #include <tuple>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QImage>
 #include <QLineEdit>
@@ -193,6 +195,61 @@ TEST(ColorSwatch, FillsInsideItsBorderAndCancelKeepsTheColour) {
     QTest::mouseClick(&swatch, Qt::LeftButton);
     EXPECT_EQ(swatch.GetColor(), 0x00FF00u);
     EXPECT_EQ(swatch.grab().toImage().pixelColor(5, 5), QColor(0, 0xFF, 0));
+}
+
+} // namespace
+
+namespace {
+
+// What a screen reader finds in the settings dialogs, and what the keys alone can do there.
+TEST(SettingsAccessibility, EveryControlIsNamedAndReachedByKeys) {
+    CPromptRecorder prompts;
+    CCompSettings settings;
+    settings.unitSize = 8;
+    {
+        CCompareSettingsDlg dialog(settings);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        EXPECT_EQ(QApplication::focusWidget(), Get<QWidget>(dialog, "1005"))
+            << "the checked unit has the focus";
+        QAccessibleInterface* step = QAccessible::queryAccessibleInterface(Get<QLineEdit>(dialog, "1021"));
+        EXPECT_EQ(step->text(QAccessible::Name), "Units forward to check for block moves");
+    }
+
+    CDefaultSettingsDlg dialog(settings);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QAccessibleInterface* length = QAccessible::queryAccessibleInterface(Get<QLineEdit>(dialog, "1001"));
+    const auto labels = length->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Default line length:");
+
+    // Tab goes through the five colours, each a button of its own name that Space or Enter changes.
+    std::vector<QString> names;
+    QWidget* start = QApplication::focusWidget();
+    ASSERT_NE(start, nullptr);
+    for (int presses = 0; presses < 30 && names.size() < 5; ++presses) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (auto* swatch = qobject_cast<CColorSwatch*>(QApplication::focusWidget())) {
+            QAccessibleInterface* read = QAccessible::queryAccessibleInterface(swatch);
+            EXPECT_EQ(read->role(), QAccessible::Button);
+            if (names.empty() || names.back() != read->text(QAccessible::Name)) {
+                names.push_back(read->text(QAccessible::Name));
+            }
+        }
+    }
+    EXPECT_EQ(names, (std::vector<QString>{"Common text color", "New block color", "Delete block color",
+                                           "Move from block color", "Move to block color"}));
+    auto* swatch = Get<CColorSwatch>(dialog, "1025");
+    swatch->setFocus();
+    prompts.colorAnswers = {0x0000FF, 0x00FF00};
+    QTest::keyClick(swatch, Qt::Key_Space);
+    EXPECT_EQ(swatch->GetColor(), 0x0000FFu);
+    QTest::keyClick(swatch, Qt::Key_Return);
+    EXPECT_EQ(swatch->GetColor(), 0x00FF00u);
+    EXPECT_EQ(prompts.colorRequests.size(), 2u);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(swatch)->text(QAccessible::Description), "#00FF00");
+    EXPECT_TRUE(dialog.isVisible()) << "Enter on a colour is not the dialog's OK";
 }
 
 } // namespace

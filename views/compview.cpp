@@ -37,8 +37,26 @@ CCompView::CCompView(CCompDoc& document, const CCompSettings& settings, QWidget*
         m_clrKind[k] = ColorValue::ToQColor(m_kindValue[k]);
     }
     m_diffMap->setGeometry(0, 0, 0, 0);
+    m_diffMap->setAccessibleName(QStringLiteral("Difference map"));
+    setAccessibleName(QStringLiteral("Comparison"));
     // The vertical bar lies over the middle of the map.
     VertBar().raise();
+}
+
+QString CCompView::RowText(std::int64_t index) const {
+    const CCompDoc& doc = GetDocument();
+    const CompLine row = doc.Lines().GetAt(static_cast<std::uint64_t>(index));
+    static const char* const kKinds[] = {"same", "new", "deleted", "moved from", "moved to"};
+    QString text = QString::fromLatin1(kKinds[static_cast<std::size_t>(row.kind)]);
+    if (HasFile1(row.kind)) {
+        text += QStringLiteral(", file 1 ") +
+                PaneText(row.offset1, doc.Buffer1() + row.offset1, row.length, doc.IsAnsi());
+    }
+    if (HasFile2(row.kind)) {
+        text += QStringLiteral(", file 2 ") +
+                PaneText(row.offset2, doc.Buffer2() + row.offset2, row.length, doc.IsAnsi());
+    }
+    return text;
 }
 
 CCompDoc& CCompView::GetDocument() const {

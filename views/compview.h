@@ -30,6 +30,7 @@ public:
 
     void OnPreviousChange();
     void OnNextChange();
+    QString RowText(std::int64_t index) const override;
 
 protected:
     std::int64_t RowCount() const override;

@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <limits>
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "hexviewaccessible.h"
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
 #include "res/resource.h"
@@ -37,11 +39,18 @@ CHexView::CHexView(CDocument& document, int stripWidth, QWidget* parent)
     : CView(document, parent), m_clrHeader(ColorValue::ToQColor(kHeaderColor)),
       m_clrGrid(ColorValue::ToQColor(kGridColor)), m_stripWidth(stripWidth),
       m_horzBar(new QScrollBar(Qt::Horizontal, this)), m_vertBar(new CLineScrollBar(this)) {
+    static const bool readable = [] {
+        QAccessible::installFactory(&CHexViewAccessible::Factory);
+        return true;
+    }();
+    (void)readable;
     // The whole view is painted each time, over a white background of its own.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     m_horzBar->setObjectName(QString::number(Res::kHorzScrollBar));
     m_vertBar->setObjectName(QString::number(Res::kVertScrollBar));
+    m_vertBar->setAccessibleName(QStringLiteral("Rows"));
+    m_horzBar->setAccessibleName(QStringLiteral("Columns"));
     m_horzBar->setSingleStep(kHorzLine);
     m_horzBar->setGeometry(0, 0, 0, 0);
     m_vertBar->setGeometry(0, 0, 0, 0);
@@ -68,6 +77,31 @@ void CHexView::OnUpdate() {
     LayoutVertBar();
     OnLayout();
     update();
+    TellRowsShown();
+}
+
+void CHexView::TellRowsShown() {
+    QAccessibleEvent rows(this, QAccessible::VisibleDataChanged);
+    QAccessible::updateAccessibility(&rows);
+    // The caret stands on the top row: a reader says the row that came into view.
+    QAccessibleTextCursorEvent caret(this, 0);
+    QAccessible::updateAccessibility(&caret);
+    QAccessibleValueChangeEvent position(m_vertBar, static_cast<qlonglong>(m_nTopLine));
+    QAccessible::updateAccessibility(&position);
+}
+
+QString CHexView::PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi) {
+    QString text = QStringLiteral("%1:").arg(offset, 8, 16, QLatin1Char('0')).toUpper();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        text += QStringLiteral(" %1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
+    }
+    if (ansi) {
+        text += QStringLiteral("  ");
+        for (std::uint32_t i = 0; i < count; ++i) {
+            text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? QChar(bytes[i]) : QChar('.');
+        }
+    }
+    return text;
 }
 
 void CHexView::resizeEvent(QResizeEvent* event) {
@@ -124,11 +158,13 @@ void CHexView::JumpTo(std::int64_t row) {
     m_vertBar->SetPos(
         static_cast<std::int32_t>(std::min<std::int64_t>(row, std::numeric_limits<std::int32_t>::max())));
     update();
+    TellRowsShown();
 }
 
 void CHexView::OnVertScroll(std::int32_t position) {
     m_nTopLine = position;
     update();
+    TellRowsShown();
 }
 
 void CHexView::wheelEvent(QWheelEvent* event) {

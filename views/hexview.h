@@ -40,6 +40,10 @@ public:
     // Room for the whole content beside the bars, and a screen of rows.
     QSize sizeHint() const override;
 
+    std::int64_t Rows() const { return RowCount(); }
+    // Row `row` (< Rows()) as a screen reader reads it.
+    virtual QString RowText(std::int64_t row) const = 0;
+
 protected:
     // `stripWidth`: the room right of the text area (the vertical bar, and the map beside it).
     CHexView(CDocument& document, int stripWidth, QWidget* parent);
@@ -65,6 +69,8 @@ protected:
                      const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
                      const QColor& color) const;
     void DrawVertLine(QPainter& painter, int x) const;
+    // One pane's part of a row as text: "00000010: 41 42 43  ABC" (the characters with `ansi`).
+    static QString PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi);
     void DrawHeaderLine(QPainter& painter) const;
 
     void paintEvent(QPaintEvent* event) override;
@@ -85,6 +91,8 @@ protected:
 
 private:
     void OnVertScroll(std::int32_t position);
+    // Tells a screen reader that other rows are on screen, or the rows changed.
+    void TellRowsShown();
 
     int m_stripWidth;
     QScrollBar* m_horzBar;

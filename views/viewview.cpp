@@ -8,7 +8,15 @@
 #include "viewdoc.h"
 
 CViewView::CViewView(CViewDoc& document, const CCompSettings& settings, QWidget* parent)
-    : CHexView(document, kBarSize, parent), m_clrText(ColorValue::ToQColor(settings.m_clrCommon)) {}
+    : CHexView(document, kBarSize, parent), m_clrText(ColorValue::ToQColor(settings.m_clrCommon)) {
+    setAccessibleName(QStringLiteral("Hex view"));
+}
+
+QString CViewView::RowText(std::int64_t index) const {
+    const CViewDoc& doc = GetDocument();
+    const ViewLine line = doc.Lines().GetAt(static_cast<std::uint32_t>(index));
+    return PaneText(line.offset, doc.Buffer() + line.offset, line.length, doc.IsAnsi());
+}
 
 CViewDoc& CViewView::GetDocument() const {
     return static_cast<CViewDoc&>(CView::GetDocument());

@@ -17,6 +17,7 @@ public:
     CViewView(CViewDoc& document, const CCompSettings& settings, QWidget* parent = nullptr);
 
     CViewDoc& GetDocument() const;
+    QString RowText(std::int64_t index) const override;
 
 protected:
     std::int64_t RowCount() const override;
