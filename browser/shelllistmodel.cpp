@@ -97,23 +97,23 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
         return false;
     }
 
-    const std::size_t prefix = folder.GetSize() - 2;
     std::string bytes;
     std::vector<Row> rows;
     for (std::unique_ptr<DCShellItem> item = std::move(first.item); item; item = enumerated->NextChild()) {
-        const auto* list = reinterpret_cast<const char*>(item->GetIDList());
-        const std::size_t idLength = item->GetSize() - 2 - prefix;
-        if (idLength < 3 || idLength > 0xFFFF || bytes.size() + 2 * idLength > UINT32_MAX) {
+        const std::string_view id = item->LastIdentifier();
+        // A child whose identifier could not be made is its folder again.
+        if (id.empty() || item->GetSize() != folder.GetSize() + id.size() ||
+            bytes.size() + 2 * id.size() > UINT32_MAX) {
             continue;
         }
         Row row{};
         row.size = -1;
         row.type = -1;
         row.idOffset = static_cast<std::uint32_t>(bytes.size());
-        row.idLength = static_cast<std::uint16_t>(idLength);
-        bytes.append(list + prefix, idLength);
-        const std::string_view data(list + prefix + 3, idLength - 3);
-        row.nameOffset = row.idOffset + 3;
+        row.idLength = static_cast<std::uint16_t>(id.size());
+        bytes += id;
+        const std::string_view data = id.substr(DCShellItem::kIdentifierHeader);
+        row.nameOffset = row.idOffset + DCShellItem::kIdentifierHeader;
         row.nameLength = static_cast<std::uint16_t>(data.size());
         if (!folderPath.empty()) {
             // An entry of a file-system folder is looked at when it is shown or sorted: a stat per
@@ -186,13 +186,11 @@ std::unique_ptr<DCShellItem> CShellListModel::Item(int row) const {
         return nullptr;
     }
     const Row& entry = m_rows[static_cast<std::size_t>(row)];
-    const std::uint8_t* list = m_folder->GetIDList();
-    std::vector<std::uint8_t> bytes(list, list + m_folder->GetSize() - 2);
-    const auto* id = reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + entry.idOffset;
-    bytes.insert(bytes.end(), id, id + entry.idLength);
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return std::make_unique<DCShellItem>(std::move(bytes));
+    return m_folder->ChildItem(Identifier(entry));
+}
+
+std::string_view CShellListModel::Identifier(const Row& row) const {
+    return std::string_view(m_bytes).substr(row.idOffset, row.idLength);
 }
 
 std::string_view CShellListModel::Name(int row) const {
@@ -262,7 +260,7 @@ bool CShellListModel::Rename(int row, const QString& name, QString& error) {
         error = QStringLiteral("\"%1\" cannot be a name.").arg(name);
         return false;
     }
-    if (newName.size() > 0xFFFF - 3) {
+    if (static_cast<std::size_t>(newName.size()) > DCShellItem::kMaxIdentifierData) {
         error = QStringLiteral("The name is too long.");
         return false;
     }
@@ -291,16 +289,12 @@ bool CShellListModel::Rename(int row, const QString& name, QString& error) {
     }
 
     Row& entry = m_rows[static_cast<std::size_t>(row)];
-    const char kind = m_bytes[entry.idOffset + 2];
-    const std::size_t count = 3 + newBytes.size();
+    const std::string id = DCShellItem::Renamed(Identifier(entry), newBytes);
     entry.idOffset = static_cast<std::uint32_t>(m_bytes.size());
-    entry.idLength = static_cast<std::uint16_t>(count);
-    entry.nameOffset = entry.idOffset + 3;
+    entry.idLength = static_cast<std::uint16_t>(id.size());
+    entry.nameOffset = entry.idOffset + DCShellItem::kIdentifierHeader;
     entry.nameLength = static_cast<std::uint16_t>(newBytes.size());
-    m_bytes += static_cast<char>(count & 0xFF);
-    m_bytes += static_cast<char>(count >> 8);
-    m_bytes += kind;
-    m_bytes += newBytes;
+    m_bytes += id;
     if (!(entry.flags & kFolder)) {
         entry.type = -1;
         entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);

@@ -85,6 +85,7 @@ private:
         QIcon linkIcon; // with the link mark; made when a link of the type is first shown
     };
 
+    std::string_view Identifier(const Row& row) const;
     // The row with what a stat of its entry tells, looked at the first time it is asked for.
     const Row& Stated(int row) const;
     // The type of a row, looked up from its name (and, with `content`, its first bytes) if need be.
