@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "browser/core/entryrename.h"
 #include "browser/core/filetexts.h"
 #include "files/regularfile.h"
 #include "platform/bytestext.h"
@@ -37,40 +38,6 @@ QByteArray Head(const std::string& path) {
     head.resize(got > 0 ? got : 0);
     close(fd);
     return head;
-}
-
-int RenameOnce(const std::string& from, const std::string& to) {
-    return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
-}
-
-bool SameEntry(const std::string& a, const std::string& b) {
-    struct stat first;
-    struct stat second;
-    return lstat(a.c_str(), &first) == 0 && lstat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-// Renames `from` to `to` but never over another entry; 0 or the errno.
-int RenameWithoutReplacing(const std::string& from, const std::string& to) {
-    int cause = RenameOnce(from, to);
-    if (cause == EINVAL || cause == ENOSYS) {
-        // A file system without the kernel's check (NFS): look first. The moment between look and
-        // rename is the only one left open.
-        struct stat existing;
-        if (lstat(to.c_str(), &existing) == 0) {
-            return EEXIST;
-        }
-        return errno != ENOENT ? errno : rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-    }
-    if (cause == EEXIST && SameEntry(from, to)) {
-        // A name that differs only in case on a file system that ignores case: through a free name.
-        const std::string aside =
-            to.substr(0, to.rfind('/') + 1) + ".dyadmon-rename-" + std::to_string(getpid());
-        if ((cause = RenameOnce(from, aside)) == 0 && (cause = RenameOnce(aside, to)) != 0) {
-            RenameOnce(aside, from);
-        }
-    }
-    return cause;
 }
 
 } // namespace
@@ -247,24 +214,13 @@ bool CShellListModel::IsFileSystem(int row) const {
 bool CShellListModel::Rename(int row, const QString& name, QString& error) {
     Stated(row);
     const QString oldName = BytesText(Name(row));
-    const QByteArray newName = QFile::encodeName(name);
-    if (newName.isEmpty()) {
-        error = QStringLiteral("A name cannot be empty.");
+    const QByteArray encoded = QFile::encodeName(name);
+    const std::string_view newBytes(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    const std::string refusal = CEntryRename::Refusal(newBytes);
+    if (!refusal.empty()) {
+        error = BytesText(refusal);
         return false;
     }
-    if (newName.contains('/') || newName.contains('\0')) {
-        error = QStringLiteral("A name cannot contain \"/\".");
-        return false;
-    }
-    if (newName == "." || newName == "..") {
-        error = QStringLiteral("\"%1\" cannot be a name.").arg(name);
-        return false;
-    }
-    if (static_cast<std::size_t>(newName.size()) > DCShellItem::kMaxIdentifierData) {
-        error = QStringLiteral("The name is too long.");
-        return false;
-    }
-    const std::string_view newBytes(newName.constData(), static_cast<std::size_t>(newName.size()));
     if (newBytes == Name(row)) {
         return true;
     }
@@ -273,9 +229,7 @@ bool CShellListModel::Rename(int row, const QString& name, QString& error) {
         error = QStringLiteral("\"%1\" cannot be renamed: its folder cannot be changed.").arg(oldName);
         return false;
     }
-    const std::string oldPath = item->GetPath();
-    const std::string newPath = oldPath.substr(0, oldPath.rfind('/') + 1) + std::string(newBytes);
-    const int cause = RenameWithoutReplacing(oldPath, newPath);
+    const int cause = CEntryRename::Rename(item->GetPath(), newBytes);
     if (cause == EEXIST || cause == ENOTEMPTY) {
         error =
             QStringLiteral("\"%1\" cannot be renamed: there is already an item named \"%2\" in this folder.")
