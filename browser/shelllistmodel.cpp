@@ -20,27 +20,10 @@
 #include <QUrl>
 
 #include "browser/core/entryrename.h"
+#include "browser/core/filehead.h"
 #include "browser/core/filetexts.h"
-#include "files/regularfile.h"
 #include "platform/bytestext.h"
 #include "platform/shell/core/shellitem.h"
-
-namespace {
-
-// The first bytes of a regular file, for a type its name does not tell.
-QByteArray Head(const std::string& path) {
-    const int fd = CRegularFile::Open(path, O_RDONLY, CRegularFile::Links::Follow);
-    if (fd < 0) {
-        return {};
-    }
-    QByteArray head(4096, '\0');
-    const ssize_t got = read(fd, head.data(), static_cast<std::size_t>(head.size()));
-    head.resize(got > 0 ? got : 0);
-    close(fd);
-    return head;
-}
-
-} // namespace
 
 CShellListModel::CShellListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -496,7 +479,9 @@ int CShellListModel::TypeOf(int row, bool content) const {
     if (content && (entry.flags & kTypeByContent) && (entry.flags & kRegular)) {
         entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
         const std::unique_ptr<DCShellItem> item = Item(row);
-        entry.type = MimeTypeIndex(m_mimes.mimeTypeForData(Head(item->GetPath())));
+        const std::string head = CFileHead::Read(item->GetPath());
+        entry.type = MimeTypeIndex(
+            m_mimes.mimeTypeForData(QByteArray(head.data(), static_cast<qsizetype>(head.size()))));
     }
     return entry.type;
 }
