@@ -2,21 +2,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCollator>
 #include <QFile>
 #include <QMimeData>
-#include <QPainter>
-#include <QPixmap>
-#include <QStyle>
 #include <QUrl>
 
 #include "browser/core/entryrename.h"
@@ -98,24 +93,16 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
             row.flags |= S_ISREG(info.st_mode) ? kRegular : 0;
         }
         if (row.flags & kFolder) {
-            row.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
-                                 {QStringLiteral("folder")});
+            row.type = m_types.Folder();
         }
         if (item->IsComputer()) {
-            row.type = TypeIndex(QStringLiteral(":computer"), QStringLiteral("System Folder"),
-                                 {QStringLiteral("computer")});
+            row.type = m_types.Computer();
         } else if (item->IsNetwork()) {
-            row.type = TypeIndex(QStringLiteral(":network"), QStringLiteral("System Folder"),
-                                 {QStringLiteral("network-workgroup")});
+            row.type = m_types.Network();
         } else if (folder.IsNetwork()) {
-            row.type = TypeIndex(QStringLiteral(":network-volume"), QStringLiteral("Network Volume"),
-                                 {QStringLiteral("folder-remote"), QStringLiteral("drive-harddisk")});
+            row.type = m_types.NetworkVolume();
         } else if (folder.IsComputer()) {
-            const bool removable = item->Attributes(DCShellItem::AttrRemovable) != 0;
-            row.type = removable ? TypeIndex(QStringLiteral(":removable"), QStringLiteral("Removable Volume"),
-                                             {QStringLiteral("drive-removable-media")})
-                                 : TypeIndex(QStringLiteral(":volume"), QStringLiteral("Volume"),
-                                             {QStringLiteral("drive-harddisk")});
+            row.type = m_types.Volume(item->Attributes(DCShellItem::AttrRemovable) != 0);
         }
         rows.push_back(row);
     }
@@ -171,8 +158,7 @@ const CShellListModel::Row& CShellListModel::Stated(int row) const {
     }
     if (found && S_ISDIR(info.st_mode)) {
         entry.flags |= kFolder;
-        entry.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
-                               {QStringLiteral("folder")});
+        entry.type = m_types.Folder();
     } else if (found) {
         entry.size = static_cast<std::int64_t>(info.st_size);
         entry.modified = static_cast<std::int64_t>(info.st_mtime);
@@ -184,7 +170,7 @@ const CShellListModel::Row& CShellListModel::Stated(int row) const {
                                : S_ISCHR(info.st_mode) ? "inode/chardevice"
                                : S_ISBLK(info.st_mode) ? "inode/blockdevice"
                                                        : "inode/socket";
-            entry.type = MimeTypeIndex(m_mimes.mimeTypeForName(QString::fromLatin1(kind)));
+            entry.type = m_types.ByMimeName(QString::fromLatin1(kind));
         }
     }
     return entry;
@@ -264,7 +250,7 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
             return entry.size >= 0 ? Utf8Text(CFileTexts::Size(static_cast<std::uint64_t>(entry.size)))
                                    : QString();
         case kType:
-            return m_types[static_cast<std::size_t>(TypeOf(row, true))].name;
+            return m_types.Name(TypeOf(row, true));
         case kModified:
             return entry.size >= 0 ? Utf8Text(CFileTexts::Time(static_cast<std::time_t>(entry.modified)))
                                    : QString();
@@ -274,7 +260,7 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
         if (index.column() == kName) {
             const int type = TypeOf(row, true);
-            return (entry.flags & kLink) ? LinkIcon(type) : m_types[static_cast<std::size_t>(type)].icon;
+            return (entry.flags & kLink) ? m_types.LinkIcon(type) : m_types.Icon(type);
         }
         return {};
     case Qt::TextAlignmentRole:
@@ -414,8 +400,8 @@ std::vector<std::uint32_t> CShellListModel::SortRows(int column, Qt::SortOrder o
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
             TypeOf(static_cast<int>(i), false);
         }
-        for (const Type& type : m_types) {
-            keys.push_back(collator.sortKey(type.name.toCaseFolded()));
+        for (int type = 0; type < m_types.Count(); ++type) {
+            keys.push_back(collator.sortKey(m_types.Name(type).toCaseFolded()));
         }
         sortBy([this, &keys](std::uint32_t a, std::uint32_t b) {
             return keys[static_cast<std::size_t>(m_rows[a].type)].compare(
@@ -470,84 +456,15 @@ int CShellListModel::TypeOf(int row, bool content) const {
     Row& entry = m_rows[static_cast<std::size_t>(row)];
     Stated(row);
     if (entry.type < 0) {
-        const QMimeType mime = m_mimes.mimeTypeForFile(BytesText(Name(row)), QMimeDatabase::MatchExtension);
-        if (mime.isDefault() && (entry.flags & kFileSystem)) {
+        entry.type = m_types.ByName(BytesText(Name(row)));
+        if (m_types.IsUnknown(entry.type) && (entry.flags & kFileSystem)) {
             entry.flags |= kTypeByContent;
         }
-        entry.type = MimeTypeIndex(mime);
     }
     if (content && (entry.flags & kTypeByContent) && (entry.flags & kRegular)) {
         entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
         const std::unique_ptr<DCShellItem> item = Item(row);
-        const std::string head = CFileHead::Read(item->GetPath());
-        entry.type = MimeTypeIndex(
-            m_mimes.mimeTypeForData(QByteArray(head.data(), static_cast<qsizetype>(head.size()))));
+        entry.type = m_types.ByContent(CFileHead::Read(item->GetPath()));
     }
     return entry.type;
-}
-
-int CShellListModel::TypeIndex(const QString& key, const QString& name, const QStringList& iconNames) const {
-    const auto found = m_typeIndex.constFind(key);
-    if (found != m_typeIndex.constEnd()) {
-        return found.value();
-    }
-    QIcon icon;
-    for (const QString& iconName : iconNames) {
-        if (!iconName.isEmpty()) {
-            icon = QIcon::fromTheme(iconName);
-            if (!icon.isNull()) {
-                break;
-            }
-        }
-    }
-    // Without an icon theme (a bare session, a headless run) the style's own icons stand in.
-    if (icon.isNull()) {
-        const QStyle::StandardPixmap standard = key == QLatin1String("inode/directory") ? QStyle::SP_DirIcon
-                                                : key == QLatin1String(":computer") ? QStyle::SP_ComputerIcon
-                                                : key.startsWith(QLatin1String(":network"))
-                                                    ? QStyle::SP_DriveNetIcon
-                                                : key.startsWith(QLatin1Char(':')) ? QStyle::SP_DriveHDIcon
-                                                                                   : QStyle::SP_FileIcon;
-        icon = QApplication::style()->standardIcon(standard);
-    }
-    m_types.push_back({name, icon, QIcon()});
-    const int index = static_cast<int>(m_types.size() - 1);
-    m_typeIndex.insert(key, index);
-    return index;
-}
-
-const QIcon& CShellListModel::LinkIcon(int type) const {
-    Type& shown = m_types[static_cast<std::size_t>(type)];
-    if (!shown.linkIcon.isNull()) {
-        return shown.linkIcon;
-    }
-    constexpr int kSide = 16;
-    QPixmap image = shown.icon.pixmap(kSide, kSide);
-    if (image.isNull()) {
-        image = QPixmap(kSide, kSide);
-        image.fill(Qt::transparent);
-    }
-    QPainter painter(&image);
-    const QRect corner(0, kSide / 2, kSide / 2, kSide / 2);
-    const QIcon emblem = QIcon::fromTheme(QStringLiteral("emblem-symbolic-link"));
-    if (!emblem.isNull()) {
-        emblem.paint(&painter, corner);
-    } else {
-        // The shortcut arrow: a white box with an arrow pointing up and right.
-        painter.fillRect(corner, Qt::white);
-        painter.setPen(Qt::black);
-        painter.drawRect(corner.adjusted(0, 0, -1, -1));
-        painter.drawLine(corner.left() + 2, corner.bottom() - 2, corner.right() - 2, corner.top() + 2);
-        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 4, corner.top() + 2);
-        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 2, corner.top() + 4);
-    }
-    painter.end();
-    shown.linkIcon = QIcon(image);
-    return shown.linkIcon;
-}
-
-int CShellListModel::MimeTypeIndex(const QMimeType& mime) const {
-    const QString comment = mime.comment();
-    return TypeIndex(mime.name(), comment.isEmpty() ? mime.name() : comment,
-                     {mime.iconName(), mime.genericIconName(), QStringLiteral("text-x-generic")});
 }
