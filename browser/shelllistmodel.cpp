@@ -2,78 +2,23 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <numeric>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCollator>
 #include <QFile>
 #include <QMimeData>
-#include <QPainter>
-#include <QPixmap>
-#include <QStyle>
 #include <QUrl>
 
+#include "browser/core/entryrename.h"
+#include "browser/core/filehead.h"
 #include "browser/core/filetexts.h"
-#include "files/regularfile.h"
 #include "platform/bytestext.h"
 #include "platform/shell/core/shellitem.h"
-
-namespace {
-
-// The first bytes of a regular file, for a type its name does not tell.
-QByteArray Head(const std::string& path) {
-    const int fd = CRegularFile::Open(path, O_RDONLY, CRegularFile::Links::Follow);
-    if (fd < 0) {
-        return {};
-    }
-    QByteArray head(4096, '\0');
-    const ssize_t got = read(fd, head.data(), static_cast<std::size_t>(head.size()));
-    head.resize(got > 0 ? got : 0);
-    close(fd);
-    return head;
-}
-
-int RenameOnce(const std::string& from, const std::string& to) {
-    return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
-}
-
-bool SameEntry(const std::string& a, const std::string& b) {
-    struct stat first;
-    struct stat second;
-    return lstat(a.c_str(), &first) == 0 && lstat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
-// Renames `from` to `to` but never over another entry; 0 or the errno.
-int RenameWithoutReplacing(const std::string& from, const std::string& to) {
-    int cause = RenameOnce(from, to);
-    if (cause == EINVAL || cause == ENOSYS) {
-        // A file system without the kernel's check (NFS): look first. The moment between look and
-        // rename is the only one left open.
-        struct stat existing;
-        if (lstat(to.c_str(), &existing) == 0) {
-            return EEXIST;
-        }
-        return errno != ENOENT ? errno : rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-    }
-    if (cause == EEXIST && SameEntry(from, to)) {
-        // A name that differs only in case on a file system that ignores case: through a free name.
-        const std::string aside =
-            to.substr(0, to.rfind('/') + 1) + ".dyadmon-rename-" + std::to_string(getpid());
-        if ((cause = RenameOnce(from, aside)) == 0 && (cause = RenameOnce(aside, to)) != 0) {
-            RenameOnce(aside, from);
-        }
-    }
-    return cause;
-}
-
-} // namespace
 
 CShellListModel::CShellListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -97,23 +42,23 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
         return false;
     }
 
-    const std::size_t prefix = folder.GetSize() - 2;
     std::string bytes;
     std::vector<Row> rows;
     for (std::unique_ptr<DCShellItem> item = std::move(first.item); item; item = enumerated->NextChild()) {
-        const auto* list = reinterpret_cast<const char*>(item->GetIDList());
-        const std::size_t idLength = item->GetSize() - 2 - prefix;
-        if (idLength < 3 || idLength > 0xFFFF || bytes.size() + 2 * idLength > UINT32_MAX) {
+        const std::string_view id = item->LastIdentifier();
+        // A child whose identifier could not be made is its folder again.
+        if (id.empty() || item->GetSize() != folder.GetSize() + id.size() ||
+            bytes.size() + 2 * id.size() > UINT32_MAX) {
             continue;
         }
         Row row{};
         row.size = -1;
         row.type = -1;
         row.idOffset = static_cast<std::uint32_t>(bytes.size());
-        row.idLength = static_cast<std::uint16_t>(idLength);
-        bytes.append(list + prefix, idLength);
-        const std::string_view data(list + prefix + 3, idLength - 3);
-        row.nameOffset = row.idOffset + 3;
+        row.idLength = static_cast<std::uint16_t>(id.size());
+        bytes += id;
+        const std::string_view data = id.substr(DCShellItem::kIdentifierHeader);
+        row.nameOffset = row.idOffset + DCShellItem::kIdentifierHeader;
         row.nameLength = static_cast<std::uint16_t>(data.size());
         if (!folderPath.empty()) {
             // An entry of a file-system folder is looked at when it is shown or sorted: a stat per
@@ -148,24 +93,16 @@ bool CShellListModel::Fill(const DCShellItem& folder, QString& error) {
             row.flags |= S_ISREG(info.st_mode) ? kRegular : 0;
         }
         if (row.flags & kFolder) {
-            row.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
-                                 {QStringLiteral("folder")});
+            row.type = m_types.Folder();
         }
         if (item->IsComputer()) {
-            row.type = TypeIndex(QStringLiteral(":computer"), QStringLiteral("System Folder"),
-                                 {QStringLiteral("computer")});
+            row.type = m_types.Computer();
         } else if (item->IsNetwork()) {
-            row.type = TypeIndex(QStringLiteral(":network"), QStringLiteral("System Folder"),
-                                 {QStringLiteral("network-workgroup")});
+            row.type = m_types.Network();
         } else if (folder.IsNetwork()) {
-            row.type = TypeIndex(QStringLiteral(":network-volume"), QStringLiteral("Network Volume"),
-                                 {QStringLiteral("folder-remote"), QStringLiteral("drive-harddisk")});
+            row.type = m_types.NetworkVolume();
         } else if (folder.IsComputer()) {
-            const bool removable = item->Attributes(DCShellItem::AttrRemovable) != 0;
-            row.type = removable ? TypeIndex(QStringLiteral(":removable"), QStringLiteral("Removable Volume"),
-                                             {QStringLiteral("drive-removable-media")})
-                                 : TypeIndex(QStringLiteral(":volume"), QStringLiteral("Volume"),
-                                             {QStringLiteral("drive-harddisk")});
+            row.type = m_types.Volume(item->Attributes(DCShellItem::AttrRemovable) != 0);
         }
         rows.push_back(row);
     }
@@ -186,13 +123,11 @@ std::unique_ptr<DCShellItem> CShellListModel::Item(int row) const {
         return nullptr;
     }
     const Row& entry = m_rows[static_cast<std::size_t>(row)];
-    const std::uint8_t* list = m_folder->GetIDList();
-    std::vector<std::uint8_t> bytes(list, list + m_folder->GetSize() - 2);
-    const auto* id = reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + entry.idOffset;
-    bytes.insert(bytes.end(), id, id + entry.idLength);
-    bytes.push_back(0);
-    bytes.push_back(0);
-    return std::make_unique<DCShellItem>(std::move(bytes));
+    return m_folder->ChildItem(Identifier(entry));
+}
+
+std::string_view CShellListModel::Identifier(const Row& row) const {
+    return std::string_view(m_bytes).substr(row.idOffset, row.idLength);
 }
 
 std::string_view CShellListModel::Name(int row) const {
@@ -223,8 +158,7 @@ const CShellListModel::Row& CShellListModel::Stated(int row) const {
     }
     if (found && S_ISDIR(info.st_mode)) {
         entry.flags |= kFolder;
-        entry.type = TypeIndex(QStringLiteral("inode/directory"), QStringLiteral("Folder"),
-                               {QStringLiteral("folder")});
+        entry.type = m_types.Folder();
     } else if (found) {
         entry.size = static_cast<std::int64_t>(info.st_size);
         entry.modified = static_cast<std::int64_t>(info.st_mtime);
@@ -236,7 +170,7 @@ const CShellListModel::Row& CShellListModel::Stated(int row) const {
                                : S_ISCHR(info.st_mode) ? "inode/chardevice"
                                : S_ISBLK(info.st_mode) ? "inode/blockdevice"
                                                        : "inode/socket";
-            entry.type = MimeTypeIndex(m_mimes.mimeTypeForName(QString::fromLatin1(kind)));
+            entry.type = m_types.ByMimeName(QString::fromLatin1(kind));
         }
     }
     return entry;
@@ -249,24 +183,13 @@ bool CShellListModel::IsFileSystem(int row) const {
 bool CShellListModel::Rename(int row, const QString& name, QString& error) {
     Stated(row);
     const QString oldName = BytesText(Name(row));
-    const QByteArray newName = QFile::encodeName(name);
-    if (newName.isEmpty()) {
-        error = QStringLiteral("A name cannot be empty.");
+    const QByteArray encoded = QFile::encodeName(name);
+    const std::string_view newBytes(encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    const std::string refusal = CEntryRename::Refusal(newBytes);
+    if (!refusal.empty()) {
+        error = BytesText(refusal);
         return false;
     }
-    if (newName.contains('/') || newName.contains('\0')) {
-        error = QStringLiteral("A name cannot contain \"/\".");
-        return false;
-    }
-    if (newName == "." || newName == "..") {
-        error = QStringLiteral("\"%1\" cannot be a name.").arg(name);
-        return false;
-    }
-    if (newName.size() > 0xFFFF - 3) {
-        error = QStringLiteral("The name is too long.");
-        return false;
-    }
-    const std::string_view newBytes(newName.constData(), static_cast<std::size_t>(newName.size()));
     if (newBytes == Name(row)) {
         return true;
     }
@@ -275,9 +198,7 @@ bool CShellListModel::Rename(int row, const QString& name, QString& error) {
         error = QStringLiteral("\"%1\" cannot be renamed: its folder cannot be changed.").arg(oldName);
         return false;
     }
-    const std::string oldPath = item->GetPath();
-    const std::string newPath = oldPath.substr(0, oldPath.rfind('/') + 1) + std::string(newBytes);
-    const int cause = RenameWithoutReplacing(oldPath, newPath);
+    const int cause = CEntryRename::Rename(item->GetPath(), newBytes);
     if (cause == EEXIST || cause == ENOTEMPTY) {
         error =
             QStringLiteral("\"%1\" cannot be renamed: there is already an item named \"%2\" in this folder.")
@@ -291,16 +212,12 @@ bool CShellListModel::Rename(int row, const QString& name, QString& error) {
     }
 
     Row& entry = m_rows[static_cast<std::size_t>(row)];
-    const char kind = m_bytes[entry.idOffset + 2];
-    const std::size_t count = 3 + newBytes.size();
+    const std::string id = DCShellItem::Renamed(Identifier(entry), newBytes);
     entry.idOffset = static_cast<std::uint32_t>(m_bytes.size());
-    entry.idLength = static_cast<std::uint16_t>(count);
-    entry.nameOffset = entry.idOffset + 3;
+    entry.idLength = static_cast<std::uint16_t>(id.size());
+    entry.nameOffset = entry.idOffset + DCShellItem::kIdentifierHeader;
     entry.nameLength = static_cast<std::uint16_t>(newBytes.size());
-    m_bytes += static_cast<char>(count & 0xFF);
-    m_bytes += static_cast<char>(count >> 8);
-    m_bytes += kind;
-    m_bytes += newBytes;
+    m_bytes += id;
     if (!(entry.flags & kFolder)) {
         entry.type = -1;
         entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
@@ -333,7 +250,7 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
             return entry.size >= 0 ? Utf8Text(CFileTexts::Size(static_cast<std::uint64_t>(entry.size)))
                                    : QString();
         case kType:
-            return m_types[static_cast<std::size_t>(TypeOf(row, true))].name;
+            return m_types.Name(TypeOf(row, true));
         case kModified:
             return entry.size >= 0 ? Utf8Text(CFileTexts::Time(static_cast<std::time_t>(entry.modified)))
                                    : QString();
@@ -343,7 +260,7 @@ QVariant CShellListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
         if (index.column() == kName) {
             const int type = TypeOf(row, true);
-            return (entry.flags & kLink) ? LinkIcon(type) : m_types[static_cast<std::size_t>(type)].icon;
+            return (entry.flags & kLink) ? m_types.LinkIcon(type) : m_types.Icon(type);
         }
         return {};
     case Qt::TextAlignmentRole:
@@ -483,8 +400,8 @@ std::vector<std::uint32_t> CShellListModel::SortRows(int column, Qt::SortOrder o
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
             TypeOf(static_cast<int>(i), false);
         }
-        for (const Type& type : m_types) {
-            keys.push_back(collator.sortKey(type.name.toCaseFolded()));
+        for (int type = 0; type < m_types.Count(); ++type) {
+            keys.push_back(collator.sortKey(m_types.Name(type).toCaseFolded()));
         }
         sortBy([this, &keys](std::uint32_t a, std::uint32_t b) {
             return keys[static_cast<std::size_t>(m_rows[a].type)].compare(
@@ -539,82 +456,15 @@ int CShellListModel::TypeOf(int row, bool content) const {
     Row& entry = m_rows[static_cast<std::size_t>(row)];
     Stated(row);
     if (entry.type < 0) {
-        const QMimeType mime = m_mimes.mimeTypeForFile(BytesText(Name(row)), QMimeDatabase::MatchExtension);
-        if (mime.isDefault() && (entry.flags & kFileSystem)) {
+        entry.type = m_types.ByName(BytesText(Name(row)));
+        if (m_types.IsUnknown(entry.type) && (entry.flags & kFileSystem)) {
             entry.flags |= kTypeByContent;
         }
-        entry.type = MimeTypeIndex(mime);
     }
     if (content && (entry.flags & kTypeByContent) && (entry.flags & kRegular)) {
         entry.flags &= static_cast<std::uint8_t>(~kTypeByContent);
         const std::unique_ptr<DCShellItem> item = Item(row);
-        entry.type = MimeTypeIndex(m_mimes.mimeTypeForData(Head(item->GetPath())));
+        entry.type = m_types.ByContent(CFileHead::Read(item->GetPath()));
     }
     return entry.type;
-}
-
-int CShellListModel::TypeIndex(const QString& key, const QString& name, const QStringList& iconNames) const {
-    const auto found = m_typeIndex.constFind(key);
-    if (found != m_typeIndex.constEnd()) {
-        return found.value();
-    }
-    QIcon icon;
-    for (const QString& iconName : iconNames) {
-        if (!iconName.isEmpty()) {
-            icon = QIcon::fromTheme(iconName);
-            if (!icon.isNull()) {
-                break;
-            }
-        }
-    }
-    // Without an icon theme (a bare session, a headless run) the style's own icons stand in.
-    if (icon.isNull()) {
-        const QStyle::StandardPixmap standard = key == QLatin1String("inode/directory") ? QStyle::SP_DirIcon
-                                                : key == QLatin1String(":computer") ? QStyle::SP_ComputerIcon
-                                                : key.startsWith(QLatin1String(":network"))
-                                                    ? QStyle::SP_DriveNetIcon
-                                                : key.startsWith(QLatin1Char(':')) ? QStyle::SP_DriveHDIcon
-                                                                                   : QStyle::SP_FileIcon;
-        icon = QApplication::style()->standardIcon(standard);
-    }
-    m_types.push_back({name, icon, QIcon()});
-    const int index = static_cast<int>(m_types.size() - 1);
-    m_typeIndex.insert(key, index);
-    return index;
-}
-
-const QIcon& CShellListModel::LinkIcon(int type) const {
-    Type& shown = m_types[static_cast<std::size_t>(type)];
-    if (!shown.linkIcon.isNull()) {
-        return shown.linkIcon;
-    }
-    constexpr int kSide = 16;
-    QPixmap image = shown.icon.pixmap(kSide, kSide);
-    if (image.isNull()) {
-        image = QPixmap(kSide, kSide);
-        image.fill(Qt::transparent);
-    }
-    QPainter painter(&image);
-    const QRect corner(0, kSide / 2, kSide / 2, kSide / 2);
-    const QIcon emblem = QIcon::fromTheme(QStringLiteral("emblem-symbolic-link"));
-    if (!emblem.isNull()) {
-        emblem.paint(&painter, corner);
-    } else {
-        // The shortcut arrow: a white box with an arrow pointing up and right.
-        painter.fillRect(corner, Qt::white);
-        painter.setPen(Qt::black);
-        painter.drawRect(corner.adjusted(0, 0, -1, -1));
-        painter.drawLine(corner.left() + 2, corner.bottom() - 2, corner.right() - 2, corner.top() + 2);
-        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 4, corner.top() + 2);
-        painter.drawLine(corner.right() - 2, corner.top() + 2, corner.right() - 2, corner.top() + 4);
-    }
-    painter.end();
-    shown.linkIcon = QIcon(image);
-    return shown.linkIcon;
-}
-
-int CShellListModel::MimeTypeIndex(const QMimeType& mime) const {
-    const QString comment = mime.comment();
-    return TypeIndex(mime.name(), comment.isEmpty() ? mime.name() : comment,
-                     {mime.iconName(), mime.genericIconName(), QStringLiteral("text-x-generic")});
 }

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include <QAbstractTableModel>
-#include <QHash>
-#include <QIcon>
-#include <QMimeDatabase>
+
+#include "filetypes.h"
 
 class DCShellItem;
 
@@ -74,24 +73,17 @@ private:
         std::int64_t modified;    // seconds; meaningful only with a size
         std::uint32_t idOffset;   // the identifier's bytes in m_bytes
         std::uint32_t nameOffset; // the name shown, in m_bytes (inside the identifier for entries)
-        std::int32_t type;        // in m_types; -1 until looked up
+        std::int32_t type;        // of m_types; -1 until looked up
         std::uint16_t idLength;
         std::uint16_t nameLength;
         std::uint8_t flags;
     };
-    struct Type {
-        QString name;
-        QIcon icon;
-        QIcon linkIcon; // with the link mark; made when a link of the type is first shown
-    };
 
+    std::string_view Identifier(const Row& row) const;
     // The row with what a stat of its entry tells, looked at the first time it is asked for.
     const Row& Stated(int row) const;
     // The type of a row, looked up from its name (and, with `content`, its first bytes) if need be.
     int TypeOf(int row, bool content) const;
-    int TypeIndex(const QString& key, const QString& name, const QStringList& iconNames) const;
-    int MimeTypeIndex(const QMimeType& mime) const;
-    const QIcon& LinkIcon(int type) const;
     // Puts the rows in the order of `column`, without telling the views; gives the former row of each
     // new row (nothing when `column` is none).
     std::vector<std::uint32_t> SortRows(int column, Qt::SortOrder order);
@@ -100,9 +92,7 @@ private:
     std::string m_folderPath; // empty for the desktop, Computer and Network
     std::string m_bytes;
     mutable std::vector<Row> m_rows;
-    mutable std::vector<Type> m_types;
-    mutable QHash<QString, int> m_typeIndex;
-    mutable QMimeDatabase m_mimes;
+    mutable CFileTypes m_types;
     int m_sortColumn = -1; // -1: the folder's order
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -1,15 +1,48 @@
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "browser/core/filehead.h"
 #include "browser/core/filetexts.h"
 #include "browser/core/folderboxrows.h"
 #include "tempdir.h"
 
 namespace {
+
+TEST(FileHead, AFileLongerThanTheHeadGivesItsFirstBytesOnly) {
+    CTempDir dir;
+    std::string data;
+    for (std::size_t i = 0; i < CFileHead::kSize + 100; ++i)
+        data += static_cast<char>('a' + i % 26);
+    CTempDir::Write(dir / "long", data);
+    EXPECT_EQ(CFileHead::Read(dir / "long"), data.substr(0, CFileHead::kSize));
+    std::filesystem::create_symlink(dir / "long", dir / "link");
+    EXPECT_EQ(CFileHead::Read(dir / "link"), data.substr(0, CFileHead::kSize));
+    CTempDir::Write(dir / "empty", "");
+    EXPECT_EQ(CFileHead::Read(dir / "empty"), "");
+    EXPECT_EQ(CFileHead::Read(dir.path()), "") << "a folder";
+}
+
+TEST(FileHead, AFifoIsNeverOpened) {
+    CTempDir dir;
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // Held open for both ends with bytes waiting, so that a read by mistake returns them instead of
+    // waiting for a writer.
+    const int fd = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "waiting", 7), 7);
+    EXPECT_EQ(CFileHead::Read(fifo), "");
+    char left[8] = {};
+    EXPECT_EQ(read(fd, left, sizeof left), 7) << "nothing was taken out of the fifo";
+    close(fd);
+}
 
 TEST(FileTexts, SizesChangeUnitAtTheBoundariesAndNeverWrap) {
     EXPECT_EQ(CFileTexts::Size(0), "0");

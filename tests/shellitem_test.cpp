@@ -33,6 +33,12 @@ std::vector<std::uint8_t> List(const std::vector<std::pair<char, std::string>>& 
     return list;
 }
 
+// One identifier's bytes, without the list's terminator.
+std::string Identifier(char kind, const std::string& data) {
+    const std::vector<std::uint8_t> list = List({{kind, data}});
+    return std::string(list.begin(), list.end() - 2);
+}
+
 std::vector<std::string> ChildNames(DCShellItem& folder) {
     std::vector<std::string> names;
     for (auto child = folder.FirstChild().item; child; child = folder.NextChild())
@@ -158,6 +164,29 @@ TEST(ShellItem, AttachedListIsCutBeforeABadIdentifier) {
     EXPECT_EQ(item.GetCount(), 1);
     EXPECT_TRUE(item.IsComputer());
     EXPECT_EQ(item.GetSize(), 5u);
+}
+
+TEST(ShellItem, AChildIsMadeAgainFromItsFolderAndItsLastIdentifier) {
+    const DCShellItem volume(List({{'C', ""}, {'V', "/mnt/a"}}));
+    const DCShellItem file(List({{'C', ""}, {'V', "/mnt/a"}, {'F', "name"}}));
+    EXPECT_EQ(file.LastIdentifier(), Identifier('F', "name"));
+    EXPECT_EQ(*volume.ChildItem(file.LastIdentifier()), file);
+    EXPECT_EQ(DCShellItem().LastIdentifier(), "");
+    EXPECT_EQ(*volume.ChildItem(std::string("\x02\x00", 2)), volume) << "a count below the header";
+}
+
+TEST(ShellItem, ARenamedIdentifierKeepsItsKindAndCountsItsNewName) {
+    const DCShellItem volume(List({{'C', ""}, {'V', "/"}}));
+    const std::string name(300, 'n'); // 303 bytes with the header: both bytes of the count are used
+    const std::string renamed = DCShellItem::Renamed(Identifier('F', "a"), name);
+    EXPECT_EQ(renamed.substr(0, 3), std::string("\x2F\x01") + 'F');
+    EXPECT_EQ(renamed.substr(3), name);
+    EXPECT_EQ(volume.ChildItem(renamed)->GetPath(), "/" + name);
+
+    const std::string longest(DCShellItem::kMaxIdentifierData, 'x');
+    EXPECT_EQ(DCShellItem::Renamed(renamed, longest).substr(0, 2), "\xFF\xFF");
+    EXPECT_EQ(DCShellItem::Renamed(renamed, longest + "x"), "") << "past what a count can hold";
+    EXPECT_EQ(DCShellItem::Renamed("", "x"), "") << "no kind to keep";
 }
 
 TEST(ShellItem, ListsThatNameNothingHaveNoNames) {

@@ -198,6 +198,32 @@ std::unique_ptr<DCShellItem> DCShellItem::LastID() const {
         std::vector<std::uint8_t>(m_list.begin() + static_cast<std::ptrdiff_t>(last), m_list.end()));
 }
 
+std::string_view DCShellItem::LastIdentifier() const {
+    const std::size_t last = LastOffset(m_list);
+    return std::string_view(reinterpret_cast<const char*>(m_list.data()) + last, CountAt(m_list, last));
+}
+
+std::unique_ptr<DCShellItem> DCShellItem::ChildItem(std::string_view identifier) const {
+    std::vector<std::uint8_t> list(m_list.begin(), m_list.end() - 2);
+    list.insert(list.end(), identifier.begin(), identifier.end());
+    list.push_back(0);
+    list.push_back(0);
+    return std::make_unique<DCShellItem>(std::move(list));
+}
+
+std::string DCShellItem::Renamed(std::string_view identifier, std::string_view data) {
+    if (identifier.size() < kIdentifierHeader || data.size() > kMaxIdentifierData)
+        return {};
+    const std::size_t count = kIdentifierHeader + data.size();
+    std::string renamed;
+    renamed.reserve(count);
+    renamed += static_cast<char>(count & 0xFF);
+    renamed += static_cast<char>(count >> 8);
+    renamed += identifier[2];
+    renamed += data;
+    return renamed;
+}
+
 bool DCShellItem::RemoveLast() {
     if (IsDesktop())
         return false;
@@ -231,9 +257,9 @@ bool DCShellItem::operator==(const DCShellItem& other) const {
 }
 
 void DCShellItem::AppendIdentifier(std::uint8_t kind, std::string_view data) {
-    const std::size_t count = 3 + data.size();
-    if (count > 0xFFFF)
+    if (data.size() > kMaxIdentifierData)
         return;
+    const std::size_t count = kIdentifierHeader + data.size();
     m_list.resize(m_list.size() - 2);
     m_list.push_back(static_cast<std::uint8_t>(count & 0xFF));
     m_list.push_back(static_cast<std::uint8_t>(count >> 8));

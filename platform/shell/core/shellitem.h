@@ -42,6 +42,11 @@ public:
     static constexpr std::string_view kComputerName = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
     static constexpr std::string_view kNetworkName = "::{208D2C60-3AEA-1069-A2D7-08002B30309D}";
 
+    // The bytes before an identifier's data: its count and its kind.
+    static constexpr std::size_t kIdentifierHeader = 3;
+    // The most data one identifier holds.
+    static constexpr std::size_t kMaxIdentifierData = 0xFFFF - kIdentifierHeader;
+
     // The desktop.
     DCShellItem();
     // An absolute path (bytes; it must exist) or a "::{...}" name; anything else gives the desktop.
@@ -60,6 +65,15 @@ public:
     std::unique_ptr<DCShellItem> Clone() const;
     // An item holding only the last identifier; null for the desktop.
     std::unique_ptr<DCShellItem> LastID() const;
+    // The bytes of the last identifier, count and kind included; empty for the desktop. A folder's list
+    // keeps them for its children as they are, rather than an item per child.
+    std::string_view LastIdentifier() const;
+    // This item with `identifier` (bytes as LastIdentifier gives them) appended; an identifier that
+    // breaks the layout is left off.
+    std::unique_ptr<DCShellItem> ChildItem(std::string_view identifier) const;
+    // An identifier of the kind of `identifier` with `data` in place of its own: an entry after a
+    // rename. Empty when `identifier` is none or `data` does not fit.
+    static std::string Renamed(std::string_view identifier, std::string_view data);
     // Turns the item into its parent; false for the desktop, which stays as it is.
     bool RemoveLast();
     void Append(const DCShellItem& other);
