@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -177,6 +178,11 @@ TEST_F(Viewer, LinesHoldTheLineLengthButTheLast) {
     EXPECT_EQ(view.VertBar().geometry().x(), view.width() - 16);
     EXPECT_EQ(image.pixel(view.width() - 8, view.height() - 8),
               view.palette().color(QPalette::Midlight).rgb());
+    // As a screen reader reads it: the rows on screen, a line each.
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&view)->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(
+        text->text(0, text->characterCount()).endsWith("\n00000020: 41 42 43 44 45 46 47 48  ABCDEFGH"));
 }
 
 // A file that cannot be read leaves the viewer open without lines; while a failed reload is being
