@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "aboutdlg.h"
+#include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
 #include "mainframe.h"
 #include "platform/prompts.h"
@@ -67,7 +68,6 @@ bool CDyadmonApp::InitInstance() {
                                                    [this] { return m_pMainFrame.get(); });
     m_pMainFrame = std::make_unique<CMainFrame>(*m_pSettings, *m_pSnapshotStore, m_pTemplates->View(),
                                                 m_pTemplates->Comp(), this);
-    // The command line is not looked at: no document opens at start.
     m_pQuitSignals = std::make_unique<CQuitSignals>();
     connect(m_pQuitSignals.get(), &CQuitSignals::Quit, this, &CDyadmonApp::QuitWhenSafe);
     // The event loop that runs next is the main one.
@@ -87,6 +87,14 @@ bool CDyadmonApp::OnUpdateCommand(int id, CommandState& state) {
 void CDyadmonApp::OnAppAbout() {
     CAboutDlg about(m_pMainFrame.get());
     about.exec();
+}
+
+void CDyadmonApp::OpenFiles(const std::vector<std::string>& files) {
+    if (files.size() == 1) {
+        CViewDoc::Open(GetViewTemplate(), files[0]);
+    } else if (files.size() == 2) {
+        CCompDoc::Open(GetCompTemplate(), {files[0], files[1]});
+    }
 }
 
 // With two kinds of document there is no single new one to make.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QObject>
 #include <QString>
@@ -33,6 +35,8 @@ public:
     std::unique_ptr<CSnapshotStore> m_pSnapshotStore;
     std::unique_ptr<CCompSettings> m_pSettings;
     CDocTemplate& GetViewTemplate() const;
+    // One file (a path or "*N") in a viewer, two in a comparison, as from the command line.
+    void OpenFiles(const std::vector<std::string>& files);
     CDocTemplate& GetCompTemplate() const;
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
 

@@ -1,15 +1,33 @@
 // dyadmon: the desktop program.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
+#include "commandline.h"
 #include "dyadmonapp.h"
 #include "mainframe.h"
 #include "views/chargrid.h"
 
 int main(int argc, char** argv) {
+    // Help and version need no display, and a wrong command line no window.
+    std::vector<std::string> files;
+    std::string error;
+    switch (CCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc), files, error)) {
+    case CCommandLine::Action::Help:
+        return std::fputs(CCommandLine::kUsage, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
+    case CCommandLine::Action::Version:
+        return std::fputs("dyadmon " DYAD_VERSION "\n", stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
+    case CCommandLine::Action::Trouble:
+        std::fprintf(stderr, "dyadmon: %s\n", error.c_str());
+        return 2;
+    case CCommandLine::Action::Run:
+        break;
+    }
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Orvane Lab"));
     QApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
@@ -31,6 +49,10 @@ int main(int argc, char** argv) {
         if (std::getenv("DYADMON_NOTIFY_READY") != nullptr) {
             std::fprintf(stderr, "dyadmon: ready\n");
             std::fflush(stderr);
+        }
+        // Once the window is up, as Compare! opens them.
+        if (!files.empty()) {
+            QTimer::singleShot(0, &app, [&app, &files] { app.OpenFiles(files); });
         }
         status = QApplication::exec();
     }

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <random>
+#include <set>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -748,6 +749,39 @@ TEST_F(CliSnapshot, FailuresAreNeverReportedAsSuccess) {
             << r.err;
     }
     EXPECT_EQ(images(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// The options --help lists are the ones the man page describes and the completion offers: the three
+// cannot drift apart unnoticed.
+TEST(CliDocumentation, HelpManPageAndCompletionNameTheSameOptions) {
+    const std::string man = CTempDir::Read(DYAD_SOURCE_DIR "/res/man/dyadmon-cli.1");
+    const std::string completion = CTempDir::Read(DYAD_SOURCE_DIR "/res/completion/dyadmon-cli.bash");
+    std::set<std::string> options;
+    for (const Args& help : {Args{"compare", "--help"}, Args{"snapshot", "--help"}, Args{"--help"}}) {
+        const Result r = RunCli(help);
+        ASSERT_EQ(r.status, 0);
+        for (std::size_t at = r.out.find("--"); at != std::string::npos; at = r.out.find("--", at + 2)) {
+            const std::size_t end = r.out.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+            options.insert(r.out.substr(at, end - at));
+        }
+    }
+    ASSERT_GE(options.size(), 12u);
+    for (const std::string& option : options) {
+        std::string roff;
+        for (const char c : option) {
+            roff += c == '-' ? std::string("\\-") : std::string(1, c);
+        }
+        EXPECT_NE(man.find(roff), std::string::npos) << option << " is not in the man page";
+        EXPECT_NE(completion.find(option), std::string::npos) << option << " is not completed";
+    }
+    for (const char* verb : {"list", "add", "remove", "describe"}) {
+        EXPECT_NE(man.find(std::string("snapshot ") + verb), std::string::npos) << verb;
+        EXPECT_NE(completion.find(verb), std::string::npos) << verb;
+    }
 }
 
 } // namespace

@@ -36,6 +36,7 @@
 #include "platform/dockingpane.h"
 #include "platform/settingsprofile.h"
 #include "platform/shell/core/shellitem.h"
+#include "platform/view.h"
 #include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
 #include "snapshots/snapshotmanager.h"
@@ -497,6 +498,26 @@ TEST_F(Program, KeysReachEveryPaneAndControl) {
     EXPECT_EQ(press(Qt::Key_F6), &Frame().SnapshotManager().List());
     EXPECT_EQ(press(Qt::Key_F6), view);
     EXPECT_EQ(press(Qt::Key_F6, Qt::ShiftModifier), &Frame().SnapshotManager().List());
+}
+
+// Files on the command line open as Compare! and View open them: two in a comparison, one in a
+// viewer, a missing one with the usual message naming it.
+TEST_F(Program, FilesFromTheCommandLineOpenTheirWindows) {
+    Start();
+    CTempDir::Write(dir / "old", "old bytes");
+    CTempDir::Write(dir / "new", "new bytes");
+    app->OpenFiles({dir / "old", dir / "new"});
+    WaitUntilIdle(*Frame().Work());
+    ASSERT_EQ(Frame().MdiArea().subWindowList().size(), 1);
+    auto* compare = qobject_cast<CView*>(Frame().MdiArea().activeSubWindow()->widget());
+    ASSERT_NE(compare, nullptr);
+    EXPECT_EQ(compare->GetDocument().GetTitle(), Q(dir / "old") + " : " + Q(dir / "new"));
+    app->OpenFiles({dir / "old"});
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2);
+    app->OpenFiles({dir / "gone"});
+    EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2);
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_EQ(prompts.messages.back().text, "Can't open the file " + Q(dir / "gone"));
 }
 
 // A screen reader keeps the menus it has read: they stay the same objects whatever document is

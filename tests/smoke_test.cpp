@@ -118,3 +118,33 @@ TEST(Smoke, APictureOfTheWindowWaitsForTheComparison) {
 }
 
 } // namespace
+
+namespace {
+
+// Help and version answer on standard output without any display; a wrong command line is refused
+// before a window opens.
+TEST(Smoke, HelpAndVersionNeedNoDisplay) {
+    const auto run = [](const QStringList& args) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(DYADMON_BIN), args);
+        EXPECT_TRUE(program.waitForFinished(60'000));
+        return std::pair{program.exitCode(),
+                         program.readAllStandardOutput() + program.readAllStandardError()};
+    };
+    const auto [helpStatus, help] = run({QStringLiteral("--help")});
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_TRUE(help.startsWith("Usage: dyadmon [OPTION]... [FILE1 [FILE2]]\n")) << help.toStdString();
+    const auto [versionStatus, version] = run({QStringLiteral("--version")});
+    EXPECT_EQ(versionStatus, 0);
+    EXPECT_EQ(version, "dyadmon " DYAD_VERSION "\n");
+    const auto [threeStatus, three] = run({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    EXPECT_EQ(threeStatus, 2);
+    EXPECT_EQ(three, "dyadmon: dyadmon opens one file or compares two, not 3\n");
+}
+
+} // namespace
