@@ -158,16 +158,23 @@ void CMainFrame::DockBars() {
 
 void CMainFrame::RestoreAndShow() {
     CSettingsProfile profile;
-    restoreState(profile.Settings().value(kBarStateKey).toByteArray());
+    const bool restored = restoreState(profile.Settings().value(kBarStateKey).toByteArray());
     const QByteArray placement = profile.Settings().value(kPlacementKey).toByteArray();
     if (placement.isEmpty() || !restoreGeometry(placement)) {
         resize(1000, 720);
     }
+
     // A window closed minimised comes back in its normal size.
     setWindowState(windowState() & ~Qt::WindowMinimized);
     // The document area, not a pane, holds the focus at start.
     m_area->setFocus();
     show();
+    if (!restored) {
+        // The first start: the browsers and the document area share the height, with room for a
+        // screenful of files; the snapshot manager below them.
+        const int height = this->height();
+        resizeDocks({m_browser1, m_snapshotManager}, {height / 3, height / 7}, Qt::Vertical);
+    }
     repaint();
 }
 

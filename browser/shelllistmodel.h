@@ -22,7 +22,8 @@ class CShellListModel : public QAbstractTableModel {
 
 public:
     enum Column { kName, kSize, kType, kModified, kColumnCount };
-    static constexpr int kWidths[kColumnCount] = {200, 100, 120, 120};
+    // Room for a long name, a size, a type such as "plain text document" and a date with its time.
+    static constexpr int kWidths[kColumnCount] = {200, 100, 170, 150};
 
     explicit CShellListModel(QObject* parent = nullptr);
     ~CShellListModel() override;

@@ -106,6 +106,10 @@ TEST_F(Program, AFreshStartMakesTheSnapshotFolderAndShowsANormalWindow) {
     EXPECT_FALSE(frame.isMaximized());
     EXPECT_EQ(frame.StatusText(), "Ready");
     EXPECT_TRUE(prompts.messages.empty());
+    // Room to work in the browsers: a screenful of files beside the document area, not a few rows.
+    QCoreApplication::processEvents();
+    EXPECT_GE(frame.Browser1().List().height(), frame.height() / 4);
+    EXPECT_GE(frame.MdiArea().height(), frame.height() / 4);
 }
 
 // A window closed maximised comes back maximised and a minimised one normal; hidden bars stay hidden.

@@ -164,6 +164,9 @@ TEST_F(ShellList, ListsVisibleItemsInBrowsingOrderWithEmptySizesForFolders) {
     EXPECT_EQ(list.model()->headerData(3, Qt::Horizontal).toString(), "Modified");
     EXPECT_EQ(list.columnWidth(0), 200);
     EXPECT_EQ(list.columnWidth(1), 100);
+    // A type and a date with its time fit their columns.
+    EXPECT_GT(list.columnWidth(2), list.fontMetrics().horizontalAdvance("plain text document"));
+    EXPECT_GT(list.columnWidth(3), list.fontMetrics().horizontalAdvance("12/31/26 12:59 PM"));
 }
 
 TEST_F(ShellList, SizesAreShownInBytesKilobytesAndMegabytes) {
