@@ -1,14 +1,24 @@
 #include "browser.h"
 
+#include <filesystem>
+
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 
+#include "files/entrykind.h"
 #include "foldercombo.h"
+#include "locationedit.h"
 #include "panes/targetslots.h"
+#include "platform/bytestext.h"
 #include "platform/folderwatcher.h"
+#include "platform/prompts.h"
 #include "platform/shell/core/shellitem.h"
 #include "res/resource.h"
 #include "shelllist.h"
@@ -31,7 +41,8 @@ DCBrowser::DCBrowser(int index, CDocTemplate& viewTemplate, QWidget* parent)
     : DCFilePane(Caption(index), index == 0 ? Res::kBrowser1 : Res::kBrowser2, parent), m_nIndex(index),
       m_viewTemplate(viewTemplate), m_pCurFolder(std::make_unique<DCShellItem>(DCShellItem::kComputerName)),
       m_body(new QWidget), m_wndList(new DCShellList(m_body)), m_wndFolders(new DCFolderCombo(m_body)),
-      m_btnUp(new QToolButton(m_body)), m_watcher(new CFolderWatcher(this)), m_changed(new QTimer(this)) {
+      m_btnUp(new QToolButton(m_body)), m_location(new DCLocationEdit(m_body)),
+      m_watcher(new CFolderWatcher(this)), m_changed(new QTimer(this)) {
     m_wndList->setObjectName(QString::number(kListId));
     m_wndList->setAccessibleName(Caption(index) + QStringLiteral(" files"));
     m_btnUp->setObjectName(QString::number(kUpId));
@@ -46,6 +57,14 @@ DCBrowser::DCBrowser(int index, CDocTemplate& viewTemplate, QWidget* parent)
     setTabOrder(m_btnUp, m_wndList);
 
     connect(m_btnUp, &QToolButton::clicked, this, &DCBrowser::GoUp);
+    auto* typePath = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this, nullptr, nullptr,
+                                   Qt::WidgetWithChildrenShortcut);
+    connect(typePath, &QShortcut::activated, this, [this] {
+        const std::string path = m_pCurFolder->GetPath();
+        TypeLocation(path.empty() ? QString() : BytesText(path), true);
+    });
+    m_wndFolders->installEventFilter(this);
+    connect(m_location, &DCLocationEdit::Entered, this, &DCBrowser::GoLocation);
     connect(m_wndFolders, &DCFolderCombo::FolderChosen, this, &DCBrowser::GoFolder);
     connect(m_wndList, &DCShellList::GoFolderRequested, this, [this](const DCShellItem* folder) {
         if (folder == nullptr) {
@@ -184,9 +203,48 @@ QWidget* DCBrowser::MainControl() const {
     return m_wndList;
 }
 
+void DCBrowser::TypeLocation(const QString& start, bool selected) {
+    m_location->Start(*m_wndFolders, start, selected);
+}
+
+void DCBrowser::GoLocation(const QString& text) {
+    std::string path = QFile::encodeName(text).toStdString();
+    if (path == "~" || path.starts_with("~/")) {
+        path = QFile::encodeName(QDir::homePath()).toStdString() + path.substr(1);
+    } else if (!path.empty() && path[0] != '/') {
+        path = m_pCurFolder->GetPath() + "/" + path;
+    }
+    std::error_code ec;
+    if (!path.empty() && std::filesystem::is_directory(path, ec)) {
+        m_location->Stop();
+        GoFolder(DCShellItem(std::filesystem::path(path).lexically_normal().string()));
+        m_wndList->setFocus();
+        return;
+    }
+    // The pane stays where it was, and the typed text stays to be mended.
+    std::string why = path.empty() ? std::string("it is empty") : CEntryKind::WhyNotRegular(path);
+    if (why.empty()) {
+        why = "it is a file, not a folder";
+    }
+    CPrompts::Current().Message(this,
+                                QStringLiteral("\"%1\" cannot be opened: %2.").arg(text, BytesText(why)),
+                                CPrompts::Icon::Error);
+    m_location->setFocus();
+}
+
 bool DCBrowser::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_body && event->type() == QEvent::Resize) {
         Layout();
+    }
+    // A path typed into the folder box goes to the location edit, from its first character.
+    if (watched == m_wndFolders && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString typed = key->text();
+        if ((key->modifiers() & ~Qt::ShiftModifier) == 0 && !typed.isEmpty() && typed[0].isPrint() &&
+            !typed[0].isSpace()) {
+            TypeLocation(typed, false);
+            return true;
+        }
     }
     return DCFilePane::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 class CDocTemplate;
 class CTargetSlots;
 class DCFolderCombo;
+class DCLocationEdit;
 class DCShellItem;
 class DCShellList;
 class CFolderWatcher;
@@ -60,6 +61,9 @@ private:
     void Watch();
     void OnFolderChanged();
     void SetTarget(int slot, const DCShellItem& item);
+    // Ctrl+L, or a character typed into the folder box: a path is typed in its place.
+    void TypeLocation(const QString& start, bool selected);
+    void GoLocation(const QString& text);
 
     int m_nIndex;
     CDocTemplate& m_viewTemplate;
@@ -71,6 +75,7 @@ private:
     DCShellList* m_wndList;
     DCFolderCombo* m_wndFolders;
     QToolButton* m_btnUp;
+    DCLocationEdit* m_location;
     CFolderWatcher* m_watcher;
     QTimer* m_changed;
 };

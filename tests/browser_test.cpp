@@ -1,5 +1,7 @@
 #include <filesystem>
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -138,6 +140,58 @@ TEST_F(Browser, FollowsChangesToTheShownFolder) {
     fs::create_directories(dir / "moved");
     EXPECT_TRUE(QTest::qWaitFor([&] { return pane1.CurrentFolder().IsDesktop(); }, kPatienceMs))
         << "a new folder under the old name is not the one shown";
+}
+
+} // namespace
+
+namespace {
+
+// A folder five levels down is reached by typing its path: Ctrl+L, or a character typed into the
+// folder box; a path that is no folder is refused with the reason and the pane stays where it was.
+TEST_F(Browser, APathIsTypedInPlaceOfTheFolderBox) {
+    std::filesystem::create_directories(dir / "one/two/three/four/five");
+    CTempDir::Write(dir / "file", "x");
+    pane1.GoFolder(DCShellItem(dir.path().string()));
+    QApplication::setActiveWindow(&pane1);
+    pane1.List().setFocus();
+    QTest::keyClick(&pane1.List(), Qt::Key_L, Qt::ControlModifier);
+    auto* location = pane1.findChild<QLineEdit*>(QStringLiteral("location"));
+    ASSERT_NE(location, nullptr);
+    ASSERT_TRUE(location->isVisible());
+    EXPECT_EQ(location->text(), Q(dir.path().string()));
+    EXPECT_EQ(location->accessibleName(), "Location");
+    EXPECT_NE(location->completer(), nullptr) << "folder names are completed";
+    QTest::keyClick(location, Qt::Key_End);
+    QTest::keyClicks(location, "/one/two/three/four/five");
+    QTest::keyClick(location, Qt::Key_Return);
+    EXPECT_EQ(pane1.CurrentFolder().GetPath(), dir / "one/two/three/four/five");
+    EXPECT_FALSE(location->isVisible());
+    EXPECT_TRUE(pane1.List().hasFocus());
+
+    // Typed into the box: the first character starts the path; relative to the folder shown.
+    pane1.Folders().setFocus();
+    QTest::keyClick(&pane1.Folders(), '.');
+    ASSERT_TRUE(location->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), location);
+    EXPECT_EQ(location->text(), ".");
+    QTest::keyClick(QApplication::focusWidget(), '.');
+    EXPECT_EQ(location->text(), "..");
+    QTest::keyClick(location, Qt::Key_Return);
+    EXPECT_EQ(pane1.CurrentFolder().GetPath(), dir / "one/two/three/four");
+
+    for (const auto& [typed, why] :
+         {std::pair{Q(dir / "gone"), QStringLiteral("it does not exist")},
+          std::pair{Q(dir / "file"), QStringLiteral("it is a file, not a folder")}}) {
+        QTest::keyClick(&pane1.List(), Qt::Key_L, Qt::ControlModifier);
+        location->setText(typed);
+        QTest::keyClick(location, Qt::Key_Return);
+        EXPECT_EQ(pane1.CurrentFolder().GetPath(), dir / "one/two/three/four");
+        ASSERT_FALSE(prompts.messages.empty());
+        EXPECT_EQ(prompts.messages.back().text, "\"" + typed + "\" cannot be opened: " + why + ".");
+        EXPECT_TRUE(location->isVisible()) << "the text stays to be mended";
+        QTest::keyClick(location, Qt::Key_Escape);
+        EXPECT_FALSE(location->isVisible());
+    }
 }
 
 } // namespace
