@@ -8,16 +8,20 @@
 class CCommandLine {
 public:
     enum class Action { Run, Help, Version, Trouble };
+    struct Request {
+        std::vector<std::string> files;
+        std::string grab; // a picture of the window to save once the files are open, then exit
+    };
 
     static constexpr const char* kUsage =
         "Usage: dyadmon [OPTION]... [FILE1 [FILE2]]\n"
         "Compare two files byte by byte, or show one file as a hex dump, in a window.\n"
         "A file given as *N is snapshot N of the snapshot store.\n"
         "\n"
+        "  --grab PICTURE           save a picture of the window once the files are compared, and exit\n"
         "  --help                   show this help\n"
         "  --version                show the version\n";
 
-    // The action, the files to open for Run, and the message for Trouble.
-    static Action Parse(const std::vector<std::string>& args, std::vector<std::string>& files,
-                        std::string& error);
+    // The action, what to open for Run, and the message for Trouble.
+    static Action Parse(const std::vector<std::string>& args, Request& request, std::string& error);
 };

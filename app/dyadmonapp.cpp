@@ -10,14 +10,18 @@
 #include <QTimer>
 
 #include "aboutdlg.h"
+#include "browser/browser.h"
+#include "browser/comparebar.h"
 #include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
 #include "mainframe.h"
 #include "platform/prompts.h"
 #include "platform/quitsignals.h"
 #include "platform/settingsprofile.h"
+#include "platform/shell/core/shellitem.h"
 #include "platform/view.h"
 #include "res/resource.h"
+#include "snapshots/core/snapshotreference.h"
 #include "snapshots/core/snapshotstore.h"
 #include "views/doctemplates.h"
 #include "views/viewdoc.h"
@@ -90,6 +94,22 @@ void CDyadmonApp::OnAppAbout() {
 }
 
 void CDyadmonApp::OpenFiles(const std::vector<std::string>& files) {
+    // Each file's folder in its browser and the file in its slot, as if chosen there.
+    for (std::size_t i = 0; i < files.size() && i < 2; ++i) {
+        if (CSnapshotReference::IsReference(files[i])) {
+            continue;
+        }
+        std::error_code ec;
+        const std::filesystem::path path = std::filesystem::absolute(files[i], ec).lexically_normal();
+        if (!ec && std::filesystem::is_directory(path.parent_path(), ec)) {
+            (i == 0 ? m_pMainFrame->Browser1() : m_pMainFrame->Browser2())
+                .GoFolder(DCShellItem(path.parent_path().string()));
+        }
+        if (files.size() == 2) {
+            i == 0 ? m_pMainFrame->CompareBar().SetTarget1(files[i])
+                   : m_pMainFrame->CompareBar().SetTarget2(files[i]);
+        }
+    }
     if (files.size() == 1) {
         CViewDoc::Open(GetViewTemplate(), files[0]);
     } else if (files.size() == 2) {

@@ -5,19 +5,48 @@
 #include <vector>
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QTimer>
 
 #include "commandline.h"
+#include "compare/core/compsettings.h"
 #include "dyadmonapp.h"
 #include "mainframe.h"
+#include "platform/backgroundwork.h"
+#include "platform/stderrprompts.h"
 #include "views/chargrid.h"
+
+namespace {
+
+// A picture of the window with the files open and compared, taken with no one to answer.
+int Grab(CDyadmonApp& app, const CCommandLine::Request& request) {
+    CStderrPrompts unattended("dyadmon");
+    CPrompts::Install(&unattended);
+    app.m_pSettings->askBeforeCompare = false;
+    app.OpenFiles(request.files);
+    CMainFrame& frame = *app.GetMainFrame();
+    while (frame.Work()->IsBusy()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    QCoreApplication::processEvents();
+    // A picture of a failure would show something other than what was asked for.
+    const bool saved = !unattended.Failed() && frame.grab().save(QFile::decodeName(request.grab.c_str()));
+    CPrompts::Install(nullptr);
+    if (!saved && !unattended.Failed()) {
+        std::fprintf(stderr, "dyadmon: the picture could not be saved to %s\n", request.grab.c_str());
+    }
+    frame.close();
+    return saved ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Help and version need no display, and a wrong command line no window.
-    std::vector<std::string> files;
+    CCommandLine::Request request;
     std::string error;
-    switch (CCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc), files, error)) {
+    switch (CCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc), request, error)) {
     case CCommandLine::Action::Help:
         return std::fputs(CCommandLine::kUsage, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 2;
     case CCommandLine::Action::Version:
@@ -50,9 +79,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "dyadmon: ready\n");
             std::fflush(stderr);
         }
+        if (!request.grab.empty()) {
+            return Grab(app, request);
+        }
         // Once the window is up, as Compare! opens them.
-        if (!files.empty()) {
-            QTimer::singleShot(0, &app, [&app, &files] { app.OpenFiles(files); });
+        if (!request.files.empty()) {
+            QTimer::singleShot(0, &app, [&app, &request] { app.OpenFiles(request.files); });
         }
         status = QApplication::exec();
     }

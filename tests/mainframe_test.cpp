@@ -516,6 +516,11 @@ TEST_F(Program, FilesFromTheCommandLineOpenTheirWindows) {
     auto* compare = qobject_cast<CView*>(Frame().MdiArea().activeSubWindow()->widget());
     ASSERT_NE(compare, nullptr);
     EXPECT_EQ(compare->GetDocument().GetTitle(), Q(dir / "old") + " : " + Q(dir / "new"));
+    // As if chosen in the browsers: each file's folder shown, the files in the slots.
+    EXPECT_EQ(Frame().Browser1().CurrentFolder().GetPath(), dir.path().string());
+    EXPECT_EQ(Frame().Browser2().CurrentFolder().GetPath(), dir.path().string());
+    EXPECT_EQ(Frame().CompareBar().Targets().target1, dir / "old");
+    EXPECT_EQ(Frame().CompareBar().Targets().target2, dir / "new");
     app->OpenFiles({dir / "old"});
     EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2);
     app->OpenFiles({dir / "gone"});

@@ -4,6 +4,7 @@
 #include <utime.h>
 
 #include <QColor>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -142,9 +143,55 @@ TEST(Smoke, HelpAndVersionNeedNoDisplay) {
     const auto [versionStatus, version] = run({QStringLiteral("--version")});
     EXPECT_EQ(versionStatus, 0);
     EXPECT_EQ(version, "dyadmon " DYAD_VERSION "\n");
+    EXPECT_TRUE(help.contains("--grab PICTURE"));
     const auto [threeStatus, three] = run({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     EXPECT_EQ(threeStatus, 2);
     EXPECT_EQ(three, "dyadmon: dyadmon opens one file or compares two, not 3\n");
+}
+
+} // namespace
+
+namespace {
+
+// The whole program's picture with two files from the command line: the comparison in colour, taken
+// once it is done; a file that cannot be read fails the run with the reason.
+TEST(Smoke, APictureOfTheProgramShowsTheComparison) {
+    CTempDir dir;
+    std::string bytes(4096, 'a');
+    CTempDir::Write(dir / "old", bytes);
+    bytes[3] = 'X';
+    CTempDir::Write(dir / "new", bytes);
+    const auto run = [&dir](const QStringList& args) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir / "config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(dir / "data"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(DYADMON_BIN), args);
+        EXPECT_TRUE(program.waitForFinished(120'000));
+        return std::pair{program.exitCode(), program.readAllStandardError()};
+    };
+    const QString shot = QString::fromStdString(dir / "shot.png");
+    const auto [status, err] =
+        run({"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "new")});
+    ASSERT_EQ(status, 0) << err.toStdString();
+    const QImage picture(shot);
+    ASSERT_FALSE(picture.isNull());
+    int red = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            red += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
+        }
+    }
+    EXPECT_GT(red, 20) << "the changed byte is drawn in red";
+    QFile::remove(shot);
+    const auto [missingStatus, missing] =
+        run({"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "gone")});
+    EXPECT_EQ(missingStatus, 1);
+    EXPECT_TRUE(missing.contains("gone")) << missing.toStdString();
+    EXPECT_FALSE(QFile::exists(shot));
 }
 
 } // namespace

@@ -15,8 +15,8 @@
 
 #include "chargrid.h"
 #include "compare/core/compsettings.h"
-#include "platform/prompts.h"
 #include "platform/settingsprofile.h"
+#include "platform/stderrprompts.h"
 #include "snapshots/core/snapshotstore.h"
 #include "snapshots/core/storemessages.h"
 #include "windowhost.h"
@@ -29,22 +29,6 @@ public:
         std::fprintf(stderr, "dyadmon-windows: %s\n", text.c_str());
     }
     void ShowNotice(const std::string& text) override { ShowError(text); }
-};
-
-// A picture is taken with no one to answer: messages go to standard error, an error fails the run,
-// and every question has the answer of a cancel.
-class StderrPrompts : public CPrompts {
-public:
-    bool failed = false;
-
-    void Message(QWidget*, const QString& text, Icon icon) override {
-        std::fprintf(stderr, "dyadmon-windows: %s\n", text.toLocal8Bit().constData());
-        failed = failed || icon == Icon::Error;
-    }
-    bool Question(QWidget*, const QString&) override { return false; }
-    QString SaveFileName(QWidget*, const SaveRequest&) override { return {}; }
-    QString OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
-    std::uint32_t PickColor(QWidget*, std::uint32_t initial) override { return initial; }
 };
 
 } // namespace
@@ -78,7 +62,7 @@ int main(int argc, char** argv) {
     CCompSettings settings;
     // A picture cannot wait for the Compare Settings dialog.
     settings.askBeforeCompare = grab.isEmpty();
-    StderrPrompts unattended;
+    CStderrPrompts unattended("dyadmon-windows");
     if (!grab.isEmpty()) {
         CPrompts::Install(&unattended);
     }
@@ -98,7 +82,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (unattended.failed || host.MdiArea().subWindowList().isEmpty()) {
+    if (unattended.Failed() || host.MdiArea().subWindowList().isEmpty()) {
         return 1;
     }
     if (!host.grab().save(grab)) {
