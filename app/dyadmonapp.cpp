@@ -14,6 +14,7 @@
 #include "browser/comparebar.h"
 #include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
+#include "files/mappingguard.h"
 #include "mainframe.h"
 #include "platform/prompts.h"
 #include "platform/quitsignals.h"
@@ -57,6 +58,8 @@ CDocTemplate& CDyadmonApp::GetCompTemplate() const {
 }
 
 bool CDyadmonApp::InitInstance() {
+    // Files are compared and shown mapped: one that shrinks meanwhile must not end the program.
+    CMappingGuard::Install();
     CSettingsProfile profile;
     const std::string folder =
         CSnapshotStore::ChooseWorkingFolder(profile, QFile::encodeName(m_strProgramFolder).toStdString(),

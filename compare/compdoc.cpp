@@ -195,6 +195,25 @@ void CCompDoc::OnCompared(const std::shared_ptr<CCompareResult>& result, std::in
         return;
     case Outcome::Finished:
         Show(result, bytesPerLine);
+        TellChangedFiles(*result);
+        return;
+    }
+}
+
+// A mapped file that shrank while it was compared reads as zeros past its new end: the result does
+// not show the file as it is, and the user is asked to compare again.
+void CCompDoc::TellChangedFiles(const CCompareResult& result) {
+    for (int side = 0; side < 2; ++side) {
+        if (!result.Buffer(side).Changed()) {
+            continue;
+        }
+        const QString text =
+            QStringLiteral("The file %1 changed while it was being compared: what lies past its "
+                           "new end shows as zeros.\n\nCompare again?")
+                .arg(BytesText(m_targets[side].name));
+        if (CPrompts::Current().Question(nullptr, text)) {
+            LoadAndCompare();
+        }
         return;
     }
 }

@@ -83,6 +83,7 @@ private:
     void OnCompared(const std::shared_ptr<CCompareResult>& result, std::int32_t bytesPerLine,
                     Outcome outcome);
     void AskSettingsOnce();
+    void TellChangedFiles(const CCompareResult& result);
     void Show(std::shared_ptr<const CCompareResult> result, std::int32_t bytesPerLine);
     void Abandon();
 

@@ -1,5 +1,6 @@
 #include "filebuffer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 
 #include "filesizelimit.h"
 #include "hugepagememory.h"
+#include "mappingguard.h"
 #include "memorywords.h"
 #include "progress.h"
 #include "regularfile.h"
@@ -83,6 +85,7 @@ CFileBuffer& CFileBuffer::operator=(CFileBuffer&& other) noexcept {
         m_dev = other.m_dev;
         m_ino = other.m_ino;
         m_hasIdentity = std::exchange(other.m_hasIdentity, false);
+        m_guardSlot = std::exchange(other.m_guardSlot, -1);
     }
     return *this;
 }
@@ -92,6 +95,7 @@ CFileBuffer::~CFileBuffer() {
 }
 
 void CFileBuffer::Clear() {
+    CMappingGuard::Forget(std::exchange(m_guardSlot, -1));
     switch (m_storage) {
     case Storage::FileMap:
     case Storage::Anonymous:
@@ -279,5 +283,25 @@ CFileBuffer::Error CFileBuffer::MapRegular(int fd, std::uint64_t size) {
     m_length = length;
     m_size = static_cast<std::uint32_t>(size);
     m_storage = Storage::FileMap;
+    m_guardSlot = CMappingGuard::Watch(m_data, m_length);
+    // Read once from start to end while compared: the kernel reads ahead.
+    madvise(m_data, m_length, MADV_SEQUENTIAL);
     return Error::None;
+}
+
+bool CFileBuffer::Changed() const {
+    return CMappingGuard::Changed(m_guardSlot);
+}
+
+void CFileBuffer::Release(const std::uint8_t* begin, std::size_t length) const {
+    if (m_storage != Storage::FileMap || begin < m_data || begin >= m_data + m_size) {
+        return;
+    }
+    const std::size_t page = PageSize();
+    const auto first = RoundUp(static_cast<std::size_t>(begin - m_data), page);
+    const std::size_t end =
+        std::min(static_cast<std::size_t>(begin - m_data) + length, std::size_t{m_size}) / page * page;
+    if (end > first) {
+        madvise(m_data + first, end - first, MADV_DONTNEED);
+    }
 }

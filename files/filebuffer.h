@@ -52,6 +52,13 @@ public:
     const std::uint8_t* Data() const { return m_data != nullptr ? m_data : kEmpty; }
     std::uint32_t Size() const { return m_size; }
     bool IsMapped() const { return m_storage == Storage::FileMap; }
+    // Whether the mapped file was found shorter than it was mapped (CMappingGuard): the bytes past its
+    // new end read as zeros.
+    bool Changed() const;
+    // Gives back the memory of the mapped file's pages wholly inside [begin, begin + length): they
+    // are read again from the file when next touched. Nothing for a buffer that is no mapping, whose
+    // bytes exist only in memory.
+    void Release(const std::uint8_t* begin, std::size_t length) const;
     // The address range the buffer occupies, padding included.
     std::size_t SpanLength() const { return m_length; }
 
@@ -75,4 +82,5 @@ private:
     dev_t m_dev = 0;
     ino_t m_ino = 0;
     bool m_hasIdentity = false;
+    int m_guardSlot = -1;
 };

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "files/mappingguard.h"
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     char home[] = "/tmp/dyadguitestXXXXXX";
@@ -14,6 +16,8 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
     setenv("XDG_CACHE_HOME", (folder + "/cache").c_str(), 1);
+    // As the programs do: a mapped file cut short reads as zeros instead of ending the process.
+    CMappingGuard::Install();
     int status;
     {
         QApplication app(argc, argv);

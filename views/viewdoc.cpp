@@ -40,7 +40,7 @@ void CViewDoc::LoadFile() {
     SetTitle(BytesText(m_target.name));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
     m_viewLines = CViewLines();
-    if (m_buffer.Load(m_target.path, CFileBuffer::Mode::Read,
+    if (m_buffer.Load(m_target.path, CFileBuffer::Mode::Map,
                       m_target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any) !=
         CFileBuffer::Error::None) {
         CPrompts::Current().Message(nullptr, QStringLiteral("Error in reading the file."),

@@ -15,6 +15,7 @@
 
 #include "chargrid.h"
 #include "compare/core/compsettings.h"
+#include "files/mappingguard.h"
 #include "platform/settingsprofile.h"
 #include "platform/stderrprompts.h"
 #include "snapshots/core/snapshotstore.h"
@@ -35,6 +36,8 @@ public:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Files are compared and shown mapped: one that shrinks meanwhile must not end the program.
+    CMappingGuard::Install();
     QCoreApplication::setApplicationName(QStringLiteral("Dyadmon v3.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/110.svg")));
     // Targets stay the bytes the system gave: a file name need not be valid UTF-8.

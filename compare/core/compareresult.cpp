@@ -5,7 +5,7 @@
 
 bool CCompareResult::Load(int side, const Target& target, CProgress& progress) {
     const CFileBuffer::Error error = m_buffers[side].Load(
-        target.path, CFileBuffer::Mode::Read,
+        target.path, CFileBuffer::Mode::Map,
         target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::RegularFile, &progress);
     m_message = CFileBuffer::Message(error, target.name);
     return error == CFileBuffer::Error::None;
@@ -15,6 +15,10 @@ bool CCompareResult::Compare(int unit, int lookAhead, int bytesPerLine, CProgres
     const CFileBuffer& file1 = m_buffers[0];
     const CFileBuffer& file2 = m_buffers[1];
     CCompEngine engine(file1.Data(), file1.Size(), file2.Data(), file2.Size());
+    engine.SetRelease([&file1, &file2](const std::uint8_t* begin, std::size_t length) {
+        file1.Release(begin, length);
+        file2.Release(begin, length);
+    });
     engine.SetUnitSize(unit);
     engine.SetLookAhead(lookAhead);
     if (!engine.Run(progress)) {

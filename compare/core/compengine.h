@@ -67,6 +67,9 @@ public:
     // when it says to stop.
     bool Run(CProgress& progress);
 
+    // Before Run: stretches of the files found equal in long runs are handed to `release` (a mapped
+    // file gives their pages back), so a comparison of big files holds little more than its window.
+    void SetRelease(CDifferenceScanner::Release release) { m_scanner.SetRelease(std::move(release)); }
     // Before Run: the blocks go to `sink` about `batch` at a time instead of piling up, so that a
     // run that makes millions of them needs little memory. Blocks() then stays empty.
     void SetSink(BlockSink sink, std::size_t batch = kSinkBatch);

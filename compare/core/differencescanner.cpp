@@ -114,6 +114,10 @@ std::size_t CDifferenceScanner::FirstDifference(const std::uint8_t* a, const std
                 return off + half + second;
             }
         }
+        if (m_release) {
+            m_release(a + off, length);
+            m_release(b + off, length);
+        }
         off += length;
         window = std::min(window * 2, kMaxWindow);
     }

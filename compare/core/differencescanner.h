@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -25,6 +26,10 @@ public:
     // How many windows the helper has scanned a part of: each costs a wake-up of two threads.
     std::size_t SharedWindows() const { return m_sharedWindows; }
 
+    // Told of each stretch of both ranges found equal in a long run, which need not stay in memory.
+    using Release = std::function<void(const std::uint8_t* begin, std::size_t length)>;
+    void SetRelease(Release release) { m_release = std::move(release); }
+
 private:
     struct Job {
         const std::uint8_t* a = nullptr;
@@ -43,5 +48,6 @@ private:
     bool m_stop = false;
     bool m_helperTried = false;
     std::size_t m_sharedWindows = 0;
+    Release m_release;
     std::thread m_helper;
 };
