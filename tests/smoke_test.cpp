@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tempdir.h"
+#include "windowfixture.h"
 
 namespace fs = std::filesystem;
 
@@ -68,54 +69,63 @@ struct Ran {
     QByteArray err;
 };
 
-Ran RunWindows(const QStringList& args, const CTempDir& dir) {
-    QProcess program;
+Ran RunProgram(const char* program, const QStringList& args, const CTempDir& dir) {
+    QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir / "config"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(DYADMON_WINDOWS), args);
-    if (!program.waitForFinished(120'000) || program.exitStatus() != QProcess::NormalExit) {
-        return {-1, program.readAllStandardError()};
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(dir / "data"));
+    process.setProcessEnvironment(env);
+    process.start(QString::fromLatin1(program), args);
+    if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit) {
+        return {-1, process.readAllStandardError()};
     }
-    return {program.exitCode(), program.readAllStandardError()};
+    return {process.exitCode(), process.readAllStandardError()};
 }
 
-// A picture of a compare window shows the comparison, not the window before it: the bytes of a
-// difference in their colour. A file that cannot be read fails the run with the reason, unanswered.
-TEST(Smoke, APictureOfTheWindowWaitsForTheComparison) {
-    CTempDir dir;
+// A picture taken by `program` of two files shows their comparison, not the window before it: the
+// bytes of a difference in their colour. A file that cannot be read fails the run with the reason,
+// unanswered, and leaves no picture.
+void ExpectAPictureOfTheComparison(const char* program, const CTempDir& dir) {
     std::string bytes(64 << 10, 'a');
     CTempDir::Write(dir / "old", bytes);
     bytes[3] = 'X';
     CTempDir::Write(dir / "new", bytes);
     const QString shot = QString::fromStdString(dir / "shot.png");
-    const Ran ran = RunWindows(
-        {"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "new")}, dir);
+    const Ran ran = RunProgram(program, {"--grab", shot, Q(dir / "old"), Q(dir / "new")}, dir);
     ASSERT_EQ(ran.status, 0) << ran.err.toStdString();
     const QImage picture(shot);
     ASSERT_FALSE(picture.isNull());
-    int coloured = 0;
+    int red = 0;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
             const QColor pixel = picture.pixelColor(x, y);
-            coloured += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
+            red += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
         }
     }
-    EXPECT_GT(coloured, 20) << "the changed byte is drawn in red";
-
+    EXPECT_GT(red, 20) << "the changed byte is drawn in red";
     fs::remove(shot.toStdString());
-    const Ran missing = RunWindows(
-        {"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "gone")}, dir);
+    const Ran missing = RunProgram(program, {"--grab", shot, Q(dir / "old"), Q(dir / "gone")}, dir);
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains("gone")) << missing.err.toStdString();
     EXPECT_FALSE(fs::exists(shot.toStdString()));
+}
+
+TEST(Smoke, APictureOfTheWindowWaitsForTheComparison) {
+    CTempDir dir;
+    ExpectAPictureOfTheComparison(DYADMON_WINDOWS, dir);
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-    const Ran fifo = RunWindows(
-        {"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "fifo")}, dir);
+    const QString shot = QString::fromStdString(dir / "shot.png");
+    const Ran fifo = RunProgram(DYADMON_WINDOWS, {"--grab", shot, Q(dir / "old"), Q(dir / "fifo")}, dir);
     EXPECT_EQ(fifo.status, 1);
     EXPECT_TRUE(fifo.err.contains("not a regular file")) << fifo.err.toStdString();
     EXPECT_FALSE(fs::exists(shot.toStdString()));
+}
+
+// The whole program with two files on its command line, as --grab takes it.
+TEST(Smoke, APictureOfTheProgramShowsTheComparison) {
+    CTempDir dir;
+    ExpectAPictureOfTheComparison(DYADMON_BIN, dir);
 }
 
 } // namespace
@@ -147,51 +157,6 @@ TEST(Smoke, HelpAndVersionNeedNoDisplay) {
     const auto [threeStatus, three] = run({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     EXPECT_EQ(threeStatus, 2);
     EXPECT_EQ(three, "dyadmon: dyadmon opens one file or compares two, not 3\n");
-}
-
-} // namespace
-
-namespace {
-
-// The whole program's picture with two files from the command line: the comparison in colour, taken
-// once it is done; a file that cannot be read fails the run with the reason.
-TEST(Smoke, APictureOfTheProgramShowsTheComparison) {
-    CTempDir dir;
-    std::string bytes(4096, 'a');
-    CTempDir::Write(dir / "old", bytes);
-    bytes[3] = 'X';
-    CTempDir::Write(dir / "new", bytes);
-    const auto run = [&dir](const QStringList& args) {
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir / "config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(dir / "data"));
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(DYADMON_BIN), args);
-        EXPECT_TRUE(program.waitForFinished(120'000));
-        return std::pair{program.exitCode(), program.readAllStandardError()};
-    };
-    const QString shot = QString::fromStdString(dir / "shot.png");
-    const auto [status, err] =
-        run({"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "new")});
-    ASSERT_EQ(status, 0) << err.toStdString();
-    const QImage picture(shot);
-    ASSERT_FALSE(picture.isNull());
-    int red = 0;
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            const QColor pixel = picture.pixelColor(x, y);
-            red += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
-        }
-    }
-    EXPECT_GT(red, 20) << "the changed byte is drawn in red";
-    QFile::remove(shot);
-    const auto [missingStatus, missing] =
-        run({"--grab", shot, QString::fromStdString(dir / "old"), QString::fromStdString(dir / "gone")});
-    EXPECT_EQ(missingStatus, 1);
-    EXPECT_TRUE(missing.contains("gone")) << missing.toStdString();
-    EXPECT_FALSE(QFile::exists(shot));
 }
 
 } // namespace
