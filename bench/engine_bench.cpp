@@ -14,12 +14,12 @@
 #include "cachedfile.h"
 #include "compare/core/blockhandoff.h"
 #include "compare/core/blockjsonwriter.h"
-#include "files/bufferedwriter.h"
 #include "compare/core/compengine.h"
 #include "compare/core/complines.h"
+#include "compare/core/logwriter.h"
+#include "files/bufferedwriter.h"
 #include "files/filebuffer.h"
 #include "files/hugepagememory.h"
-#include "compare/core/logwriter.h"
 #include "literalengine.h"
 
 namespace {
