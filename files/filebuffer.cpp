@@ -284,6 +284,11 @@ CFileBuffer::Error CFileBuffer::MapRegular(int fd, std::uint64_t size) {
     m_size = static_cast<std::uint32_t>(size);
     m_storage = Storage::FileMap;
     m_guardSlot = CMappingGuard::Watch(m_data, m_length);
+    if (m_guardSlot < 0) {
+        // Unwatched, a file cut short would end the program: read it instead.
+        Clear();
+        return Error::CantOpen;
+    }
     // Read once from start to end while compared: the kernel reads ahead.
     madvise(m_data, m_length, MADV_SEQUENTIAL);
     return Error::None;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int kSlots = 16;
+constexpr int kSlots = 256;
 
 // A slot's range is written before it is marked in use, and read only while it is.
 struct Slot {

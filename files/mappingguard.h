@@ -5,7 +5,7 @@
 // A file mapped for reading that shrinks while it is read raises SIGBUS at the next read past its new
 // end. In the desktop program such a read must not end the process: the guard puts zero pages in place
 // of that whole mapping, so the read goes on, and marks the mapping changed for the window to say so.
-// Up to sixteen mappings are watched; a bus error anywhere else still ends the process as it would.
+// Up to 256 mappings are watched; a bus error anywhere else still ends the process as it would.
 class CMappingGuard {
 public:
     // Once per process, before any watched mapping is read.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,31 @@ TEST(LogFile, NeverReplacesAnInput) {
     EXPECT_EQ(log.Write(bMovesIn, false), CLogFile::Result::IsInput);
     EXPECT_EQ(CTempDir::Read(dir / "log"), "input b");
     EXPECT_EQ(dir.FileCount(), 3);
+}
+
+} // namespace
+
+namespace {
+
+// Every mapping is watched for a file cut short; once no watch is left, a file is read into memory
+// instead, never mapped unwatched.
+TEST(FileBuffer, MappingsBeyondTheWatchedOnesAreReadInstead) {
+    CTempDir dir;
+    CTempDir::Write(dir / "f", std::string(10000, 'm'));
+    std::vector<CFileBuffer> buffers(300);
+    int mapped = 0;
+    for (CFileBuffer& buffer : buffers) {
+        ASSERT_EQ(buffer.Load(dir / "f", CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+        ASSERT_EQ(std::string(reinterpret_cast<const char*>(buffer.Data()), buffer.Size()),
+                  std::string(10000, 'm'));
+        mapped += buffer.IsMapped();
+    }
+    EXPECT_GT(mapped, 0);
+    EXPECT_LT(mapped, 300);
+    buffers.clear();
+    CFileBuffer again;
+    ASSERT_EQ(again.Load(dir / "f", CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    EXPECT_TRUE(again.IsMapped()) << "watches come back with their mappings";
 }
 
 } // namespace
