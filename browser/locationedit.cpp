@@ -56,9 +56,11 @@ void DCLocationEdit::keyPressEvent(QKeyEvent* event) {
 
 void DCLocationEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    // The completion's list takes the focus for a moment; anything else ends the typing.
+    // The completion's list takes the focus for a moment, and a message box while it is open (the
+    // typed text stays to be mended); the focus moving elsewhere in the window ends the typing.
     const bool toCompletion = completer() != nullptr && completer()->popup()->isVisible();
-    if (!toCompletion && event->reason() != Qt::PopupFocusReason) {
+    if (!toCompletion && event->reason() != Qt::PopupFocusReason &&
+        event->reason() != Qt::ActiveWindowFocusReason) {
         hide();
     }
 }
