@@ -195,27 +195,19 @@ void CCompDoc::OnCompared(const std::shared_ptr<CCompareResult>& result, std::in
         return;
     case Outcome::Finished:
         Show(result, bytesPerLine);
-        TellChangedFiles(*result);
+        // Cut short while compared: the result does not show the file as it is.
+        TellIfChanged();
         return;
     }
 }
 
-// A mapped file that shrank while it was compared reads as zeros past its new end: the result does
-// not show the file as it is, and the user is asked to compare again.
-void CCompDoc::TellChangedFiles(const CCompareResult& result) {
+QString CCompDoc::ChangedFile() const {
     for (int side = 0; side < 2; ++side) {
-        if (!result.Buffer(side).Changed()) {
-            continue;
+        if (m_result && m_result->Buffer(side).Changed()) {
+            return BytesText(m_targets[side].name);
         }
-        const QString text =
-            QStringLiteral("The file %1 changed while it was being compared: what lies past its "
-                           "new end shows as zeros.\n\nCompare again?")
-                .arg(BytesText(m_targets[side].name));
-        if (CPrompts::Current().Question(nullptr, text)) {
-            LoadAndCompare();
-        }
-        return;
     }
+    return {};
 }
 
 void CCompDoc::AskSettingsOnce() {
@@ -238,6 +230,7 @@ void CCompDoc::AskSettingsOnce() {
 
 void CCompDoc::Show(std::shared_ptr<const CCompareResult> result, std::int32_t bytesPerLine) {
     m_result = std::move(result);
+    ForgetChange();
     m_nBytesPerLine = bytesPerLine;
     m_bShownAnsi = IsAnsi();
     m_bShown = true;

@@ -75,6 +75,7 @@ public:
     void SetBytesPerLine(std::int32_t bytes) override;
     void Reload() override { LoadAndCompare(); }
     bool IsBusy() const override { return !m_work.isNull() && m_work->IsBusy(); }
+    QString ChangedFile() const override;
 
 private:
     using Outcome = CBackgroundWork::Outcome;
@@ -83,7 +84,6 @@ private:
     void OnCompared(const std::shared_ptr<CCompareResult>& result, std::int32_t bytesPerLine,
                     Outcome outcome);
     void AskSettingsOnce();
-    void TellChangedFiles(const CCompareResult& result);
     void Show(std::shared_ptr<const CCompareResult> result, std::int32_t bytesPerLine);
     void Abandon();
 

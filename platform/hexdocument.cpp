@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QTimer>
+
+#include "platform/prompts.h"
 #include "res/resource.h"
 
 namespace {
@@ -13,6 +16,23 @@ const CommandEntry<CHexDocument> kCommands[] = {
 };
 
 } // namespace
+
+void CHexDocument::TellIfChanged() {
+    if (m_bToldChange || ChangedFile().isEmpty()) {
+        return;
+    }
+    m_bToldChange = true;
+    // Not from inside a paint: the question may open a dialog.
+    QTimer::singleShot(0, this, [this] {
+        const QString text =
+            QStringLiteral("The file %1 changed after it was read: what lies past its new end "
+                           "shows as zeros.\n\nRead it again?")
+                .arg(ChangedFile());
+        if (!IsBusy() && CPrompts::Current().Question(nullptr, text)) {
+            Reload();
+        }
+    });
+}
 
 bool CHexDocument::OnCommand(int id) {
     // A key may reach the command before the menu item is updated.

@@ -23,6 +23,12 @@ public:
     virtual void Reload() = 0;
     // While its files are being read or compared, the commands that would read them again wait.
     virtual bool IsBusy() const { return false; }
+    // The name of a file found cut short since it was read (its bytes past the new end read as zeros);
+    // empty when none was.
+    virtual QString ChangedFile() const { return {}; }
+    // Asks the user, once for each reading, whether to read a file again that was cut short while it
+    // was compared or shown. The views call it after they paint.
+    void TellIfChanged();
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
@@ -34,6 +40,11 @@ public:
     void OnUpdateLessColumns(CommandState& state);
     void OnUpdateMoreColumns(CommandState& state);
 
+protected:
+    // The files were read again: a change is told anew.
+    void ForgetChange() { m_bToldChange = false; }
+
 private:
     bool m_bAnsi;
+    bool m_bToldChange = false;
 };

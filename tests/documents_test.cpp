@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "compare/compdoc.h"
@@ -210,6 +211,33 @@ TEST_F(Viewer, AFileThatCannotBeReadStaysOpenWithoutLines) {
     EXPECT_FALSE(std::filesystem::exists(dir / "file"));
     EXPECT_EQ(Messages(), (std::vector<QString>(2, "Error in reading the file.")));
     EXPECT_EQ(host.MdiArea().subWindowList().size(), 2);
+}
+
+} // namespace
+
+namespace {
+
+// A viewed file cut short from outside: the view reads zeros where its bytes were instead of ending
+// the program, and asks, once, to read the file again.
+TEST_F(Viewer, AFileCutShortWhileShownIsToldOnce) {
+    CTempDir::Write(dir / "long", std::string(20000, 'L'));
+    CViewDoc* doc = host.OpenViewer(dir / "long");
+    ASSERT_NE(doc, nullptr);
+    // Rows far into the file, on pages past the one the file keeps.
+    for (int page = 0; page < 120; ++page) {
+        QTest::keyClick(&ViewOf(*doc), Qt::Key_PageDown);
+    }
+    QCoreApplication::processEvents();
+    ASSERT_GT(ViewOf(*doc).TopLine() * doc->LineLength(), 8192);
+    std::filesystem::resize_file(dir / "long", 16);
+    prompts.questionAnswers = {true};
+    ViewOf(*doc).grab(); // a paint reads the rows shown, past the new end
+    ViewOf(*doc).grab();
+    ASSERT_TRUE(Eventually([this] { return !prompts.questions.empty(); }));
+    EXPECT_EQ(prompts.questions.size(), 1u);
+    EXPECT_TRUE(
+        prompts.questions[0].startsWith("The file " + Q(dir / "long") + " changed after it was read"));
+    EXPECT_EQ(doc->Size(), 16u) << "read again as it is";
 }
 
 } // namespace

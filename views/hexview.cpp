@@ -13,6 +13,7 @@
 #include "hexviewaccessible.h"
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
+#include "platform/hexdocument.h"
 #include "res/resource.h"
 
 namespace {
@@ -204,6 +205,8 @@ void CHexView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     Draw(painter);
+    // A file cut short while shown read as zeros as it was drawn.
+    static_cast<CHexDocument&>(GetDocument()).TellIfChanged();
 }
 
 void CHexView::DrawVertLine(QPainter& painter, int x) const {

@@ -36,6 +36,10 @@ bool CViewDoc::OnOpenDocument(const std::string& bytes) {
     return true;
 }
 
+QString CViewDoc::ChangedFile() const {
+    return m_buffer.Changed() ? BytesText(m_target.name) : QString();
+}
+
 void CViewDoc::LoadFile() {
     SetTitle(BytesText(m_target.name));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
@@ -47,5 +51,6 @@ void CViewDoc::LoadFile() {
                                     CPrompts::Icon::Error);
     }
     m_viewLines = CViewLines(m_buffer.Size(), static_cast<std::uint32_t>(m_nLineLength));
+    ForgetChange();
     UpdateAllViews();
 }

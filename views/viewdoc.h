@@ -43,6 +43,7 @@ public:
     std::int32_t MaxBytesPerLine() const override { return kMaxLineLength; }
     void SetBytesPerLine(std::int32_t length) override;
     void Reload() override { LoadFile(); }
+    QString ChangedFile() const override;
 
 private:
     const CSnapshotStore& m_store;
