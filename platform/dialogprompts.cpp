@@ -1,5 +1,8 @@
 #include "dialogprompts.h"
 
+#include <QInputDialog>
+#include <QLineEdit>
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -39,4 +42,13 @@ QString CDialogPrompts::OpenFileName(QWidget* parent, const QString& caption, co
 std::uint32_t CDialogPrompts::PickColor(QWidget* parent, std::uint32_t initial) {
     const QColor chosen = QColorDialog::getColor(ColorValue::ToQColor(initial), parent);
     return chosen.isValid() ? ColorValue::FromQColor(chosen) : initial;
+}
+
+bool CDialogPrompts::AskText(QWidget* parent, const QString& caption, const QString& label, QString& text) {
+    bool accepted = false;
+    const QString typed = QInputDialog::getText(parent, caption, label, QLineEdit::Normal, text, &accepted);
+    if (accepted) {
+        text = typed;
+    }
+    return accepted;
 }

@@ -48,3 +48,13 @@ std::uint32_t CPromptRecorder::PickColor(QWidget*, std::uint32_t initial) {
     colorAnswers.pop_front();
     return answer;
 }
+
+bool CPromptRecorder::AskText(QWidget*, const QString&, const QString& label, QString& text) {
+    textRequests.push_back(label);
+    if (textAnswers.empty()) {
+        return false;
+    }
+    text = textAnswers.front();
+    textAnswers.pop_front();
+    return true;
+}

@@ -35,4 +35,6 @@ public:
     virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) = 0;
     // The chosen colour, or `initial` when the user cancelled. Colours are 0x00BBGGRR.
     virtual std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) = 0;
+    // A line of text typed after `label`, starting from `text`; false when the user cancelled.
+    virtual bool AskText(QWidget* parent, const QString& caption, const QString& label, QString& text) = 0;
 };

@@ -43,6 +43,7 @@ constexpr int kSaveLog = 33026;
 constexpr int kViewAnsi = 33028;
 constexpr int kPreviousChange = 33029;
 constexpr int kNextChange = 33030;
+constexpr int kGoToOffset = 33040;
 constexpr int kMenuImage32802 = 32802;
 
 // The framework's commands.

@@ -40,6 +40,7 @@ constexpr CommandString kCommandStrings[] = {
     {kMoreColumns, "Show more columns", "More columns"},
     {kSaveLog, "Save compare result to a log file", "Save to log file"},
     {kPreviousChange, "Move to previous different place", "Move to previous"},
+    {kGoToOffset, "Show the row that holds a byte at a given offset", "Go to offset"},
     {kNextChange, "Move to next different place", "Move to next"},
     {kBrowser1, "Show or hide Browser 1", "Browser 1"},
     {kBrowser2, "Show or hide Browser 2", "Browser 2"},
@@ -101,11 +102,13 @@ constexpr std::array<MenuItem, 3> kViewItemsNoDocument{{
     {kSnapshotManager, "Snapshot manager"},
 }};
 
-constexpr auto kViewItemsViewer = Join(kViewItemsNoDocument, std::array<MenuItem, 4>{{
+constexpr auto kViewItemsViewer = Join(kViewItemsNoDocument, std::array<MenuItem, 6>{{
                                                                  {0, ""},
                                                                  {kViewAnsi, "View ANSI"},
                                                                  {kLessColumns, "Less columns"},
                                                                  {kMoreColumns, "More columns"},
+                                                                 {0, ""},
+                                                                 {kGoToOffset, "&Go to offset..."},
                                                              }});
 
 constexpr auto kViewItemsCompare = Join(kViewItemsViewer, std::array<MenuItem, 3>{{
@@ -196,7 +199,7 @@ constexpr Accelerator kAccelerators[] = {
     {"Ctrl+O", kFileOpen},   {"Ctrl+N", kFileNew},         {"Ctrl+S", kFileSave},
     {"Ctrl+Z", kEditUndo},   {"Alt+Backspace", kEditUndo}, {"Shift+Del", kEditCut},
     {"Ctrl+Ins", kEditCopy}, {"Shift+Ins", kEditPaste},    {"F6", kNextPane},
-    {"Shift+F6", kPrevPane},
+    {"Shift+F6", kPrevPane},   {"Ctrl+G", kGoToOffset},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QScrollBar>
@@ -232,6 +233,34 @@ TEST_F(CompView, AScreenReaderReadsTheRowsOnScreen) {
     EXPECT_EQ(map->text(QAccessible::Value), "row 2 of 8");
 }
 
+// Ctrl+G takes an offset in file 1, or in file 2 after "2:", and shows the row that holds that byte
+// on top; an offset past the file's end, or text that is none, is refused and moves nothing.
+TEST_F(CompView, GoToOffsetShowsTheRowOfThatByte) {
+    settings.unitSize = 8;
+    settings.lookAhead = 0;
+    Open(std::string(8, 's') + "deleted!" + std::string(240, 't'),
+         std::string(8, 's') + "NEWBYTES" + std::string(240, 't'));
+    QApplication::setActiveWindow(view.get());
+    view->setFocus();
+    prompts.textAnswers = {"0x8", "2:0x8", "200", "2:1000", "zz"};
+    const CCommandRouter::Route route{view.get(), doc.get()};
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    EXPECT_EQ(doc->Lines().GetAt(static_cast<std::uint64_t>(view->TopLine())).kind, BlockKind::Deleted);
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    EXPECT_EQ(doc->Lines().GetAt(static_cast<std::uint64_t>(view->TopLine())).kind, BlockKind::New);
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    const CompLine row = doc->Lines().GetAt(static_cast<std::uint64_t>(view->TopLine()));
+    EXPECT_TRUE(row.offset1 <= 200 && 200 < row.offset1 + row.length);
+    const std::int64_t top = view->TopLine();
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    EXPECT_EQ(view->TopLine(), top);
+    EXPECT_EQ(Messages(CPrompts::Icon::Exclamation),
+              (std::vector<QString>{"Offset 1000 is past the end of the file, which holds 256 bytes.",
+                                    "\"zz\" is not an offset."}));
+    EXPECT_TRUE(prompts.textRequests[0].contains("2:")) << "the comparison says how to name file 2";
+}
+
 TEST_F(CompView, ControlCharactersShowAsDotsInTheAnsiColumn) {
     const std::string bytes("\x2E\x80\x9F\x7F\xA0\xFF\x41\x1F", 8);
     Open(bytes, bytes);
@@ -391,6 +420,9 @@ public:
     explicit HugeView(CDocument& document) : CHexView(document, 16, nullptr) {}
     using CHexView::JumpTo;
     QString RowText(std::int64_t row) const override { return QString::number(row); }
+    std::optional<std::int64_t> RowOfOffset(int, std::uint64_t offset, std::uint64_t&) const override {
+        return static_cast<std::int64_t>(offset);
+    }
 
 protected:
     std::int64_t RowCount() const override { return 3'000'000'000; }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "compare/compdoc.h"
+#include "platform/commandrouter.h"
 #include "platform/documenthost.h"
+#include "res/resource.h"
 #include "views/linescrollbar.h"
 #include "views/viewdoc.h"
 #include "views/viewview.h"
@@ -216,6 +219,24 @@ TEST_F(Viewer, AFileThatCannotBeReadStaysOpenWithoutLines) {
 } // namespace
 
 namespace {
+
+// Go to offset in the viewer: the row holding the offset comes on top.
+TEST_F(Viewer, GoToOffsetShowsItsRow) {
+    CTempDir::Write(dir / "data", std::string(4096, 'd'));
+    CViewDoc* doc = host.OpenViewer(dir / "data");
+    ASSERT_NE(doc, nullptr);
+    CViewView& view = ViewOf(*doc);
+    QApplication::setActiveWindow(&host);
+    view.setFocus();
+    prompts.textAnswers = {"1F00h", "0x800"};
+    const CCommandRouter::Route route{&view, doc};
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    EXPECT_EQ(Messages(CPrompts::Icon::Exclamation),
+              std::vector<QString>{"Offset 7936 is past the end of the file, which holds 4096 bytes."});
+    EXPECT_EQ(view.TopLine(), 0);
+    ASSERT_TRUE(CCommandRouter::Execute(route, Res::kGoToOffset));
+    EXPECT_EQ(view.TopLine(), 0x800 / doc->LineLength());
+}
 
 // A viewed file cut short from outside: the view reads zeros where its bytes were instead of ending
 // the program, and asks, once, to read the file again.

@@ -8,6 +8,7 @@
 #include "testinputs.h"
 #include "views/core/changenavigator.h"
 #include "views/core/diffmapcolors.h"
+#include "views/core/offsettext.h"
 #include "views/core/viewlines.h"
 
 namespace {
@@ -152,6 +153,21 @@ TEST(ViewLines, EveryLineButTheLastIsFull) {
     EXPECT_EQ(huge.GetCount(), 0x3FFFFFFu);
     EXPECT_EQ(huge.GetAt(0), (ViewLine{0, 64}));
     EXPECT_EQ(huge.GetAt(huge.GetCount() - 1), (ViewLine{0xFFFFFF80u, 63}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(OffsetText, HexInBothSpellingsOrDecimal) {
+    EXPECT_EQ(COffsetText::Parse("0x1F00"), 0x1F00u);
+    EXPECT_EQ(COffsetText::Parse("0X1f00"), 0x1F00u);
+    EXPECT_EQ(COffsetText::Parse("1F00h"), 0x1F00u);
+    EXPECT_EQ(COffsetText::Parse(" 7936 "), 7936u);
+    EXPECT_EQ(COffsetText::Parse("0"), 0u);
+    for (const char* wrong : {"", " ", "0x", "h", "1F00", "12ab", "-5", "0x1G", "99999999999999999999"}) {
+        EXPECT_EQ(COffsetText::Parse(wrong), std::nullopt) << wrong;
+    }
 }
 
 } // namespace

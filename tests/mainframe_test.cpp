@@ -40,6 +40,7 @@
 #include "res/resource.h"
 #include "snapshots/core/snapshotstore.h"
 #include "snapshots/snapshotmanager.h"
+#include "views/hexview.h"
 #include "views/viewdoc.h"
 #include "windowfixture.h"
 
@@ -527,6 +528,20 @@ TEST_F(Program, FilesFromTheCommandLineOpenTheirWindows) {
     EXPECT_EQ(Frame().MdiArea().subWindowList().size(), 2);
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_EQ(prompts.messages.back().text, "Can't open the file " + Q(dir / "gone"));
+}
+
+// Ctrl+G in a viewer of the program asks for the offset and goes there.
+TEST_F(Program, CtrlGAsksForAnOffset) {
+    Start();
+    CTempDir::Write(dir / "data", std::string(4096, 'd'));
+    CViewDoc* doc = OpenViewer(dir / "data");
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<CHexView*>(Frame().MdiArea().activeSubWindow()->widget());
+    view->setFocus();
+    prompts.textAnswers = {"0x400"};
+    QTest::keyClick(view, Qt::Key_G, Qt::ControlModifier);
+    ASSERT_EQ(prompts.textRequests.size(), 1u);
+    EXPECT_EQ(view->TopLine(), 0x400 / doc->LineLength());
 }
 
 // A screen reader keeps the menus it has read: they stay the same objects whatever document is

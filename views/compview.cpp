@@ -17,6 +17,7 @@ namespace {
 const CommandEntry<CCompView> kCommands[] = {
     {Res::kPreviousChange, &CCompView::OnPreviousChange},
     {Res::kNextChange, &CCompView::OnNextChange},
+    {Res::kGoToOffset, &CCompView::OnGoToOffset},
 };
 
 bool HasFile1(BlockKind kind) {
@@ -41,6 +42,28 @@ CCompView::CCompView(CCompDoc& document, const CCompSettings& settings, QWidget*
     setAccessibleName(QStringLiteral("Comparison"));
     // The vertical bar lies over the middle of the map.
     VertBar().raise();
+}
+
+std::optional<std::int64_t> CCompView::RowOfOffset(int side, std::uint64_t offset,
+                                                   std::uint64_t& size) const {
+    const CCompDoc& doc = GetDocument();
+    size = side == 0 ? doc.Size1() : doc.Size2();
+    if (offset >= size) {
+        return std::nullopt;
+    }
+    std::optional<std::int64_t> found;
+    std::int64_t index = 0;
+    doc.Lines().ForEach(0, doc.Lines().GetCount(), [&](const CompLine& row) {
+        const bool has = side == 0 ? HasFile1(row.kind) : HasFile2(row.kind);
+        const std::uint64_t start = side == 0 ? row.offset1 : row.offset2;
+        if (has && offset >= start && offset < start + row.length) {
+            found = index;
+            return false;
+        }
+        ++index;
+        return true;
+    });
+    return found;
 }
 
 QString CCompView::RowText(std::int64_t index) const {

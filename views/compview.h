@@ -33,6 +33,10 @@ public:
     QString RowText(std::int64_t index) const override;
 
 protected:
+    std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
+                                            std::uint64_t& size) const override;
+    int Files() const override { return 2; }
+
     std::int64_t RowCount() const override;
     int ContentWidth() const override;
     int VertBarX() const override { return m_textRight + 12; }

@@ -14,7 +14,9 @@
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
 #include "platform/hexdocument.h"
+#include "platform/prompts.h"
 #include "res/resource.h"
+#include "views/core/offsettext.h"
 
 namespace {
 
@@ -152,6 +154,40 @@ void CHexView::LayoutVertBar() {
     position = std::max<std::int64_t>(position, 0);
     m_vertBar->SetPos(static_cast<std::int32_t>(position));
     m_nTopLine = position;
+}
+
+void CHexView::OnGoToOffset() {
+    const QString label = Files() == 2 ? QStringLiteral("Offset in file 1, or 2: and an offset in file 2 "
+                                                        "(hex as 0x1F00 or 1F00h, or decimal):")
+                                       : QStringLiteral("Offset (hex as 0x1F00 or 1F00h, or decimal):");
+    QString typed;
+    if (!CPrompts::Current().AskText(this, QStringLiteral("Go to offset"), label, typed)) {
+        return;
+    }
+    QString text = typed.trimmed();
+    int side = 0;
+    if (Files() == 2 && (text.startsWith(QLatin1String("1:")) || text.startsWith(QLatin1String("2:")))) {
+        side = text[0] == QLatin1Char('2') ? 1 : 0;
+        text = text.mid(2);
+    }
+    const std::optional<std::uint64_t> offset = COffsetText::Parse(text.toStdString());
+    if (!offset) {
+        CPrompts::Current().Message(this, QStringLiteral("\"%1\" is not an offset.").arg(typed),
+                                    CPrompts::Icon::Exclamation);
+        return;
+    }
+    std::uint64_t size = 0;
+    const std::optional<std::int64_t> row = RowOfOffset(side, *offset, size);
+    if (!row) {
+        CPrompts::Current().Message(
+            this,
+            QStringLiteral("Offset %1 is past the end of the file, which holds %2 bytes.")
+                .arg(*offset)
+                .arg(size),
+            CPrompts::Icon::Exclamation);
+        return;
+    }
+    JumpTo(*row);
 }
 
 void CHexView::JumpTo(std::int64_t row) {

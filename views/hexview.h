@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include <QColor>
 
@@ -41,6 +42,9 @@ public:
     QSize sizeHint() const override;
 
     std::int64_t Rows() const { return RowCount(); }
+    // Asks for an offset (in file 1, or "2:" and one in file 2) and makes the row that holds that byte
+    // the top row; an offset past the file's end is refused with the file's size.
+    void OnGoToOffset();
     // Row `row` (< Rows()) as a screen reader reads it.
     virtual QString RowText(std::int64_t row) const = 0;
 
@@ -55,6 +59,11 @@ protected:
     virtual void Draw(QPainter& painter) = 0;
     // Called after the bars were laid out on a size change or an update.
     virtual void OnLayout() {}
+    // The row that holds byte `offset` of file `side` (0, or 1 in a comparison); nothing past the end
+    // of that file, whose size goes to `size`.
+    virtual std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
+                                                    std::uint64_t& size) const = 0;
+    virtual int Files() const { return 1; }
 
     void LayoutHorzBar();
     void LayoutVertBar();

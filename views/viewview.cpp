@@ -5,11 +5,37 @@
 
 #include "compare/core/compsettings.h"
 #include "platform/colorvalue.h"
+#include "res/resource.h"
 #include "viewdoc.h"
 
 CViewView::CViewView(CViewDoc& document, const CCompSettings& settings, QWidget* parent)
     : CHexView(document, kBarSize, parent), m_clrText(ColorValue::ToQColor(settings.m_clrCommon)) {
     setAccessibleName(QStringLiteral("Hex view"));
+}
+
+namespace {
+
+const CommandEntry<CViewView> kCommands[] = {
+    {Res::kGoToOffset, &CViewView::OnGoToOffset},
+};
+
+} // namespace
+
+bool CViewView::OnCommand(int id) {
+    return DispatchCommand<CViewView>(*this, kCommands, id);
+}
+
+bool CViewView::OnUpdateCommand(int id, CommandState& state) {
+    return DispatchUpdate<CViewView>(*this, kCommands, id, state);
+}
+
+std::optional<std::int64_t> CViewView::RowOfOffset(int, std::uint64_t offset, std::uint64_t& size) const {
+    const CViewDoc& doc = GetDocument();
+    size = doc.Size();
+    if (offset >= size) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(offset / static_cast<std::uint64_t>(doc.LineLength()));
 }
 
 QString CViewView::RowText(std::int64_t index) const {

@@ -18,8 +18,13 @@ public:
 
     CViewDoc& GetDocument() const;
     QString RowText(std::int64_t index) const override;
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
 
 protected:
+    std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
+                                            std::uint64_t& size) const override;
+
     std::int64_t RowCount() const override;
     int ContentWidth() const override;
     int VertBarX() const override { return m_textRight; }
