@@ -1,11 +1,10 @@
 #include "dialogprompts.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
-
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "colorvalue.h"

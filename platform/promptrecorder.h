@@ -33,7 +33,7 @@ public:
     std::vector<std::uint32_t> colorRequests; // the starting colour of each
     std::deque<QString> fileAnswers;          // for save and open alike
     std::deque<std::uint32_t> colorAnswers;
-    std::deque<QString> textAnswers; // an empty queue answers as a cancel would
+    std::deque<QString> textAnswers;   // an empty queue answers as a cancel would
     std::vector<QString> textRequests; // the label of each
     std::vector<QString> questions;
     std::deque<bool> questionAnswers; // an empty queue answers no

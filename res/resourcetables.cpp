@@ -199,7 +199,7 @@ constexpr Accelerator kAccelerators[] = {
     {"Ctrl+O", kFileOpen},   {"Ctrl+N", kFileNew},         {"Ctrl+S", kFileSave},
     {"Ctrl+Z", kEditUndo},   {"Alt+Backspace", kEditUndo}, {"Shift+Del", kEditCut},
     {"Ctrl+Ins", kEditCopy}, {"Shift+Ins", kEditPaste},    {"F6", kNextPane},
-    {"Shift+F6", kPrevPane},   {"Ctrl+G", kGoToOffset},
+    {"Shift+F6", kPrevPane}, {"Ctrl+G", kGoToOffset},
 };
 
 } // namespace
