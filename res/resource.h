@@ -44,6 +44,10 @@ constexpr int kViewAnsi = 33028;
 constexpr int kPreviousChange = 33029;
 constexpr int kNextChange = 33030;
 constexpr int kGoToOffset = 33040;
+constexpr int kCopyText = 33041;
+constexpr int kFind = 33042;
+constexpr int kFindNext = 33043;
+constexpr int kFindPrevious = 33044;
 constexpr int kMenuImage32802 = 32802;
 
 // The framework's commands.
@@ -81,6 +85,7 @@ constexpr int kMenuBar = 59398;
 constexpr int kBrowser1 = 59403;
 constexpr int kBrowser2 = 59404;
 constexpr int kSnapshotManager = 59406;
+constexpr int kDifferencesList = 59410;
 constexpr int kCompareBarId = 59407;
 constexpr int kCompareButton = 59409;
 constexpr int kSnapshotList = 59405;

@@ -42,6 +42,11 @@ constexpr CommandString kCommandStrings[] = {
     {kPreviousChange, "Move to previous different place", "Move to previous"},
     {kGoToOffset, "Show the row that holds a byte at a given offset", "Go to offset"},
     {kNextChange, "Move to next different place", "Move to next"},
+    {kCopyText, "Copy the selection as the characters column shows it", "Copy as text"},
+    {kFind, "Find bytes or text in the file", "Find"},
+    {kFindNext, "Find the next match", "Find next"},
+    {kFindPrevious, "Find the previous match", "Find previous"},
+    {kDifferencesList, "Show or hide the list of differences", "Differences"},
     {kBrowser1, "Show or hide Browser 1", "Browser 1"},
     {kBrowser2, "Show or hide Browser 2", "Browser 2"},
     {kSnapshotManager, "Show or hide the Snapshot Manager", "Snapshot Manager"},
@@ -102,20 +107,35 @@ constexpr std::array<MenuItem, 3> kViewItemsNoDocument{{
     {kSnapshotManager, "Snapshot manager"},
 }};
 
-constexpr auto kViewItemsViewer = Join(kViewItemsNoDocument, std::array<MenuItem, 6>{{
+constexpr auto kViewItemsViewer = Join(kViewItemsNoDocument, std::array<MenuItem, 4>{{
                                                                  {0, ""},
                                                                  {kViewAnsi, "View ANSI"},
                                                                  {kLessColumns, "Less columns"},
                                                                  {kMoreColumns, "More columns"},
-                                                                 {0, ""},
-                                                                 {kGoToOffset, "&Go to offset..."},
                                                              }});
 
-constexpr auto kViewItemsCompare = Join(kViewItemsViewer, std::array<MenuItem, 3>{{
-                                                              {0, ""},
-                                                              {kPreviousChange, "Previous change"},
-                                                              {kNextChange, "Next change"},
-                                                          }});
+constexpr auto kViewItemsCompare =
+    Join(Join(kViewItemsNoDocument, std::array<MenuItem, 1>{{{kDifferencesList, "&Differences"}}}),
+         std::array<MenuItem, 7>{{
+             {0, ""},
+             {kViewAnsi, "View ANSI"},
+             {kLessColumns, "Less columns"},
+             {kMoreColumns, "More columns"},
+             {0, ""},
+             {kPreviousChange, "Previous change"},
+             {kNextChange, "Next change"},
+         }});
+
+constexpr std::array<MenuItem, 8> kEditItems{{
+    {kEditCopy, "&Copy"},
+    {kCopyText, "Copy as &text"},
+    {0, ""},
+    {kFind, "&Find..."},
+    {kFindNext, "Find &next"},
+    {kFindPrevious, "Find &previous"},
+    {0, ""},
+    {kGoToOffset, "&Go to offset..."},
+}};
 
 constexpr std::array<MenuItem, 5> kWindowItems{{
     {kWindowCascade, "&Cascade"},
@@ -174,13 +194,13 @@ constexpr Menu kMenuNoDocument[] = {
 };
 
 constexpr Menu kMenuViewer[] = {
-    {"&File", kFileItems},     {"Action", kActionItems}, {"&View", kViewItemsViewer},
-    {"&Window", kWindowItems}, {"&Help", kHelpItems},
+    {"&File", kFileItems},       {"&Edit", kEditItems},     {"Action", kActionItems},
+    {"&View", kViewItemsViewer}, {"&Window", kWindowItems}, {"&Help", kHelpItems},
 };
 
 constexpr Menu kMenuCompare[] = {
-    {"&File", kFileItems},     {"Action", kActionItems}, {"&View", kViewItemsCompare},
-    {"&Window", kWindowItems}, {"&Help", kHelpItems},
+    {"&File", kFileItems},        {"&Edit", kEditItems},     {"Action", kActionItems},
+    {"&View", kViewItemsCompare}, {"&Window", kWindowItems}, {"&Help", kHelpItems},
 };
 
 constexpr int kStandardButtons[] = {
@@ -196,10 +216,22 @@ constexpr int kMenuImageButtons[] = {kWindowNew, kWindowCascade, kWindowTile, kM
 constexpr int kSnapshotImageButtons[] = {kPaneView, kPaneShellExecute, kPaneSnapshot, kPaneDescription};
 
 constexpr Accelerator kAccelerators[] = {
-    {"Ctrl+O", kFileOpen},   {"Ctrl+N", kFileNew},         {"Ctrl+S", kFileSave},
-    {"Ctrl+Z", kEditUndo},   {"Alt+Backspace", kEditUndo}, {"Shift+Del", kEditCut},
-    {"Ctrl+Ins", kEditCopy}, {"Shift+Ins", kEditPaste},    {"F6", kNextPane},
-    {"Shift+F6", kPrevPane}, {"Ctrl+G", kGoToOffset},
+    {"Ctrl+O", kFileOpen},
+    {"Ctrl+N", kFileNew},
+    {"Ctrl+S", kFileSave},
+    {"Ctrl+Z", kEditUndo},
+    {"Alt+Backspace", kEditUndo},
+    {"Shift+Del", kEditCut},
+    {"Ctrl+Ins", kEditCopy},
+    {"Shift+Ins", kEditPaste},
+    {"F6", kNextPane},
+    {"Shift+F6", kPrevPane},
+    {"Ctrl+G", kGoToOffset},
+    {"Ctrl+C", kEditCopy},
+    {"Ctrl+Shift+C", kCopyText},
+    {"Ctrl+F", kFind},
+    {"F3", kFindNext},
+    {"Shift+F3", kFindPrevious},
 };
 
 } // namespace

@@ -142,7 +142,7 @@ TEST_F(Program, MenusAndTitleFollowTheActiveWindow) {
     CViewDoc* viewer = OpenViewer(dir / "a");
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(Frame().MenuId(), Res::kViewType);
-    EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "Action", "&View", "&Window", "&Help"}));
+    EXPECT_EQ(MenuTitles(), (std::vector<QString>{"&File", "&Edit", "Action", "&View", "&Window", "&Help"}));
     EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - " + Q(dir / "a"));
     viewer->SetTitle("renamed");
     EXPECT_EQ(Frame().windowTitle(), "Dyadmon v3.0 - renamed");
