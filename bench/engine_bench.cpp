@@ -357,7 +357,7 @@ void BM_LogFormat(benchmark::State& state) {
     const int fd = open("/dev/null", O_WRONLY);
     for (auto _ : state) {
         CBufferedWriter out(fd);
-        CLogWriter(lines, p.a.data(), changed.data(), true).WriteLog(out);
+        CLogWriter(lines, p.a.data(), changed.data(), true, 8).WriteLog(out);
         out.Finish();
     }
     close(fd);

@@ -263,9 +263,10 @@ int CCompareCommand::Run(const Options& options) {
         return Trouble(log.Message());
     }
 
-    const std::uint32_t size1 = buffers[0].Size();
-    const std::uint32_t size2 = buffers[1].Size();
+    const std::uint64_t size1 = buffers[0].Size();
+    const std::uint64_t size2 = buffers[1].Size();
     CCompEngine engine(buffers[0].Data(), size1, buffers[1].Data(), size2);
+    engine.ReleaseFrom(buffers[0], buffers[1]);
     engine.SetUnitSize(options.unit);
     engine.SetLookAhead(options.lookAhead);
     CProgressLine line(options.progress, STDERR_FILENO);

@@ -110,7 +110,8 @@ void CCompDoc::OnSaveLog() {
                 [&](CBufferedWriter& out) {
                     const CFileBuffer& file1 = result->Buffer(0);
                     const CFileBuffer& file2 = result->Buffer(1);
-                    return CLogWriter(result->Lines(), file1.Data(), file2.Data(), ansi)
+                    return CLogWriter(result->Lines(), file1.Data(), file2.Data(), ansi,
+                                      CLogWriter::OffsetDigits(file1.Size(), file2.Size()))
                         .WriteLog(out, progress);
                 },
                 true);

@@ -64,8 +64,8 @@ public:
     const CCompLines& Lines() const { return m_result->Lines(); }
     const std::uint8_t* Buffer1() const { return m_result->Buffer(0).Data(); }
     const std::uint8_t* Buffer2() const { return m_result->Buffer(1).Data(); }
-    std::uint32_t Size1() const { return m_result->Buffer(0).Size(); }
-    std::uint32_t Size2() const { return m_result->Buffer(1).Size(); }
+    std::uint64_t Size1() const { return m_result->Buffer(0).Size(); }
+    std::uint64_t Size2() const { return m_result->Buffer(1).Size(); }
     std::int32_t Unit() const { return m_nUnit; }
     std::int32_t LookAhead() const { return m_nLookAhead; }
 

@@ -120,7 +120,7 @@ std::string CFileBuffer::Message(Error error, const std::string& name) {
     case Error::Cancelled:
         return {};
     case Error::TooLarge:
-        return CFileSizeLimit::TooLarge(name, "to compare");
+        return CFileSizeLimit::TooLarge(name, "to compare", CFileSizeLimit::kMaxFileSize);
     case Error::NotRegular:
         return "Can't open the file " + name + ": it is not a regular file.";
     case Error::OutOfMemory:
@@ -210,7 +210,7 @@ CFileBuffer::Error CFileBuffer::ReadRegular(int fd, std::uint64_t size, CProgres
         return Error::CantOpen;
     }
     // A file that shrank while being read is taken as it was read, followed by zeros.
-    m_size = static_cast<std::uint32_t>(got);
+    m_size = static_cast<std::uint64_t>(got);
     std::memset(m_data + got, 0, m_length - static_cast<std::size_t>(got));
     return Error::None;
 }
@@ -261,7 +261,7 @@ CFileBuffer::Error CFileBuffer::ReadStream(int fd, CProgress& progress) {
         }
     }
     // Fresh anonymous memory is zero, so the padding after the data is in place already.
-    m_size = static_cast<std::uint32_t>(size);
+    m_size = size;
     return Error::None;
 }
 
@@ -281,7 +281,7 @@ CFileBuffer::Error CFileBuffer::MapRegular(int fd, std::uint64_t size) {
     }
     m_data = static_cast<std::uint8_t*>(base);
     m_length = length;
-    m_size = static_cast<std::uint32_t>(size);
+    m_size = size;
     m_storage = Storage::FileMap;
     m_guardSlot = CMappingGuard::Watch(m_data, m_length);
     if (m_guardSlot < 0) {
@@ -289,9 +289,41 @@ CFileBuffer::Error CFileBuffer::MapRegular(int fd, std::uint64_t size) {
         Clear();
         return Error::CantOpen;
     }
+    MapHolesAsZeros(fd, size);
     // Read once from start to end while compared: the kernel reads ahead.
     madvise(m_data, m_length, MADV_SEQUENTIAL);
     return Error::None;
+}
+
+// A hole of a sparse file reads as zeros, but through the file each of its pages is a fresh page of
+// the cache to be cleared: gigabytes of a disk image's holes would cost seconds. Anonymous memory that
+// is only read is the system's one zero page. Only large holes, and not too many mappings.
+// Seeking moves the descriptor's offset, which nothing reads after a mapping.
+void CFileBuffer::MapHolesAsZeros(int fd, std::uint64_t size) {
+    constexpr std::uint64_t kSmallestHole = std::uint64_t{1} << 20;
+    constexpr int kMostHoles = 1024;
+    const std::uint64_t page = PageSize();
+    auto pos = static_cast<off_t>(0);
+    for (int holes = 0; holes < kMostHoles && static_cast<std::uint64_t>(pos) < size;) {
+        const off_t hole = lseek(fd, pos, SEEK_HOLE);
+        if (hole < 0 || static_cast<std::uint64_t>(hole) >= size) {
+            return;
+        }
+        off_t data = lseek(fd, hole, SEEK_DATA);
+        if (data < 0) {
+            data = static_cast<off_t>(size);
+        }
+        const std::uint64_t start = RoundUp(static_cast<std::uint64_t>(hole), page);
+        const std::uint64_t end = static_cast<std::uint64_t>(data) >= size
+                                      ? RoundUp(size, page)
+                                      : static_cast<std::uint64_t>(data) / page * page;
+        if (end >= start + kSmallestHole &&
+            mmap(m_data + start, end - start, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+                MAP_FAILED) {
+            ++holes;
+        }
+        pos = data;
+    }
 }
 
 bool CFileBuffer::Changed() const {
@@ -305,7 +337,8 @@ void CFileBuffer::Release(const std::uint8_t* begin, std::size_t length) const {
     const std::size_t page = PageSize();
     const auto first = RoundUp(static_cast<std::size_t>(begin - m_data), page);
     const std::size_t end =
-        std::min(static_cast<std::size_t>(begin - m_data) + length, std::size_t{m_size}) / page * page;
+        std::min(static_cast<std::size_t>(begin - m_data) + length, static_cast<std::size_t>(m_size)) / page *
+        page;
     if (end > first) {
         madvise(m_data + first, end - first, MADV_DONTNEED);
     }

@@ -50,7 +50,7 @@ public:
     bool IsFile(dev_t dev, ino_t ino) const { return m_dev == dev && m_ino == ino && m_hasIdentity; }
 
     const std::uint8_t* Data() const { return m_data != nullptr ? m_data : kEmpty; }
-    std::uint32_t Size() const { return m_size; }
+    std::uint64_t Size() const { return m_size; }
     bool IsMapped() const { return m_storage == Storage::FileMap; }
     // Whether the mapped file was found shorter than it was mapped (CMappingGuard): the bytes past its
     // new end read as zeros.
@@ -69,6 +69,7 @@ private:
     Error ReadRegular(int fd, std::uint64_t size, CProgress& progress);
     Error ReadStream(int fd, CProgress& progress);
     Error MapRegular(int fd, std::uint64_t size);
+    void MapHolesAsZeros(int fd, std::uint64_t size);
     bool Allocate(std::uint64_t size);
 
     // How m_data was had, and so how it is given back.
@@ -76,7 +77,7 @@ private:
 
     std::uint8_t* m_data = nullptr;
     std::size_t m_length = 0; // bytes reserved at m_data
-    std::uint32_t m_size = 0;
+    std::uint64_t m_size = 0;
     Storage m_storage = Storage::None;
     int m_systemError = 0;
     dev_t m_dev = 0;

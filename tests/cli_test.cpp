@@ -122,6 +122,38 @@ TEST_F(CliCompare, ExitStatusTellsIdenticalFromDifferentAndJsonListsTheBlocks) {
         << z.out;
 }
 
+// Sparse files of 6 GiB with a few bytes written past 5 GiB: exactly those changes, at offsets above
+// 4 GiB, and the run holds little memory. A snapshot of one is refused with the store's limit.
+TEST_F(CliCompare, FilesPastFourGibibytes) {
+    const std::uint64_t size = std::uint64_t{6} << 30;
+    const std::uint64_t far = (std::uint64_t{5} << 30) + 96;
+    for (const char* name : {"big1", "big2"}) {
+        CTempDir::Write(dir / name, "");
+        ASSERT_EQ(truncate((dir / name).c_str(), static_cast<off_t>(size)), 0);
+    }
+    const int fd = open((dir / "big2").c_str(), O_WRONLY);
+    ASSERT_EQ(pwrite(fd, "XYZ", 3, static_cast<off_t>(far + 2)), 3);
+    ASSERT_EQ(pwrite(fd, "Q", 1, static_cast<off_t>(size - 1)), 1);
+    close(fd);
+    const Result r = RunCli({"compare", "--format=json", "--unit=8", dir / "big1", dir / "big2"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    const std::string blocks = r.out.substr(r.out.find("\"blocks\""));
+    EXPECT_EQ(blocks,
+              "\"blocks\": [\n"
+              "    {\"kind\": \"same\", \"count\": 671088652, \"offset1\": 0, \"offset2\": 0},\n"
+              "    {\"kind\": \"deleted\", \"count\": 1, \"offset1\": 5368709216, \"offset2\": null},\n"
+              "    {\"kind\": \"new\", \"count\": 1, \"offset1\": null, \"offset2\": 5368709216},\n"
+              "    {\"kind\": \"same\", \"count\": 134217714, \"offset1\": 5368709224, "
+              "\"offset2\": 5368709224},\n"
+              "    {\"kind\": \"deleted\", \"count\": 1, \"offset1\": 6442450936, \"offset2\": null},\n"
+              "    {\"kind\": \"new\", \"count\": 1, \"offset1\": null, \"offset2\": 6442450936}\n"
+              "  ]\n}\n");
+    EXPECT_NE(r.out.find("\"size\": 6442450944}"), std::string::npos);
+    ExpectTrouble({"snapshot", "add", "--store", dir / "snaps", dir / "big1"},
+                  "The file " + dir / "big1" +
+                      " is too large for a snapshot: the limit is 4294967231 bytes (4 GiB less 65 bytes).");
+}
+
 // Identical means equal sizes and equal bytes; the document tells it before the first block.
 TEST_F(CliCompare, JsonTellsIdenticalBeforeTheBlocks) {
     CTempDir::Write(dir / "e1", "");

@@ -109,24 +109,30 @@ TEST(CompLines, EveryByteOfEachFileInExactlyOneRow) {
         const int line = lineLengths[(seed / 5) % 5];
         std::vector<int> seen1(a.Size(), 0);
         std::vector<int> seen2(b.Size(), 0);
-        const auto cover = [&](std::vector<int>& seen, std::uint32_t offset, std::uint32_t length) {
-            ASSERT_LE(std::uint64_t{offset} + length, seen.size()) << "a row past its file's end";
+        const CCompLines lines(engine.Blocks(), unit, a.Size(), b.Size(), line);
+        std::uint64_t index = 0;
+        const auto cover = [&](std::vector<int>& seen, int side, std::uint64_t offset, std::uint32_t length) {
+            ASSERT_LE(offset + length, seen.size()) << "a row past its file's end";
             ASSERT_LE(offset % line + length, static_cast<std::uint32_t>(line)) << "a row across a line";
             for (std::uint32_t i = 0; i < length; ++i) {
                 ++seen[offset + i];
+                if (seed % 10 == 0) {
+                    ASSERT_EQ(lines.RowOfOffset(side, offset + i), index) << "byte " << offset + i;
+                }
             }
         };
-        for (const CompLine& row : All(CCompLines(engine.Blocks(), unit, a.Size(), b.Size(), line))) {
+        for (const CompLine& row : All(lines)) {
             SCOPED_TRACE("seed " + std::to_string(seed) + ", unit " + std::to_string(unit));
             ASSERT_GT(row.length, 0u);
             const bool has1 = row.kind != K::New && row.kind != K::MoveTo;
             const bool has2 = row.kind == K::Same || !has1;
             if (has1) {
-                cover(seen1, row.offset1, row.length);
+                cover(seen1, 0, row.offset1, row.length);
             }
             if (has2) {
-                cover(seen2, row.offset2, row.length);
+                cover(seen2, 1, row.offset2, row.length);
             }
+            ++index;
             if (row.kind == K::Same) {
                 ASSERT_TRUE(std::equal(a.Data() + row.offset1, a.Data() + row.offset1 + row.length,
                                        b.Data() + row.offset2));
@@ -134,7 +140,29 @@ TEST(CompLines, EveryByteOfEachFileInExactlyOneRow) {
         }
         ASSERT_TRUE(std::all_of(seen1.begin(), seen1.end(), [](int n) { return n == 1; })) << "seed " << seed;
         ASSERT_TRUE(std::all_of(seen2.begin(), seen2.end(), [](int n) { return n == 1; })) << "seed " << seed;
+        EXPECT_EQ(lines.RowOfOffset(0, a.Size()), std::nullopt);
+        EXPECT_EQ(lines.RowOfOffset(1, b.Size()), std::nullopt);
     }
+}
+
+// Files past 4 GiB: offsets, counts and rows in 64 bits, and a byte's row found without walking rows.
+TEST(CompLines, FilesPastFourGibibytes) {
+    const std::uint64_t size1 = (std::uint64_t{6} << 30) + 5;
+    const std::uint64_t far = (std::uint64_t{5} << 30) + 104; // a changed unit of 8
+    const CCompLines lines({{K::Same, far / 8, 0, 0},
+                            {K::Deleted, 1, far, CompBlock::kAbsent},
+                            {K::New, 1, far, CompBlock::kAbsent},
+                            {K::Same, (size1 - far) / 8, far + 8, far + 8}},
+                           8, size1, size1 + 3, 16);
+    const std::uint64_t sameRows = far / 16 + 1;
+    EXPECT_EQ(lines.GetAt(sameRows - 1), (CompLine{K::Same, far - 8, far - 8, 8}));
+    EXPECT_EQ(lines.GetAt(sameRows), (CompLine{K::Deleted, far, 0, 8}));
+    EXPECT_EQ(lines.GetAt(sameRows + 1), (CompLine{K::New, 0, far, 8}));
+    EXPECT_EQ(lines.RowOfOffset(0, far + 7), sameRows);
+    EXPECT_EQ(lines.RowOfOffset(1, far), sameRows + 1);
+    EXPECT_EQ(lines.RowOfOffset(1, size1 + 2), lines.GetCount() - 1);
+    EXPECT_EQ(lines.GetAt(lines.GetCount() - 1).kind, K::New) << "file 2's last three bytes";
+    EXPECT_EQ(lines.RowOfOffset(0, size1), std::nullopt);
 }
 
 // Memory that grows with the blocks, not the bytes: a block of a gigabyte is one block and a count.

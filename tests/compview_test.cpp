@@ -410,7 +410,7 @@ TEST(CharGrid, TheBundledFontFillsNineBySixteenCells) {
     }
 }
 
-// A view of more rows than the scroll bar counts.
+// A view of more rows than 32 bits count.
 struct HugeDocument : CDocument {
     bool OnOpenDocument(const std::string&) override { return true; }
 };
@@ -425,22 +425,32 @@ public:
     }
 
 protected:
-    std::int64_t RowCount() const override { return 3'000'000'000; }
+    std::int64_t RowCount() const override { return 600'000'000'000; }
     int ContentWidth() const override { return 100; }
     int VertBarX() const override { return 0; }
     void Draw(QPainter&) override {}
 };
 
-TEST(HexView, AJumpReachesRowsPastThirtyTwoBits) {
+// The rows of a file of some terabytes: the bar, the wheel and a jump all reach every one of them.
+TEST(HexView, TheBarAndAJumpReachRowsPastThirtyTwoBits) {
     HugeDocument doc;
     HugeView view(doc);
     view.resize(300, 300);
     view.show();
     view.OnInitialUpdate();
-    view.JumpTo(2'500'000'000);
-    EXPECT_EQ(view.TopLine(), 2'500'000'000);
-    EXPECT_EQ(view.VertBar().GetPos(), view.VertBar().GetMaximum() - view.VertBar().GetPage() + 1)
-        << "the bar stays at its end";
+    EXPECT_EQ(view.VertBar().GetMaximum(), 600'000'000'000);
+    view.JumpTo(400'000'000'000);
+    EXPECT_EQ(view.TopLine(), 400'000'000'000);
+    EXPECT_EQ(view.VertBar().GetPos(), 400'000'000'000);
+    EXPECT_NEAR(view.VertBar().ThumbStart(), view.VertBar().TrackLength() * 2 / 3, 1);
+    QWheelEvent down(QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), {}, QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &down);
+    EXPECT_TRUE(Eventually([&] { return view.TopLine() == 400'000'000'003; })) << view.TopLine();
+    // A click near the end of the track puts the thumb there, among the last rows.
+    QTest::mouseClick(&view.VertBar(), Qt::LeftButton, {}, QPoint(8, view.VertBar().height() - 17));
+    EXPECT_TRUE(Eventually([&] { return view.TopLine() == view.VertBar().GetPos(); })) << view.TopLine();
+    EXPECT_GT(view.TopLine(), 590'000'000'000);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -50,14 +51,33 @@ TEST(FileBuffer, HoldsTheFileAndZeroPaddingInBothModes) {
 }
 
 // Sizes are 32-bit: a file of 4 GiB is refused, never cut. A sparse file costs no disk.
-TEST(FileBuffer, RefusesFilesOfFourGibibytes) {
+// A sparse file past 4 GiB is mapped whole: its size and the bytes far into it are there, and the
+// padding after it reads as zeros.
+TEST(FileBuffer, MapsFilesPastFourGibibytes) {
     CTempDir dir;
     const std::string path = dir / "big";
     CTempDir::Write(path, "");
-    ASSERT_EQ(truncate(path.c_str(), off_t{1} << 32), 0);
+    const off_t size = (off_t{6} << 30) + 3;
+    ASSERT_EQ(truncate(path.c_str(), size), 0);
+    const off_t at = (off_t{5} << 30) + 17;
+    {
+        std::FILE* f = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(fseeko(f, at, SEEK_SET), 0);
+        std::fputs("far", f);
+        ASSERT_EQ(fseeko(f, size - 1, SEEK_SET), 0);
+        std::fputc('Z', f);
+        std::fclose(f);
+    }
     CFileBuffer buffer;
-    EXPECT_EQ(buffer.Load(path, CFileBuffer::Mode::Map), CFileBuffer::Error::TooLarge);
-    EXPECT_EQ(buffer.Load(path, CFileBuffer::Mode::Read), CFileBuffer::Error::TooLarge);
+    ASSERT_EQ(buffer.Load(path, CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    EXPECT_EQ(buffer.Size(), static_cast<std::uint64_t>(size));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.Data()) + at, 3), "far");
+    EXPECT_EQ(buffer.Data()[at - 1], 0);
+    EXPECT_EQ(buffer.Data()[size - 1], 'Z');
+    for (std::size_t i = 0; i < CFileBuffer::kPadding; ++i) {
+        ASSERT_EQ(buffer.Data()[static_cast<std::uint64_t>(size) + i], 0);
+    }
     EXPECT_NE(CFileBuffer::Message(CFileBuffer::Error::TooLarge, "big").find("big"), std::string::npos);
 }
 

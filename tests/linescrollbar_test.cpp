@@ -11,18 +11,18 @@ namespace {
 // A bar of `height` pixels with a range, a page and a position, and a record of what it told.
 class ScrollBar : public ::testing::Test {
 protected:
-    void Make(int height, std::int32_t maximum, std::int32_t page, std::int32_t position = 0) {
+    void Make(int height, std::int64_t maximum, std::int64_t page, std::int64_t position = 0) {
         bar.resize(CLineScrollBar::kButton, height);
         bar.SetRange(0, maximum);
         bar.SetPage(page);
         bar.SetPos(position);
     }
     // The notifications are posted: they arrive once the events are processed.
-    QList<std::int32_t> Told() {
+    QList<std::int64_t> Told() {
         QCoreApplication::processEvents();
-        QList<std::int32_t> told;
+        QList<std::int64_t> told;
         for (const QList<QVariant>& call : spy) {
-            told.push_back(call.at(0).value<std::int32_t>());
+            told.push_back(call.at(0).value<std::int64_t>());
         }
         spy.clear();
         return told;
@@ -44,7 +44,7 @@ TEST_F(ScrollBar, ThumbIsProportionalAndEndsAtTheTrackEnd) {
     EXPECT_EQ(At(7, 16 + 299), Colour(QPalette::Shadow));
     EXPECT_EQ(At(3, 16 + 295), Colour(QPalette::Button));
     EXPECT_EQ(At(5, 16 + 290), (5 + 16 + 290) % 2 != 0 ? Colour(QPalette::Base) : Colour(QPalette::Midlight));
-    EXPECT_EQ(Told(), QList<std::int32_t>{}); // setters never tell
+    EXPECT_EQ(Told(), QList<std::int64_t>{}); // setters never tell
 }
 
 TEST_F(ScrollBar, OnePixelThumbIsMarkedAboveAndBelow) {
@@ -69,7 +69,7 @@ TEST_F(ScrollBar, TrackClickCentresTheThumbAndDragIsClamped) {
     EXPECT_FALSE(bar.IsRepeating());
     // Moving after the release changes nothing.
     QTest::mouseMove(&bar, QPoint(5, 166));
-    EXPECT_EQ(Told(), (QList<std::int32_t>{485, 0, 971}));
+    EXPECT_EQ(Told(), (QList<std::int64_t>{485, 0, 971}));
 }
 
 TEST_F(ScrollBar, ArrowsStepRepeatAndAlwaysTell) {
@@ -82,7 +82,7 @@ TEST_F(ScrollBar, ArrowsStepRepeatAndAlwaysTell) {
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(5, 330));
     EXPECT_FALSE(bar.IsRepeating());
     bar.AutoRepeat(); // released: a late tick does nothing
-    EXPECT_EQ(Told(), (QList<std::int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(Told(), (QList<std::int64_t>{0, 1, 2, 3}));
     // A held arrow is drawn pressed: outline in the button shadow, the arrow one pixel lower.
     QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(At(0, 0), Colour(QPalette::Dark));
@@ -109,12 +109,12 @@ TEST_F(ScrollBar, ShortControlsHaveNoTrack) {
     EXPECT_TRUE(bar.IsRepeating());
     EXPECT_EQ(bar.GetPos(), 100);
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(5, 16));
-    EXPECT_EQ(Told(), QList<std::int32_t>{});
+    EXPECT_EQ(Told(), QList<std::int64_t>{});
     // Lower than 32 pixels the buttons overlap, and y of 16 or more is the down button.
     bar.resize(CLineScrollBar::kButton, 24);
     QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(5, 16));
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(5, 16));
-    EXPECT_EQ(Told(), QList<std::int32_t>{101});
+    EXPECT_EQ(Told(), QList<std::int64_t>{101});
 }
 
 } // namespace

@@ -263,14 +263,14 @@ std::vector<CompLine> CLiteralEngine::BuildRows(const CompBlockList& blocks, int
     const auto oneSide = [&](BlockKind kind, bool inFile2, std::int64_t from, std::int64_t to) {
         for (std::int64_t pos = from; pos < to;) {
             const std::int64_t length = std::min(line - pos % line, to - pos);
-            rows.push_back({kind, inFile2 ? 0 : static_cast<std::uint32_t>(pos),
-                            inFile2 ? static_cast<std::uint32_t>(pos) : 0,
+            rows.push_back({kind, inFile2 ? 0 : static_cast<std::uint64_t>(pos),
+                            inFile2 ? static_cast<std::uint64_t>(pos) : 0,
                             static_cast<std::uint32_t>(length)});
             pos += length;
         }
     };
     for (const CompBlock& b : blocks) {
-        const std::int64_t bytes = std::int64_t{b.count} * unit;
+        const auto bytes = static_cast<std::int64_t>(b.count) * unit;
         if (b.kind != BlockKind::Same) {
             const bool inFile2 = b.kind == BlockKind::New || b.kind == BlockKind::MoveTo;
             oneSide(b.kind, inFile2, b.primary,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "compare/core/logstream.h"
 #include "compare/core/logwriter.h"
 #include "files/bufferedwriter.h"
+#include "files/filebuffer.h"
 #include "files/progress.h"
 #include "literalengine.h"
 #include "tempdir.h"
@@ -23,7 +25,7 @@ using K = BlockKind;
 
 std::string WriteLog(const CCompLines& lines, const PaddedBytes& a, const PaddedBytes& b, bool ansi) {
     return CTempDir::Capture(
-        [&](CBufferedWriter& out) { return CLogWriter(lines, a.Data(), b.Data(), ansi).WriteLog(out); });
+        [&](CBufferedWriter& out) { return CLogWriter(lines, a.Data(), b.Data(), ansi, 8).WriteLog(out); });
 }
 
 // The layout written out with printf, one field at a time, as a second opinion on the table-driven
@@ -86,9 +88,42 @@ TEST(LogWriter, DocumentedLine) {
     const PaddedBytes a(std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'});
     const PaddedBytes b(std::vector<std::uint8_t>{'A', 'B', 'X', 'C', 'D', 'E', 'F', 'G', 'H'});
     const CCompLines lines({{K::Same, 5, 2, 3}}, 1, 8, 9, 8);
-    const CLogWriter writer(lines, a.Data(), b.Data(), true);
+    const CLogWriter writer(lines, a.Data(), b.Data(), true, 8);
     EXPECT_EQ(writer.LineText(lines.GetAt(0)), "00000002 :       43 44 45 46 47    ;   CDEFG      "
                                                "00000003 :          43 44 45 46 47 ;    CDEFG\r\n");
+}
+
+// Files up to 4 GiB keep eight digits; past that, every offset of the log takes as many as the
+// largest needs.
+TEST(LogWriter, OffsetsPastFourGibibytesTakeMoreDigits) {
+    EXPECT_EQ(CLogWriter::OffsetDigits(0, 0), 8);
+    EXPECT_EQ(CLogWriter::OffsetDigits(std::uint64_t{1} << 32, 5), 8);
+    EXPECT_EQ(CLogWriter::OffsetDigits(3, (std::uint64_t{1} << 32) + 1), 9);
+    EXPECT_EQ(CLogWriter::OffsetDigits((std::uint64_t{1} << 36) + 1, 0), 10);
+    EXPECT_EQ(CLogWriter::OffsetDigits(~std::uint64_t{0} >> 1, 0), 16);
+
+    CTempDir dir;
+    const std::string path = dir / "sparse";
+    CTempDir::Write(path, "");
+    const std::uint64_t size = (std::uint64_t{5} << 30) + 8;
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
+    CFileBuffer big;
+    ASSERT_EQ(big.Load(path, CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    const PaddedBytes small(std::vector<std::uint8_t>{0x41, 0x42});
+    // Only the rows of these blocks are written, not the gigabytes before them.
+    const CCompLines lines(
+        {{K::Deleted, 1, size - 8, CompBlock::kAbsent}, {K::New, 1, 0, CompBlock::kAbsent}}, 8, size,
+        small.Size(), 8);
+    const std::string log = CTempDir::Capture([&](CBufferedWriter& out) {
+        return CLogWriter(lines, big.Data(), small.Data(), true, CLogWriter::OffsetDigits(size, small.Size()))
+            .WriteLog(out);
+    });
+    const std::string part = "000000000 : 41 42                   ; AB      ";
+    EXPECT_EQ(log, std::string(CLogWriter::kHeader) +
+                       "\r\n--  Deleted block  --\r\n"
+                       "140000000 : 00 00 00 00 00 00 00 00 ; ........\r\n"
+                       "\r\n--  New block  --\r\n" +
+                       std::string(part.size(), ' ') + "     " + part + "\r\n");
 }
 
 TEST(LogWriter, HeaderSectionsAndColumns) {
@@ -135,7 +170,7 @@ TEST(LogWriter, HeaderSectionsAndColumns) {
 TEST(LogWriter, CharactersColumnKeepsHighBytesAndDotsControls) {
     const PaddedBytes a(std::vector<std::uint8_t>{0xA0, 0x7F, 0x85, 0xFF, 0x1F, 0x20, 0x9F, 'q'});
     const CCompLines lines({{K::Deleted, 8, 0, CompBlock::kAbsent}}, 1, 8, 0, 8);
-    const std::string line = CLogWriter(lines, a.Data(), a.Data(), true).LineText(lines.GetAt(0));
+    const std::string line = CLogWriter(lines, a.Data(), a.Data(), true, 8).LineText(lines.GetAt(0));
     EXPECT_EQ(line.substr(line.size() - 10), std::string("\xA0..\xFF. .q\r\n"));
 }
 
@@ -270,31 +305,53 @@ TEST(BlockJsonWriter, WritesEveryKindAndEveryNumberLength) {
     std::string expected = "{\n  \"file1\": {\"name\": \"a\", \"size\": 1},\n  \"file2\": {\"name\": \"b\", "
                            "\"size\": 2},\n  \"unit\": 1,\n  \"lookahead\": 5,\n  \"identical\": false,\n  "
                            "\"blocks\": [";
-    const std::uint32_t numbers[] = {0,         1,          9,          10,         99,       100,
-                                     999,       1000,       9999,       10000,      99999,    100000,
-                                     999999,    1000000,    9999999,    10000000,   99999999, 100000000,
-                                     999999999, 1000000000, 4294967230, 4294967294u};
+    const std::uint64_t numbers[] = {0,
+                                     1,
+                                     9,
+                                     10,
+                                     99,
+                                     100,
+                                     999,
+                                     1000,
+                                     9999,
+                                     10000,
+                                     99999,
+                                     100000,
+                                     999999,
+                                     1000000,
+                                     9999999,
+                                     10000000,
+                                     99999999,
+                                     100000000,
+                                     999999999,
+                                     1000000000,
+                                     4294967230,
+                                     4294967295u,
+                                     4294967296u,
+                                     9999999999u,
+                                     10000000000u,
+                                     9223372036854775807u};
     const char* const names[] = {"same", "new", "deleted", "movefrom", "moveto"};
-    const auto text = [](std::uint32_t n, bool present) { return present ? std::to_string(n) : "null"; };
+    const auto text = [](std::uint64_t n, bool present) { return present ? std::to_string(n) : "null"; };
     std::size_t i = 0;
     // Enough rounds to fill more than one reservation of lines.
     for (int round = 0; round < 6; ++round) {
-        for (std::uint32_t a : numbers) {
+        for (std::uint64_t a : numbers) {
             for (int kind = 0; kind < 5; ++kind, ++i) {
-                const std::uint32_t b = numbers[i % std::size(numbers)];
-                const std::uint32_t c = numbers[(i * 7) % std::size(numbers)];
+                const std::uint64_t b = numbers[i % std::size(numbers)];
+                const std::uint64_t c = numbers[(i * 7) % std::size(numbers)];
                 const auto k = static_cast<BlockKind>(kind);
                 const bool has1 = k != BlockKind::New;
                 const bool has2 = k != BlockKind::Deleted;
                 blocks.push_back({k, a, b, has1 && has2 ? c : CompBlock::kAbsent});
                 // MoveTo's primary is in file 2, its secondary the file-1 source.
-                const std::uint32_t offset1 = k == BlockKind::MoveTo ? c : b;
-                const std::uint32_t offset2 = k == BlockKind::MoveTo ? b : (k == BlockKind::New ? b : c);
+                const std::uint64_t offset1 = k == BlockKind::MoveTo ? c : b;
+                const std::uint64_t offset2 = k == BlockKind::MoveTo ? b : (k == BlockKind::New ? b : c);
                 char line[200];
                 std::snprintf(line, sizeof line,
-                              "%s\n    {\"kind\": \"%s\", \"count\": %u, \"offset1\": %s, \"offset2\": %s}",
-                              i == 0 ? "" : ",", names[kind], a, text(offset1, has1).c_str(),
-                              text(offset2, has2).c_str());
+                              "%s\n    {\"kind\": \"%s\", \"count\": %llu, \"offset1\": %s, \"offset2\": %s}",
+                              i == 0 ? "" : ",", names[kind], static_cast<unsigned long long>(a),
+                              text(offset1, has1).c_str(), text(offset2, has2).c_str());
                 expected += line;
             }
         }

@@ -87,7 +87,7 @@ TEST(Progress, CancelStopsTheCompareAndTheLog) {
     whole.SetUnitSize(1);
     whole.Run();
     const CCompLines lines(whole.TakeBlocks(), 1, size / 16, size / 16, 1);
-    const CLogWriter writer(lines, a.data(), b.data(), false);
+    const CLogWriter writer(lines, a.data(), b.data(), false, 8);
     cancel = false;
     bool written = true;
     const std::string cut = CTempDir::Capture([&](CBufferedWriter& out) {

@@ -42,7 +42,7 @@ protected:
     // What the log writer gives for the document as it stands.
     std::string ExpectedLog() const {
         return CTempDir::Capture([this](CBufferedWriter& out) {
-            return CLogWriter(doc->Lines(), doc->Buffer1(), doc->Buffer2(), doc->IsAnsi()).WriteLog(out);
+            return CLogWriter(doc->Lines(), doc->Buffer1(), doc->Buffer2(), doc->IsAnsi(), 8).WriteLog(out);
         });
     }
 

@@ -1,5 +1,6 @@
 #include "chargrid.h"
 
+#include <algorithm>
 #include <vector>
 
 #include <QFile>
@@ -70,12 +71,13 @@ void CCharGrid::DrawText(QPainter& painter, int x, int y, std::string_view text)
     DrawGlyphs(painter, x, y, glyphs.data(), positions.data(), static_cast<int>(glyphs.size()));
 }
 
-void CCharGrid::DrawOffset(QPainter& painter, int x, int y, std::uint32_t offset) const {
-    char text[8];
-    for (int i = 0; i < 8; ++i) {
-        text[i] = kDigits[(offset >> (28 - 4 * i)) & 15];
+void CCharGrid::DrawOffset(QPainter& painter, int x, int y, std::uint64_t offset, int digits) const {
+    char text[16];
+    const int n = std::clamp(digits, 1, 16);
+    for (int i = 0; i < n; ++i) {
+        text[i] = kDigits[(offset >> (4 * (n - 1 - i))) & 15];
     }
-    DrawText(painter, x, y, std::string_view(text, 8));
+    DrawText(painter, x, y, std::string_view(text, static_cast<std::size_t>(n)));
 }
 
 void CCharGrid::DrawHexBytes(QPainter& painter, int x, int y, const std::uint8_t* bytes,

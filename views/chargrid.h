@@ -28,7 +28,7 @@ public:
     // Text whose top-left cell is at (x, y), in the painter's pen colour. Characters are Latin-1.
     void DrawText(QPainter& painter, int x, int y, std::string_view text) const;
     // Offset as eight upper-case hex digits.
-    void DrawOffset(QPainter& painter, int x, int y, std::uint32_t offset) const;
+    void DrawOffset(QPainter& painter, int x, int y, std::uint64_t offset, int digits) const;
     // Bytes as "XX " cells, three characters each.
     void DrawHexBytes(QPainter& painter, int x, int y, const std::uint8_t* bytes, std::uint32_t count) const;
     // Bytes as one character each, control characters as ".".

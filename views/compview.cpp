@@ -5,6 +5,7 @@
 
 #include "compare/compdoc.h"
 #include "compare/core/compsettings.h"
+#include "compare/core/logwriter.h"
 #include "diffmap.h"
 #include "linescrollbar.h"
 #include "platform/colorvalue.h"
@@ -51,19 +52,8 @@ std::optional<std::int64_t> CCompView::RowOfOffset(int side, std::uint64_t offse
     if (offset >= size) {
         return std::nullopt;
     }
-    std::optional<std::int64_t> found;
-    std::int64_t index = 0;
-    doc.Lines().ForEach(0, doc.Lines().GetCount(), [&](const CompLine& row) {
-        const bool has = side == 0 ? HasFile1(row.kind) : HasFile2(row.kind);
-        const std::uint64_t start = side == 0 ? row.offset1 : row.offset2;
-        if (has && offset >= start && offset < start + row.length) {
-            found = index;
-            return false;
-        }
-        ++index;
-        return true;
-    });
-    return found;
+    const std::optional<std::uint64_t> row = doc.Lines().RowOfOffset(side, offset);
+    return row ? std::optional<std::int64_t>(static_cast<std::int64_t>(*row)) : std::nullopt;
 }
 
 QString CCompView::RowText(std::int64_t index) const {
@@ -99,7 +89,11 @@ std::int64_t CCompView::RowCount() const {
 }
 
 int CCompView::PaneWidth() const {
-    return CHexView::PaneWidth(GetDocument().BytesPerLine(), GetDocument().IsAnsi());
+    return CHexView::PaneWidth(GetDocument().BytesPerLine(), GetDocument().IsAnsi(), OffsetDigits());
+}
+
+int CCompView::OffsetDigits() const {
+    return CLogWriter::OffsetDigits(GetDocument().Size1(), GetDocument().Size2());
 }
 
 int CCompView::ContentWidth() const {

@@ -42,6 +42,7 @@ protected:
     int VertBarX() const override { return m_textRight + 12; }
     void Draw(QPainter& painter) override;
     void OnLayout() override { BuildDiffMap(); }
+    int OffsetDigits() const override;
 
 private:
     int PaneWidth() const;

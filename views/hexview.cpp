@@ -35,6 +35,10 @@ int AnsiGridX(int bytesPerLine) {
 int AnsiColumnX(int bytesPerLine) {
     return kCellPitch * bytesPerLine + 120;
 }
+// What a wider offset column moves the rest of a pane to the right.
+int OffsetShift(int offsetDigits) {
+    return CCharGrid::kCellWidth * std::max(offsetDigits - 8, 0);
+}
 
 } // namespace
 
@@ -65,9 +69,9 @@ CHexView::CHexView(CDocument& document, int stripWidth, QWidget* parent)
     connect(m_vertBar, &CLineScrollBar::Scrolled, this, &CHexView::OnVertScroll);
 }
 
-int CHexView::PaneWidth(int bytesPerLine, bool ansi) {
+int CHexView::PaneWidth(int bytesPerLine, bool ansi, int offsetDigits) {
     const int ansiWidth = ansi ? CCharGrid::kCellWidth * bytesPerLine + 16 : 0;
-    return kCellPitch * bytesPerLine + ansiWidth + 120;
+    return kCellPitch * bytesPerLine + ansiWidth + 120 + OffsetShift(offsetDigits);
 }
 
 QSize CHexView::sizeHint() const {
@@ -93,8 +97,9 @@ void CHexView::TellRowsShown() {
     QAccessible::updateAccessibility(&position);
 }
 
-QString CHexView::PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi) {
-    QString text = QStringLiteral("%1:").arg(offset, 8, 16, QLatin1Char('0')).toUpper();
+QString CHexView::PaneText(std::uint64_t offset, const std::uint8_t* bytes, std::uint32_t count,
+                           bool ansi) const {
+    QString text = QStringLiteral("%1:").arg(offset, OffsetDigits(), 16, QLatin1Char('0')).toUpper();
     for (std::uint32_t i = 0; i < count; ++i) {
         text += QStringLiteral(" %1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
     }
@@ -141,18 +146,16 @@ void CHexView::LayoutHorzBar() {
 
 void CHexView::LayoutVertBar() {
     m_vertBar->setGeometry(VertBarX(), 0, kBarSize, std::max(m_textBottom - m_textTop, 0));
-    // The bar counts in 32 bits: rows past its range can be reached by a jump only.
-    const auto rows = static_cast<std::int32_t>(
-        std::min<std::int64_t>(RowCount(), std::numeric_limits<std::int32_t>::max() - 1));
-    const std::int32_t page = VisibleRows() - 1;
+    const std::int64_t rows = RowCount();
+    const std::int64_t page = VisibleRows() - 1;
     m_vertBar->SetRange(0, rows);
     m_vertBar->SetPage(page);
     std::int64_t position = m_vertBar->GetPos();
     if (position + page > rows) {
-        position = std::int64_t{rows} - page + 1;
+        position = rows - page + 1;
     }
     position = std::max<std::int64_t>(position, 0);
-    m_vertBar->SetPos(static_cast<std::int32_t>(position));
+    m_vertBar->SetPos(position);
     m_nTopLine = position;
 }
 
@@ -192,13 +195,12 @@ void CHexView::OnGoToOffset() {
 
 void CHexView::JumpTo(std::int64_t row) {
     m_nTopLine = row;
-    m_vertBar->SetPos(
-        static_cast<std::int32_t>(std::min<std::int64_t>(row, std::numeric_limits<std::int32_t>::max())));
+    m_vertBar->SetPos(row);
     update();
     TellRowsShown();
 }
 
-void CHexView::OnVertScroll(std::int32_t position) {
+void CHexView::OnVertScroll(std::int64_t position) {
     m_nTopLine = position;
     update();
     TellRowsShown();
@@ -261,9 +263,10 @@ void CHexView::DrawHeaderLine(QPainter& painter) const {
 }
 
 void CHexView::DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bool ansi) const {
-    const int x = paneX - m_nHorzPos;
+    const int shift = OffsetShift(OffsetDigits());
+    const int x = paneX - m_nHorzPos + shift;
     painter.setPen(m_clrHeader);
-    m_grid.DrawText(painter, x + kCaptionX, kHeaderY, "Offset");
+    m_grid.DrawText(painter, x - shift + kCaptionX, kHeaderY, "Offset");
     for (int c = 0; c < bytesPerLine; ++c) {
         char number[8];
         std::snprintf(number, sizeof number, "%2X", static_cast<unsigned>(c));
@@ -275,14 +278,15 @@ void CHexView::DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bo
     }
 }
 
-void CHexView::DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint32_t offset,
+void CHexView::DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint64_t offset,
                            const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
                            const QColor& color) const {
-    const int x = paneX - m_nHorzPos;
+    const int digits = OffsetDigits();
+    const int x = paneX - m_nHorzPos + OffsetShift(digits);
     const int y = kFirstRowY + CCharGrid::kRowHeight * screenRow;
-    const int column = static_cast<int>(offset % static_cast<std::uint32_t>(bytesPerLine));
+    const int column = static_cast<int>(offset % static_cast<std::uint64_t>(bytesPerLine));
     painter.setPen(m_clrHeader);
-    m_grid.DrawOffset(painter, x + kOffsetX, y, offset);
+    m_grid.DrawOffset(painter, x - OffsetShift(digits) + kOffsetX, y, offset, digits);
     painter.setPen(color);
     m_grid.DrawHexBytes(painter, x + kFirstCellX + kCellPitch * column, y, bytes, count);
     if (ansi) {

@@ -27,8 +27,9 @@ public:
     static constexpr std::uint32_t kHeaderColor = 0x00BF0000;
     static constexpr std::uint32_t kGridColor = 0x00808080;
 
-    // Width of one pane of `bytesPerLine` columns, with or without the ANSI column.
-    static int PaneWidth(int bytesPerLine, bool ansi);
+    // Width of one pane of `bytesPerLine` columns, with or without the ANSI column, with offsets of
+    // `offsetDigits` hex digits.
+    static int PaneWidth(int bytesPerLine, bool ansi, int offsetDigits = 8);
 
     std::int64_t TopLine() const { return m_nTopLine; }
     std::int32_t HorzPos() const { return m_nHorzPos; }
@@ -64,6 +65,8 @@ protected:
     virtual std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
                                                     std::uint64_t& size) const = 0;
     virtual int Files() const { return 1; }
+    // Hex digits of the offset column: 8, or more for files past 4 GiB.
+    virtual int OffsetDigits() const { return 8; }
 
     void LayoutHorzBar();
     void LayoutVertBar();
@@ -74,12 +77,12 @@ protected:
     void DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bool ansi) const;
     // One pane's part of a row on screen row `screenRow`: its offset, and its bytes from the column
     // the offset falls on.
-    void DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint32_t offset,
+    void DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint64_t offset,
                      const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
                      const QColor& color) const;
     void DrawVertLine(QPainter& painter, int x) const;
     // One pane's part of a row as text: "00000010: 41 42 43  ABC" (the characters with `ansi`).
-    static QString PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi);
+    QString PaneText(std::uint64_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi) const;
     void DrawHeaderLine(QPainter& painter) const;
 
     void paintEvent(QPaintEvent* event) override;
@@ -92,14 +95,13 @@ protected:
     int m_textRight = 0;
     int m_textBottom = 0;
     std::int32_t m_nHorzPos = 0;
-    // 64 bits: a jump can reach rows past the bar's 32-bit range.
     std::int64_t m_nTopLine = 0;
     const QColor m_clrHeader;
     const QColor m_clrGrid;
     CCharGrid m_grid;
 
 private:
-    void OnVertScroll(std::int32_t position);
+    void OnVertScroll(std::int64_t position);
     // Tells a screen reader that other rows are on screen, or the rows changed.
     void TellRowsShown();
 

@@ -42,29 +42,29 @@ CLineScrollBar::CLineScrollBar(QWidget* parent) : QWidget(parent) {
 }
 
 void CLineScrollBar::ClampHigh() {
-    if (std::int64_t{m_position} + m_page - 1 > m_maximum) {
-        m_position = static_cast<std::int32_t>(std::int64_t{m_maximum} - m_page + 1);
+    if (m_position > m_maximum - m_page + 1) {
+        m_position = m_maximum - m_page + 1;
     }
 }
 
-void CLineScrollBar::SetRange(std::int32_t minimum, std::int32_t maximum) {
+void CLineScrollBar::SetRange(std::int64_t minimum, std::int64_t maximum) {
     m_minimum = minimum;
     m_maximum = maximum;
-    const std::int64_t span = std::int64_t{maximum} - minimum + 1;
+    const std::int64_t span = maximum - minimum + 1;
     if (m_page > span) {
-        m_page = static_cast<std::int32_t>(span);
+        m_page = span;
     }
     m_position = std::max(m_position, m_minimum);
     ClampHigh();
     update();
 }
 
-void CLineScrollBar::SetPage(std::int32_t page) {
-    m_page = static_cast<std::int32_t>(std::min<std::int64_t>(page, std::int64_t{m_maximum} - m_minimum + 1));
+void CLineScrollBar::SetPage(std::int64_t page) {
+    m_page = std::min(page, m_maximum - m_minimum + 1);
     update();
 }
 
-void CLineScrollBar::SetPos(std::int32_t position) {
+void CLineScrollBar::SetPos(std::int64_t position) {
     m_position = std::max(position, m_minimum);
     ClampHigh();
     update();
@@ -72,7 +72,7 @@ void CLineScrollBar::SetPos(std::int32_t position) {
 
 // Posted, not sent: the owner hears of the change after the current event, like a posted message.
 void CLineScrollBar::Notify() {
-    const std::int32_t position = m_position;
+    const std::int64_t position = m_position;
     QMetaObject::invokeMethod(
         this, [this, position] { emit Scrolled(position); }, Qt::QueuedConnection);
 }
@@ -84,7 +84,7 @@ void CLineScrollBar::LineUp() {
 }
 
 void CLineScrollBar::LineDown() {
-    m_position = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{m_position} + 1, INT32_MAX));
+    m_position = std::min(m_position, m_maximum) + 1;
     ClampHigh();
     Notify();
     update();
@@ -94,16 +94,17 @@ int CLineScrollBar::TrackLength() const {
     return std::max(height() - 2 * kButton, 0);
 }
 
+// Pixels times rows can pass 64 bits.
 int CLineScrollBar::ThumbLength() const {
-    const std::int64_t span = std::int64_t{m_maximum} - m_minimum + 1;
+    const std::int64_t span = m_maximum - m_minimum + 1;
     const int track = TrackLength();
-    return span <= 0 ? track : static_cast<int>(std::int64_t{m_page} * track / span + 1);
+    return span <= 0 ? track : static_cast<int>(static_cast<__int128>(m_page) * track / span + 1);
 }
 
 int CLineScrollBar::ThumbStart() const {
-    const std::int64_t span = std::int64_t{m_maximum} - m_minimum + 1;
+    const std::int64_t span = m_maximum - m_minimum + 1;
     const int track = TrackLength();
-    int start = span <= 0 ? 0 : static_cast<int>(std::int64_t{m_position} * track / span);
+    int start = span <= 0 ? 0 : static_cast<int>(static_cast<__int128>(m_position) * track / span);
     if (start + ThumbLength() > track) {
         start = track - ThumbLength();
     }
@@ -112,10 +113,10 @@ int CLineScrollBar::ThumbStart() const {
 
 // The thumb's middle goes under the mouse.
 void CLineScrollBar::SetFromTrack(int y) {
-    const std::int64_t span = std::int64_t{m_maximum} - m_minimum + 1;
-    std::int64_t p = span * (y - kButton) / TrackLength() - m_page / 2;
-    p = std::clamp<std::int64_t>(p, INT32_MIN, INT32_MAX);
-    m_position = std::max(static_cast<std::int32_t>(p), m_minimum);
+    const std::int64_t span = m_maximum - m_minimum + 1;
+    const auto p =
+        static_cast<std::int64_t>(static_cast<__int128>(span) * (y - kButton) / TrackLength()) - m_page / 2;
+    m_position = std::max(p, m_minimum);
     ClampHigh();
     Notify();
     update();

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
-// The vertical scroll bar of both hex views: it draws itself and keeps a 32-bit range, page and
+// The vertical scroll bar of both hex views: it draws itself and keeps a 64-bit range, page and
 // position, so a view can scroll through far more rows than a standard scroll bar counts. Every change
 // the user makes (arrows, a track click, a drag) reaches the owner as a queued Scrolled() with the
 // whole new position, in order; the setters never notify.
@@ -18,12 +18,12 @@ public:
 
     explicit CLineScrollBar(QWidget* parent = nullptr);
 
-    void SetRange(std::int32_t minimum, std::int32_t maximum);
-    void SetPage(std::int32_t page);
-    void SetPos(std::int32_t position);
-    std::int32_t GetPos() const { return m_position; }
-    std::int32_t GetPage() const { return m_page; }
-    std::int32_t GetMaximum() const { return m_maximum; }
+    void SetRange(std::int64_t minimum, std::int64_t maximum);
+    void SetPage(std::int64_t page);
+    void SetPos(std::int64_t position);
+    std::int64_t GetPos() const { return m_position; }
+    std::int64_t GetPage() const { return m_page; }
+    std::int64_t GetMaximum() const { return m_maximum; }
 
     void LineUp();
     void LineDown();
@@ -39,7 +39,7 @@ public:
     QSize sizeHint() const override { return {kButton, 100}; }
 
 signals:
-    void Scrolled(std::int32_t position);
+    void Scrolled(std::int64_t position);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,9 +58,9 @@ private:
     bool m_upPressed = false;
     bool m_downPressed = false;
     bool m_dragging = false;
-    std::int32_t m_minimum = 0;
-    std::int32_t m_maximum = 100;
-    std::int32_t m_page = 10;
-    std::int32_t m_position = 0;
+    std::int64_t m_minimum = 0;
+    std::int64_t m_maximum = 100;
+    std::int64_t m_page = 10;
+    std::int64_t m_position = 0;
     QTimer m_repeat;
 };

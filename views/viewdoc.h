@@ -35,7 +35,7 @@ public:
 
     const CViewLines& Lines() const { return m_viewLines; }
     const std::uint8_t* Buffer() const { return m_buffer.Data(); }
-    std::uint32_t Size() const { return m_buffer.Size(); }
+    std::uint64_t Size() const { return m_buffer.Size(); }
     const std::string& Path() const { return m_target.path; }
 
     std::int32_t LineLength() const { return m_nLineLength; }

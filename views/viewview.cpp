@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "compare/core/compsettings.h"
+#include "compare/core/logwriter.h"
 #include "platform/colorvalue.h"
 #include "res/resource.h"
 #include "viewdoc.h"
@@ -40,7 +41,7 @@ std::optional<std::int64_t> CViewView::RowOfOffset(int, std::uint64_t offset, st
 
 QString CViewView::RowText(std::int64_t index) const {
     const CViewDoc& doc = GetDocument();
-    const ViewLine line = doc.Lines().GetAt(static_cast<std::uint32_t>(index));
+    const ViewLine line = doc.Lines().GetAt(static_cast<std::uint64_t>(index));
     return PaneText(line.offset, doc.Buffer() + line.offset, line.length, doc.IsAnsi());
 }
 
@@ -49,11 +50,15 @@ CViewDoc& CViewView::GetDocument() const {
 }
 
 std::int64_t CViewView::RowCount() const {
-    return GetDocument().Lines().GetCount();
+    return static_cast<std::int64_t>(GetDocument().Lines().GetCount());
+}
+
+int CViewView::OffsetDigits() const {
+    return CLogWriter::OffsetDigits(GetDocument().Size(), 0);
 }
 
 int CViewView::ContentWidth() const {
-    return PaneWidth(GetDocument().LineLength(), GetDocument().IsAnsi());
+    return PaneWidth(GetDocument().LineLength(), GetDocument().IsAnsi(), OffsetDigits());
 }
 
 void CViewView::Draw(QPainter& painter) {
@@ -61,9 +66,9 @@ void CViewView::Draw(QPainter& painter) {
     const int length = doc.LineLength();
     DrawPaneHeader(painter, 0, length, doc.IsAnsi());
     DrawHeaderLine(painter);
-    const std::uint32_t count = doc.Lines().GetCount();
-    const auto top = static_cast<std::uint32_t>(std::min<std::int64_t>(m_nTopLine, count));
-    for (std::uint32_t i = top; i < count && i - top < static_cast<std::uint32_t>(std::max(VisibleRows(), 0));
+    const std::uint64_t count = doc.Lines().GetCount();
+    const auto top = std::min(static_cast<std::uint64_t>(m_nTopLine), count);
+    for (std::uint64_t i = top; i < count && i - top < static_cast<std::uint64_t>(std::max(VisibleRows(), 0));
          ++i) {
         const ViewLine line = doc.Lines().GetAt(i);
         DrawPaneRow(painter, 0, static_cast<int>(i - top), line.offset, doc.Buffer() + line.offset,

@@ -27,6 +27,7 @@ protected:
 
     std::int64_t RowCount() const override;
     int ContentWidth() const override;
+    int OffsetDigits() const override;
     int VertBarX() const override { return m_textRight; }
     void Draw(QPainter& painter) override;
 

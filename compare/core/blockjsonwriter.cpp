@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <utility>
 
@@ -44,7 +45,7 @@ std::size_t Utf8Length(std::string_view s) {
 }
 
 // Decimal digits two at a time from a table, stored straight into place from the right.
-char* Number(char* to, std::uint32_t value) {
+char* Number32(char* to, std::uint32_t value) {
     static constexpr auto kPairs = [] {
         std::array<char, 200> pairs{};
         for (int i = 0; i < 100; ++i) {
@@ -74,6 +75,14 @@ char* Number(char* to, std::uint32_t value) {
         p[-1] = static_cast<char>('0' + value);
     }
     return end;
+}
+
+// Offsets past 4 GiB are rare enough for the library's conversion.
+char* Number(char* to, std::uint64_t value) {
+    if (value > 0xFFFFFFFFu) {
+        return std::to_chars(to, to + 20, value).ptr;
+    }
+    return Number32(to, static_cast<std::uint32_t>(value));
 }
 
 // The fixed text around a block's three numbers, per kind; a piece is copied with a fixed-size copy

@@ -15,10 +15,7 @@ bool CCompareResult::Compare(int unit, int lookAhead, int bytesPerLine, CProgres
     const CFileBuffer& file1 = m_buffers[0];
     const CFileBuffer& file2 = m_buffers[1];
     CCompEngine engine(file1.Data(), file1.Size(), file2.Data(), file2.Size());
-    engine.SetRelease([&file1, &file2](const std::uint8_t* begin, std::size_t length) {
-        file1.Release(begin, length);
-        file2.Release(begin, length);
-    });
+    engine.ReleaseFrom(file1, file2);
     engine.SetUnitSize(unit);
     engine.SetLookAhead(lookAhead);
     if (!engine.Run(progress)) {

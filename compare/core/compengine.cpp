@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 
+#include "files/filebuffer.h"
 #include "files/memorywords.h"
 #include "files/progress.h"
 
@@ -61,8 +62,8 @@ std::uint64_t BitRange(std::uint64_t word, std::uint64_t from, std::uint64_t to)
 
 } // namespace
 
-CCompEngine::CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
-                         std::uint32_t size2)
+CCompEngine::CCompEngine(const std::uint8_t* buffer1, std::uint64_t size1, const std::uint8_t* buffer2,
+                         std::uint64_t size2)
     : m_buffer1(buffer1), m_buffer2(buffer2), m_size1(size1), m_size2(size2) {}
 
 template <int U>
@@ -133,7 +134,7 @@ void CCompEngine::SyncWindow1(std::uint64_t p1) {
     if constexpr (U <= 2) {
         // Exact units keep the last position of each value: no unit ever has to leave.
         for (std::uint64_t pos = std::max(start, m_window1End); pos < end; pos += u) {
-            m_last1[CUnitPositions::Key<U>(m_buffer1 + pos)] = static_cast<std::uint32_t>(pos);
+            m_last1[CUnitPositions::Key<U>(m_buffer1 + pos)] = pos;
         }
         m_window1Start = start;
         m_window1End = std::max(end, m_window1End);
@@ -212,7 +213,7 @@ void CCompEngine::FillWindow2() {
 template <int U>
 void CCompEngine::EnterWindow2(std::uint64_t pos) {
     if constexpr (U <= 2) {
-        m_positions2->Add(CUnitPositions::Key<U>(m_buffer2 + pos), static_cast<std::uint32_t>(pos));
+        m_positions2->Add(CUnitPositions::Key<U>(m_buffer2 + pos), pos);
     } else {
         m_filter2->Add<U>(m_buffer2 + pos);
     }
@@ -233,7 +234,7 @@ void CCompEngine::LeaveWindow2(std::uint64_t pos) {
 template <int U>
 bool CCompEngine::Window2MayHold(const std::uint8_t* unit) const {
     if constexpr (U <= 2) {
-        return m_positions2->First(CUnitPositions::Key<U>(unit)) != CUnitPositions::kNone;
+        return m_positions2->First(CUnitPositions::Key<U>(unit)) != CUnitPositions::kNoPosition;
     } else {
         return m_filter2->MayContain<U>(unit);
     }
@@ -269,8 +270,8 @@ std::int64_t CCompEngine::SearchFile2(std::uint64_t p1, std::uint64_t p2) {
     SyncWindow2<U>(p2);
     const std::uint8_t* needle = m_buffer1 + p1;
     if constexpr (U <= 2) {
-        const std::uint32_t first = m_positions2->First(CUnitPositions::Key<U>(needle));
-        return first == CUnitPositions::kNone ? -1 : static_cast<std::int64_t>(first);
+        const std::uint64_t first = m_positions2->First(CUnitPositions::Key<U>(needle));
+        return first == CUnitPositions::kNoPosition ? -1 : static_cast<std::int64_t>(first);
     }
     if (!m_filter2->MayContain<U>(needle)) {
         return -1;
@@ -380,12 +381,12 @@ void CCompEngine::HandFinalBlocks(bool all) {
 // Move targets stand where the file-2 cursor passes them.
 void CCompEngine::EmitPending(std::uint64_t pos2) {
     while (m_firstPending < pos2) {
-        const auto start = static_cast<std::uint32_t>(m_firstPending);
+        const std::uint64_t start = m_firstPending;
         const Pending pending = *m_pendingStarts.Find(start);
         PushBlock({BlockKind::MoveTo, pending.count, start, pending.source});
-        const std::uint64_t end = start + (std::uint64_t{pending.count} << m_shift);
+        const std::uint64_t end = start + (pending.count << m_shift);
         m_pendingStarts.Erase(start);
-        m_pendingEnds.Erase(static_cast<std::uint32_t>(end));
+        m_pendingEnds.Erase(end);
         m_firstPending = m_pendingStarts.Size() == 0 ? kNone : FirstClaimedFrom(end);
         m_openDeleted = -1;
     }
@@ -396,18 +397,17 @@ inline void CCompEngine::AppendMergeable(BlockKind kind, std::uint64_t primary, 
                                          std::uint64_t count) {
     if (!m_blocks.empty()) {
         CompBlock& last = m_blocks.back();
-        const std::uint64_t span = std::uint64_t{last.count} << m_shift;
+        const std::uint64_t span = last.count << m_shift;
         const bool secondaryContinues =
             secondary == CompBlock::kAbsent
                 ? last.secondary == CompBlock::kAbsent
                 : last.secondary != CompBlock::kAbsent && last.secondary + span == secondary;
         if (last.kind == kind && last.primary + span == primary && secondaryContinues) {
-            last.count += static_cast<std::uint32_t>(count);
+            last.count += count;
             return;
         }
     }
-    PushBlock({kind, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(primary),
-               static_cast<std::uint32_t>(secondary)});
+    PushBlock({kind, count, primary, secondary});
 }
 
 inline void CCompEngine::AppendSame(std::uint64_t pos1, std::uint64_t pos2, std::uint64_t count) {
@@ -425,11 +425,10 @@ inline void CCompEngine::AppendNew(std::uint64_t pos2, std::uint64_t count) {
 
 inline void CCompEngine::AppendDeleted(std::uint64_t pos1, std::uint64_t count) {
     if (m_openDeleted >= 0) {
-        m_blocks[static_cast<std::size_t>(m_openDeleted)].count += static_cast<std::uint32_t>(count);
+        m_blocks[static_cast<std::size_t>(m_openDeleted)].count += count;
         return;
     }
-    PushBlock({BlockKind::Deleted, static_cast<std::uint32_t>(count), static_cast<std::uint32_t>(pos1),
-               CompBlock::kAbsent});
+    PushBlock({BlockKind::Deleted, count, pos1, CompBlock::kAbsent});
     m_openDeleted = static_cast<std::ptrdiff_t>(m_blocks.size() - 1);
 }
 
@@ -444,20 +443,20 @@ void CCompEngine::AppendMoveTo(std::uint64_t pos2, std::uint64_t pos1) {
     Claim(pos2);
     LeaveWindow2<U>(pos2);
     FillWindow2<U>();
-    const auto at = static_cast<std::uint32_t>(pos2);
-    const auto next = static_cast<std::uint32_t>(pos2 + static_cast<std::uint64_t>(U));
+    const std::uint64_t at = pos2;
+    const std::uint64_t next = pos2 + static_cast<std::uint64_t>(U);
     // The block that ends where this one starts grows when its source ends where this one's starts.
-    if (const std::uint32_t* start = m_pendingEnds.Find(at)) {
-        const std::uint32_t first = *start;
+    if (const std::uint64_t* start = m_pendingEnds.Find(at)) {
+        const std::uint64_t first = *start;
         Pending& block = *m_pendingStarts.Find(first);
-        if (block.source + (std::uint64_t{block.count} << kShiftOf<U>) == pos1) {
+        if (block.source + (block.count << kShiftOf<U>) == pos1) {
             ++block.count;
             m_pendingEnds.Erase(at);
             m_pendingEnds.Insert(next, first);
             return;
         }
     }
-    m_pendingStarts.Insert(at, Pending{1, static_cast<std::uint32_t>(pos1)});
+    m_pendingStarts.Insert(at, Pending{1, pos1});
     m_pendingEnds.Insert(next, at);
     m_firstPending = std::min(m_firstPending, pos2);
 }
@@ -477,6 +476,13 @@ void CCompEngine::AppendNewUpTo(std::uint64_t& p2, std::uint64_t end) {
 void CCompEngine::SetSink(BlockSink sink, std::size_t batch) {
     m_sink = std::move(sink);
     m_sinkBatch = std::max<std::size_t>(batch, 1);
+}
+
+void CCompEngine::ReleaseFrom(const CFileBuffer& file1, const CFileBuffer& file2) {
+    SetRelease([&file1, &file2](const std::uint8_t* begin, std::size_t length) {
+        file1.Release(begin, length);
+        file2.Release(begin, length);
+    });
 }
 
 void CCompEngine::Run() {

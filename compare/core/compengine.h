@@ -22,12 +22,12 @@ enum class BlockKind : std::uint32_t { Same = 0, New = 1, Deleted = 2, MoveFrom 
 // file 2 for New and MoveTo). `secondary` is the matching file-2 position of a Same block, the file-2
 // target of a MoveFrom, the file-1 source of a MoveTo, and kAbsent for New and Deleted.
 struct CompBlock {
-    static constexpr std::uint32_t kAbsent = 0xFFFFFFFFu;
+    static constexpr std::uint64_t kAbsent = ~std::uint64_t{0};
 
     BlockKind kind;
-    std::uint32_t count;
-    std::uint32_t primary;
-    std::uint32_t secondary;
+    std::uint64_t count;
+    std::uint64_t primary;
+    std::uint64_t secondary;
 
     friend bool operator==(const CompBlock&, const CompBlock&) = default;
 };
@@ -41,6 +41,7 @@ using CompBlockList = std::vector<CompBlock, CHugePageAllocator<CompBlock>>;
 //
 // Each buffer must stay readable, and zero, for at least 64 bytes past its size: a partial last unit
 // is compared with zero bytes filling it up, and searches read whole words.
+class CFileBuffer;
 class CProgress;
 
 class CCompEngine {
@@ -48,8 +49,8 @@ public:
     // Files larger than this are refused by every loader.
     static constexpr std::uint64_t kMaxFileSize = CFileSizeLimit::kMaxFileSize;
 
-    CCompEngine(const std::uint8_t* buffer1, std::uint32_t size1, const std::uint8_t* buffer2,
-                std::uint32_t size2);
+    CCompEngine(const std::uint8_t* buffer1, std::uint64_t size1, const std::uint8_t* buffer2,
+                std::uint64_t size2);
 
     // Takes blocks that nothing can change any more, in order; false stops the run.
     using BlockSink = std::function<bool(std::span<const CompBlock>)>;
@@ -70,6 +71,8 @@ public:
     // Before Run: stretches of the files found equal in long runs are handed to `release` (a mapped
     // file gives their pages back), so a comparison of big files holds little more than its window.
     void SetRelease(CDifferenceScanner::Release release) { m_scanner.SetRelease(std::move(release)); }
+    // The same for the engine's two files, which must outlive the run.
+    void ReleaseFrom(const CFileBuffer& file1, const CFileBuffer& file2);
     // Before Run: the blocks go to `sink` about `batch` at a time instead of piling up, so that a
     // run that makes millions of them needs little memory. Blocks() then stays empty.
     void SetSink(BlockSink sink, std::size_t batch = kSinkBatch);
@@ -80,8 +83,8 @@ public:
 private:
     // A MoveTo block that the file-2 cursor has not passed yet, keyed by its file-2 start.
     struct Pending {
-        std::uint32_t count;
-        std::uint32_t source;
+        std::uint64_t count;
+        std::uint64_t source;
     };
 
     // The steps of a run, compiled for each unit size `U` so that the unit is a constant.
@@ -182,7 +185,7 @@ private:
     // Pending MoveTo blocks by file-2 start, and the start of each by its file-2 end, for growing
     // it; the lowest start, or none. Every claimed unit past the lowest start is pending.
     CPositionMap<Pending> m_pendingStarts;
-    CPositionMap<std::uint32_t> m_pendingEnds;
+    CPositionMap<std::uint64_t> m_pendingEnds;
     std::uint64_t m_firstPending = ~std::uint64_t{0};
     std::vector<std::uint64_t> m_claimed;
 
@@ -196,7 +199,7 @@ private:
     std::optional<CUnitPositions> m_positions2;
     // With exact units, the last file-1 position of each value up to the file-1 window's end: the
     // value is in the window when that position lies past p1.
-    std::vector<std::uint32_t> m_last1;
+    std::vector<std::uint64_t> m_last1;
     std::uint64_t m_window2P2 = 0;
     std::uint64_t m_window2End = 0;
     std::uint64_t m_window2Count = 0;

@@ -6,13 +6,13 @@
 namespace {
 
 // The bytes a file has from `offset` on, at most `most`.
-std::uint32_t Within(std::uint64_t most, std::uint32_t offset, std::uint32_t size) {
-    return static_cast<std::uint32_t>(std::min<std::uint64_t>(most, offset < size ? size - offset : 0));
+std::uint64_t Within(std::uint64_t most, std::uint64_t offset, std::uint64_t size) {
+    return std::min(most, offset < size ? size - offset : 0);
 }
 
 } // namespace
 
-CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2,
+CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint64_t size1, std::uint64_t size2,
                        int bytesPerLine)
     : m_blocks(std::move(blocks)), m_bytesPerLine(static_cast<std::uint64_t>(std::max(bytesPerLine, 1))),
       m_lineShift(std::has_single_bit(m_bytesPerLine) ? std::countr_zero(m_bytesPerLine) : -1) {
@@ -25,8 +25,8 @@ CCompLines::CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std:
         const std::uint64_t bytes = b.count * unitBytes;
         switch (b.kind) {
         case BlockKind::Same: {
-            const std::uint32_t length1 = Within(bytes, b.primary, size1);
-            const std::uint32_t length2 = Within(bytes, b.secondary, size2);
+            const std::uint64_t length1 = Within(bytes, b.primary, size1);
+            const std::uint64_t length2 = Within(bytes, b.secondary, size2);
             b.count = std::min(length1, length2);
             if (length1 > b.count) {
                 leftOver.push_back(
@@ -112,9 +112,25 @@ CompLine CCompLines::RowOf(const Geometry& g, std::uint64_t r) const {
     const std::uint64_t end = std::min(CutAt(g, r), g.length);
     const bool hasFile1 = g.kind != BlockKind::New && g.kind != BlockKind::MoveTo;
     const bool hasFile2 = g.kind == BlockKind::Same || !hasFile1;
-    return {g.kind, hasFile1 ? static_cast<std::uint32_t>(g.offset1 + start) : 0,
-            hasFile2 ? static_cast<std::uint32_t>(g.offset2 + start) : 0,
+    return {g.kind, hasFile1 ? g.offset1 + start : 0, hasFile2 ? g.offset2 + start : 0,
             static_cast<std::uint32_t>(end - start)};
+}
+
+std::optional<std::uint64_t> CCompLines::RowOfOffset(int side, std::uint64_t offset) const {
+    for (std::size_t block = 0; block < m_blocks.size(); ++block) {
+        const Geometry g = GeometryOf(block);
+        const bool hasFile1 = g.kind != BlockKind::New && g.kind != BlockKind::MoveTo;
+        const bool hasFile2 = g.kind == BlockKind::Same || !hasFile1;
+        const std::uint64_t start = side == 0 ? g.offset1 : g.offset2;
+        if (!(side == 0 ? hasFile1 : hasFile2) || offset < start || offset - start >= g.length) {
+            continue;
+        }
+        // A row starts at every cut at or before the byte.
+        const std::uint64_t d = offset - start;
+        const auto cutsUpTo = [&](std::uint64_t cut) { return d >= cut ? Lines(d - cut) + 1 : 0; };
+        return m_firstRow[block] + cutsUpTo(g.cut1) + (g.twoCuts ? cutsUpTo(g.cut2) : 0);
+    }
+    return std::nullopt;
 }
 
 std::size_t CCompLines::BlockOfRow(std::uint64_t index) const {

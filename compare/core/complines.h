@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "compengine.h"
@@ -10,9 +11,9 @@
 // are 0 on the side a row does not have (file 1 for New and MoveTo, file 2 for Deleted and MoveFrom).
 struct CompLine {
     BlockKind kind;
-    std::uint32_t offset1;
-    std::uint32_t offset2;
-    std::uint32_t length;
+    std::uint64_t offset1;
+    std::uint64_t offset2;
+    std::uint32_t length; // at most a line
 
     friend bool operator==(const CompLine&, const CompLine&) = default;
 };
@@ -30,7 +31,7 @@ class CCompLines {
 public:
     CCompLines() = default;
     // `blocks` as the engine made them, or any run of them in order (the log takes them in batches).
-    CCompLines(CompBlockList blocks, int unit, std::uint32_t size1, std::uint32_t size2, int bytesPerLine);
+    CCompLines(CompBlockList blocks, int unit, std::uint64_t size1, std::uint64_t size2, int bytesPerLine);
 
     std::uint64_t GetCount() const { return m_firstRow.empty() ? 0 : m_firstRow.back(); }
     bool IsEmpty() const { return GetCount() == 0; }
@@ -49,6 +50,9 @@ public:
     // for block == Blocks().size()).
     std::size_t BlockOfRow(std::uint64_t index) const;
     std::uint64_t FirstRowOf(std::size_t block) const { return m_firstRow[block]; }
+    // The row that shows byte `offset` of file `side` (0 or 1): linear in the blocks, constant in the
+    // rows. None for a byte no row shows.
+    std::optional<std::uint64_t> RowOfOffset(int side, std::uint64_t offset) const;
     int BytesPerLine() const { return m_bytesPerLine; }
     void RemoveAll();
 

@@ -27,5 +27,7 @@ bool CLogStream::Write(CompBlockList blocks) {
         m_headerWritten = true;
     }
     const CCompLines lines(std::move(blocks), m_unit, m_file1.size, m_file2.size, m_bytesPerLine);
-    return CLogWriter(lines, m_file1.data, m_file2.data, m_ansi).WriteRows(m_out, m_section);
+    return CLogWriter(lines, m_file1.data, m_file2.data, m_ansi,
+                      CLogWriter::OffsetDigits(m_file1.size, m_file2.size))
+        .WriteRows(m_out, m_section);
 }

@@ -14,7 +14,7 @@ class CLogStream {
 public:
     struct File {
         const std::uint8_t* data;
-        std::uint32_t size;
+        std::uint64_t size;
     };
 
     CLogStream(CBufferedWriter& out, File file1, File file2, int unit, int bytesPerLine, bool ansi);

@@ -1,5 +1,6 @@
 #include "logwriter.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -16,8 +17,7 @@ namespace {
 
 constexpr std::string_view kSideGap = "     ";
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kOffsetDigits = 8;
-constexpr std::size_t kBytesColumn = 11; // after "XXXXXXXX : "
+constexpr int kShortOffsetDigits = 8;
 
 struct Tables {
     // "XX  ": stored four bytes at a time, three apart, the fourth byte overwritten by the next.
@@ -85,14 +85,16 @@ bool CanFormatEight() {
 } // namespace
 
 CLogWriter::CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2,
-                       bool ansi)
+                       bool ansi, int offsetDigits)
     : m_lines(lines), m_buffer1(buffer1), m_buffer2(buffer2),
       m_bytesPerLine(static_cast<std::uint32_t>(lines.BytesPerLine())),
-      m_lineMask(std::has_single_bit(m_bytesPerLine) ? m_bytesPerLine - 1 : 0), m_ansi(ansi) {
+      m_lineMask(std::has_single_bit(m_bytesPerLine) ? m_bytesPerLine - 1 : 0), m_ansi(ansi),
+      m_offsetDigits(static_cast<std::size_t>(std::clamp(offsetDigits, kShortOffsetDigits, 16))),
+      m_bytesColumn(m_offsetDigits + 3) {
 #if DYAD_HAVE_SSSE3_PATH
     m_simd = CanFormatEight();
 #endif
-    std::string part = "00000000 : " + std::string(3 * m_bytesPerLine, ' ') + "; ";
+    std::string part = std::string(m_offsetDigits, '0') + " : " + std::string(3 * m_bytesPerLine, ' ') + "; ";
     if (m_ansi) {
         part.append(m_bytesPerLine, ' ');
     }
@@ -132,15 +134,30 @@ std::size_t CLogWriter::LineLength(BlockKind kind) const {
     return m_file2Only.size();
 }
 
-void CLogWriter::FillPart(char* part, std::uint32_t offset, const std::uint8_t* bytes,
+int CLogWriter::OffsetDigits(std::uint64_t size1, std::uint64_t size2) {
+    const std::uint64_t largest = std::max(size1, size2);
+    if (largest <= (std::uint64_t{1} << 32)) {
+        return kShortOffsetDigits;
+    }
+    return (std::bit_width(largest - 1) + 3) / 4;
+}
+
+void CLogWriter::FillPart(char* part, std::uint64_t offset, const std::uint8_t* bytes,
                           std::uint32_t length) const {
     const Tables& t = Table();
-    for (std::size_t i = 0; i < kOffsetDigits / 2; ++i) {
-        std::memcpy(part + 2 * i, t.hex[(offset >> (24 - 8 * i)) & 0xFF].data(), 2);
+    if (m_offsetDigits == kShortOffsetDigits) {
+        for (std::size_t i = 0; i < kShortOffsetDigits / 2; ++i) {
+            std::memcpy(part + 2 * i, t.hex[(offset >> (24 - 8 * i)) & 0xFF].data(), 2);
+        }
+    } else {
+        for (std::size_t i = 0; i < m_offsetDigits; ++i) {
+            part[i] = t.hex[(offset >> (4 * (m_offsetDigits - 1 - i))) & 0xF][1];
+        }
     }
-    const std::uint32_t column = m_lineMask != 0 ? offset & m_lineMask : offset % m_bytesPerLine;
-    char* hex = part + kBytesColumn + 3 * column;
-    char* chars = m_ansi ? part + kBytesColumn + 3 * m_bytesPerLine + 2 + column : nullptr;
+    const auto column =
+        static_cast<std::uint32_t>(m_lineMask != 0 ? offset & m_lineMask : offset % m_bytesPerLine);
+    char* hex = part + m_bytesColumn + 3 * column;
+    char* chars = m_ansi ? part + m_bytesColumn + 3 * m_bytesPerLine + 2 + column : nullptr;
     std::uint32_t done = 0;
 #if DYAD_HAVE_SSSE3_PATH
     if (m_simd) {

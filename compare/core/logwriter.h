@@ -16,7 +16,13 @@ class CLogWriter {
 public:
     static constexpr std::string_view kHeader = "Dyadmon v3.0 log file.\r\n";
 
-    CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2, bool ansi);
+    // `offsetDigits`: OffsetDigits of the two files' sizes, for every piece of one log.
+    CLogWriter(const CCompLines& lines, const std::uint8_t* buffer1, const std::uint8_t* buffer2, bool ansi,
+               int offsetDigits);
+
+    // Eight hex digits for files of up to 4 GiB, as always; past that as many as the largest offset
+    // needs, so that the columns of one log stay aligned.
+    static int OffsetDigits(std::uint64_t size1, std::uint64_t size2);
 
     static std::string_view SectionText(BlockKind kind);
     // The ANSI column shows control characters (0-31, 127, 128-159) as ".", everything else as itself.
@@ -43,7 +49,7 @@ private:
     std::size_t LineLength(BlockKind kind) const;
     // Formats the row's line at `to`, which has room for LineLength(kind) bytes.
     void FormatLine(const CompLine& row, char* to) const;
-    void FillPart(char* part, std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t length) const;
+    void FillPart(char* part, std::uint64_t offset, const std::uint8_t* bytes, std::uint32_t length) const;
     bool WriteRows(CBufferedWriter& out, CProgress& progress, Section& section) const;
 
     const CCompLines& m_lines;
@@ -52,7 +58,9 @@ private:
     std::uint32_t m_bytesPerLine;
     std::uint32_t m_lineMask; // bytesPerLine - 1 when a power of two, else 0
     bool m_ansi;
-    bool m_simd = false; // eight bytes at a time where the processor can
+    std::size_t m_offsetDigits;
+    std::size_t m_bytesColumn; // after "XXXXXXXX : "
+    bool m_simd = false;       // eight bytes at a time where the processor can
     std::size_t m_partWidth;
     // Whole lines of blanks and separators, filled in per row.
     std::string m_bothSides;

@@ -7,7 +7,7 @@
 
 // A hash map from file positions to small values, for the few hundred entries a comparison keeps
 // at a time: one flat array, linear probing, no allocation once it has grown. Positions never reach
-// 0xFFFFFFFF, which marks a free slot.
+// 2^64 - 1, which marks a free slot.
 template <typename Value>
 class CPositionMap {
 public:
@@ -15,7 +15,7 @@ public:
 
     std::size_t Size() const { return m_size; }
 
-    Value* Find(std::uint32_t key) {
+    Value* Find(std::uint64_t key) {
         for (std::size_t i = Home(key);; i = (i + 1) & m_mask) {
             if (m_slots[i].key == key) {
                 return &m_slots[i].value;
@@ -27,7 +27,7 @@ public:
     }
 
     // `key` must not be in the map.
-    void Insert(std::uint32_t key, Value value) {
+    void Insert(std::uint64_t key, Value value) {
         if (2 * (m_size + 1) > m_slots.size()) {
             Rehash(2 * m_slots.size());
         }
@@ -37,7 +37,7 @@ public:
 
     // `key` must be in the map. Later entries of the probe run move back into the hole, so lookups
     // never need markers of erased entries.
-    void Erase(std::uint32_t key) {
+    void Erase(std::uint64_t key) {
         std::size_t hole = Home(key);
         while (m_slots[hole].key != key) {
             hole = (hole + 1) & m_mask;
@@ -54,19 +54,19 @@ public:
     }
 
 private:
-    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+    static constexpr std::uint64_t kFree = ~std::uint64_t{0};
 
     struct Slot {
-        std::uint32_t key = kFree;
+        std::uint64_t key = kFree;
         Value value{};
     };
 
     // Fibonacci hashing: positions that are multiples of a unit still spread over all slots.
-    std::size_t Home(std::uint32_t key) const {
-        return static_cast<std::size_t>((std::uint64_t{key} * 0x9E3779B97F4A7C15ull) >> m_shift);
+    std::size_t Home(std::uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
     }
 
-    void Place(std::uint32_t key, Value value) {
+    void Place(std::uint64_t key, Value value) {
         std::size_t i = Home(key);
         while (m_slots[i].key != kFree) {
             i = (i + 1) & m_mask;

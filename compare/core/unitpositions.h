@@ -11,7 +11,7 @@
 // and a claimed position is always the first match of its value.
 class CUnitPositions {
 public:
-    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    static constexpr std::uint64_t kNoPosition = ~std::uint64_t{0};
 
     // `capacity`: the most positions held at once.
     CUnitPositions(int unit, std::size_t capacity);
@@ -26,11 +26,11 @@ public:
             return LoadWord<std::uint16_t>(unit);
         }
     }
-    std::uint32_t First(std::uint32_t key) const {
+    std::uint64_t First(std::uint32_t key) const {
         const std::uint32_t node = m_head[key];
-        return node == kNone ? kNone : m_nodes[node].pos;
+        return node == kNone ? kNoPosition : m_nodes[node].pos;
     }
-    void Add(std::uint32_t key, std::uint32_t pos) {
+    void Add(std::uint32_t key, std::uint64_t pos) {
         const std::uint32_t node = m_free;
         m_free = m_nodes[node].next;
         m_nodes[node] = {pos, kNone};
@@ -49,8 +49,10 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
     struct Node {
-        std::uint32_t pos;
+        std::uint64_t pos;
         std::uint32_t next;
     };
 

@@ -114,10 +114,10 @@ bool CopyToImage(const std::string& source, const std::string& image, std::uint6
         close(in);
         return false;
     }
-    const CRegularFile::Copied end = CRegularFile::Copy(in, out, CFileSizeLimit::kMaxFileSize, copied);
+    const CRegularFile::Copied end = CRegularFile::Copy(in, out, CFileSizeLimit::kMaxSnapshotSize, copied);
     bool ok = end == CRegularFile::Copied::All;
     if (end == CRegularFile::Copied::PastLimit) {
-        error = CFileSizeLimit::TooLarge(source, "for a snapshot");
+        error = CFileSizeLimit::TooLarge(source, "for a snapshot", CFileSizeLimit::kMaxSnapshotSize);
     } else if (end == CRegularFile::Copied::WriteFailed) {
         error = "Can't write the image " + image + " (" + std::strerror(errno) + ")";
     } else if (!ok) {
@@ -566,8 +566,8 @@ bool CSnapshotStore::DescribeFile(const std::string& path, std::time_t now, Snap
         return false;
     }
     // The size field has 32 bits: a larger file would be recorded with a wrapped size.
-    if (static_cast<std::uint64_t>(st.st_size) > CFileSizeLimit::kMaxFileSize) {
-        error = CFileSizeLimit::TooLarge(path, "for a snapshot");
+    if (static_cast<std::uint64_t>(st.st_size) > CFileSizeLimit::kMaxSnapshotSize) {
+        error = CFileSizeLimit::TooLarge(path, "for a snapshot", CFileSizeLimit::kMaxSnapshotSize);
         return false;
     }
     std::error_code ec;
