@@ -34,3 +34,5 @@ peer=$(best grep -c -F -a "$pattern" random)
 ours=$(best "$build/bench/dyad-find" random "text:$pattern")
 { "$build/bench/dyad-find" random "text:$pattern" || true; } | sed "s/^/dyad-find: /"
 awk -v p="$peer" -v o="$ours" 'BEGIN { printf "a pattern not in 1 GiB: grep -c -F -a %.3f s, dyadmon %.3f s (goal no slower than grep: %s)\n", p, o, (o <= p ? "met" : "NOT MET") }'
+/usr/bin/time -o peak.txt -f %M "$build/bench/dyad-find" random "text:$pattern" >/dev/null 2>&1 || true
+awk -v kb="$(tail -n 1 peak.txt)" 'BEGIN { printf "peak memory of the search: %.0f MB (the pages searched are given back)\n", kb / 1024 }'

@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
     // A progress that reports and may stop, as the window's work does, so the checks are paid for.
     std::atomic<bool> stop{false};
     CProgress progress([](std::uint64_t, std::uint64_t) {}, &stop);
-    const CByteSearch::Result result =
-        CByteSearch::Find(file.Data(), file.Size(), *pattern, 0, CByteSearch::Direction::Forward, progress);
+    const CByteSearch::Result result = CByteSearch::Find(
+        file.Data(), file.Size(), *pattern, 0, CByteSearch::Direction::Forward, progress,
+        [&file](const std::uint8_t* begin, std::size_t length) { file.Release(begin, length); });
     const auto end = std::chrono::steady_clock::now();
     const auto seconds = [](auto from, auto to) { return std::chrono::duration<double>(to - from).count(); };
     if (result.outcome == CByteSearch::Result::Outcome::Found) {

@@ -167,6 +167,18 @@ TEST(ByteSearch, FindsMatchesAcrossSliceEdges) {
     const CByteSearch::Result round = Find(data, pattern, first, Dir::Backward);
     EXPECT_EQ(round.offset, last);
     EXPECT_TRUE(round.wrapped);
+
+    // A search that finds nothing passes every start once, to give the pages back.
+    std::vector<std::pair<std::uint64_t, std::size_t>> passed;
+    CProgress progress;
+    CByteSearch::Find(data.data(), data.size(), B("none"), kSlice, Dir::Forward, progress,
+                      [&](const std::uint8_t* begin, std::size_t length) {
+                          passed.emplace_back(begin - data.data(), length);
+                      });
+    const std::uint64_t starts = data.size() - 3;
+    EXPECT_EQ(passed,
+              (std::vector<std::pair<std::uint64_t, std::size_t>>{
+                  {kSlice, kSlice}, {2 * kSlice, kSlice}, {3 * kSlice, starts - 3 * kSlice}, {0, kSlice}}));
 }
 
 TEST(ByteSearch, StopsWhenAskedBetweenSlices) {

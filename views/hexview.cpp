@@ -288,7 +288,10 @@ void CHexView::Search(bool forward, std::uint64_t from) {
         this,
         [file, bytes = m_findBytes, from, direction, result, pattern, where](CBackgroundWork::Steps& steps) {
             CProgress progress = steps.Step(QStringLiteral("Finding \"%1\"%2 ...").arg(pattern, where));
-            *result = CByteSearch::Find(file->Data(), file->Size(), bytes, from, direction, progress);
+            // As a comparison does, the pages read are given back as the search passes them.
+            *result = CByteSearch::Find(
+                file->Data(), file->Size(), bytes, from, direction, progress,
+                [&file](const std::uint8_t* begin, std::size_t length) { file->Release(begin, length); });
         },
         [this, result, side, forward, pattern, where,
          length = m_findBytes.size()](CBackgroundWork::Outcome outcome) {

@@ -14,8 +14,8 @@ using Outcome = CByteSearch::Result::Outcome;
 class CPass {
 public:
     CPass(const std::uint8_t* data, const std::vector<std::uint8_t>& pattern, CProgress& progress,
-          std::uint64_t& done)
-        : m_data(data), m_pattern(pattern), m_progress(progress), m_done(done) {}
+          const CByteSearch::Passed& passed, std::uint64_t& done)
+        : m_data(data), m_pattern(pattern), m_progress(progress), m_passed(passed), m_done(done) {}
 
     // The first (forward) or last (backward) start in the range; nothing, with `stopped` set when the
     // progress asked to stop.
@@ -34,6 +34,9 @@ public:
             m_done += length;
             if (found) {
                 return found;
+            }
+            if (m_passed) {
+                m_passed(m_data + from, length);
             }
             forward ? begin += length : end -= length;
         }
@@ -68,6 +71,7 @@ private:
     const std::uint8_t* m_data;
     const std::vector<std::uint8_t>& m_pattern;
     CProgress& m_progress;
+    const CByteSearch::Passed& m_passed;
     std::uint64_t& m_done;
 };
 
@@ -75,7 +79,7 @@ private:
 
 CByteSearch::Result CByteSearch::Find(const std::uint8_t* data, std::uint64_t size,
                                       const std::vector<std::uint8_t>& pattern, std::uint64_t from,
-                                      Direction direction, CProgress& progress) {
+                                      Direction direction, CProgress& progress, const Passed& passed) {
     progress.Start(size);
     if (pattern.empty() || pattern.size() > size) {
         progress.Finish();
@@ -85,7 +89,7 @@ CByteSearch::Result CByteSearch::Find(const std::uint8_t* data, std::uint64_t si
     const std::uint64_t starts = size - pattern.size() + 1;
     from = std::min(from, starts);
     std::uint64_t done = 0;
-    CPass pass(data, pattern, progress, done);
+    CPass pass(data, pattern, progress, passed, done);
     bool stopped = false;
     const bool forward = direction == Direction::Forward;
     // Forward: from `from` to the end, then from the start up to `from`; backward the other way round.

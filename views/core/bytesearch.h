@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CProgress;
@@ -22,8 +24,12 @@ public:
         bool wrapped = false;
     };
 
+    // Hears of each slice searched without a match, whose memory a mapped file may give back.
+    using Passed = std::function<void(const std::uint8_t* begin, std::size_t length)>;
+
     // Forward: the first match that starts at `from` or after it, else the first one before it.
     // Backward: the last match that starts before `from`, else the last one at or after it.
     static Result Find(const std::uint8_t* data, std::uint64_t size, const std::vector<std::uint8_t>& pattern,
-                       std::uint64_t from, Direction direction, CProgress& progress);
+                       std::uint64_t from, Direction direction, CProgress& progress,
+                       const Passed& passed = nullptr);
 };
