@@ -47,19 +47,14 @@ QString OutOfMemoryText(const std::string& name1, const std::string& name2) {
 } // namespace
 
 CCompDoc::CCompDoc(CCompSettings& settings, const CSnapshotStore& store, CDocumentHost* status)
-    : CHexDocument(settings.showAnsi), m_settings(settings), m_store(store), m_askSettings(AskWithDialog),
-      m_work(status != nullptr && status->Work() != nullptr ? status->Work() : &m_foreground),
-      m_nBytesPerLine(settings.BytesPerLineForCompare()), m_nNextBytesPerLine(m_nBytesPerLine),
-      m_bShownAnsi(settings.showAnsi) {
-    if (status != nullptr && m_work == &m_foreground) {
-        m_foreground.ReportTo(*status, this);
-    }
-}
+    : CHexDocument(settings.showAnsi, status), m_settings(settings), m_store(store),
+      m_askSettings(AskWithDialog), m_nBytesPerLine(settings.BytesPerLineForCompare()),
+      m_nNextBytesPerLine(m_nBytesPerLine), m_bShownAnsi(settings.showAnsi) {}
 
 // The work keeps what it reads and writes alive by itself: it only needs telling to stop.
 CCompDoc::~CCompDoc() {
-    if (!m_work.isNull() && m_work->IsRunningFor(this)) {
-        m_work->Stop();
+    if (Work() != nullptr && Work()->IsRunningFor(this)) {
+        Work()->Stop();
     }
 }
 
@@ -101,7 +96,7 @@ void CCompDoc::OnSaveLog() {
         return;
     }
     auto saved = std::make_shared<CLogFile::Result>(CLogFile::Result::Ok);
-    m_work->Start(
+    Work()->Start(
         this,
         [log, saved, result = m_result, ansi = IsAnsi()](CBackgroundWork::Steps& steps) {
             CProgress progress = steps.Step(QStringLiteral("Saving the log ..."));
@@ -148,7 +143,7 @@ bool CCompDoc::LoadAndCompare() {
     SetTitle(BytesText(m_targets[0].name) + QStringLiteral(" : ") + BytesText(m_targets[1].name));
     auto result = std::make_shared<CCompareResult>();
     const CFileTarget targets[2] = {m_targets[0], m_targets[1]};
-    return m_work->Start(
+    return Work()->Start(
         this,
         [result, targets](CBackgroundWork::Steps& steps) {
             for (int side = 0; side < 2; ++side) {
@@ -175,7 +170,7 @@ void CCompDoc::OnLoaded(const std::shared_ptr<CCompareResult>& result, Outcome o
     }
     AskSettingsOnce();
     const std::int32_t bytesPerLine = m_nNextBytesPerLine;
-    m_work->Start(
+    Work()->Start(
         this,
         [result, unit = m_nUnit, lookAhead = m_nLookAhead, bytesPerLine](CBackgroundWork::Steps& steps) {
             CProgress progress = steps.Step(ResourceText(Res::kComparing));

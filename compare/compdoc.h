@@ -62,6 +62,8 @@ public:
     void OnUpdateSaveLog(CommandState& state);
 
     const CCompLines& Lines() const { return m_result->Lines(); }
+    // The result shown, which work may keep alive past a new one.
+    std::shared_ptr<const CCompareResult> Result() const { return m_result; }
     const std::uint8_t* Buffer1() const { return m_result->Buffer(0).Data(); }
     const std::uint8_t* Buffer2() const { return m_result->Buffer(1).Data(); }
     std::uint64_t Size1() const { return m_result->Buffer(0).Size(); }
@@ -74,7 +76,7 @@ public:
     // Takes effect with the next comparison, whose rows are cut to it.
     void SetBytesPerLine(std::int32_t bytes) override;
     void Reload() override { LoadAndCompare(); }
-    bool IsBusy() const override { return !m_work.isNull() && m_work->IsBusy(); }
+    bool IsBusy() const override { return Work() != nullptr && Work()->IsBusy(); }
     QString ChangedFile() const override;
 
 private:
@@ -90,10 +92,6 @@ private:
     CCompSettings& m_settings;
     const CSnapshotStore& m_store;
     SettingsAsker m_askSettings;
-    // Runs the work at once when there is no status bar with a runner of its own.
-    CBackgroundWork m_foreground{CBackgroundWork::Thread::Caller};
-    // The window's runner may go first when the program closes.
-    QPointer<CBackgroundWork> m_work;
 
     CFileTarget m_targets[2];
     // Whether the target is a snapshot, whose image must be a regular file of the store.

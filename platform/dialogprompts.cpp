@@ -8,6 +8,7 @@
 #include <QMessageBox>
 
 #include "colorvalue.h"
+#include "finddlg.h"
 
 void CDialogPrompts::Message(QWidget* parent, const QString& text, Icon icon) {
     const QMessageBox::Icon shown = icon == Icon::Error         ? QMessageBox::Critical
@@ -50,4 +51,13 @@ bool CDialogPrompts::AskText(QWidget* parent, const QString& caption, const QStr
         text = typed;
     }
     return accepted;
+}
+
+bool CDialogPrompts::AskFind(QWidget* parent, FindRequest& request) {
+    CFindDlg dialog(request, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    request = dialog.Request();
+    return true;
 }

@@ -11,4 +11,5 @@ public:
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& filter) override;
     std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) override;
     bool AskText(QWidget* parent, const QString& caption, const QString& label, QString& text) override;
+    bool AskFind(QWidget* parent, FindRequest& request) override;
 };

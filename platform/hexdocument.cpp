@@ -4,6 +4,7 @@
 
 #include <QTimer>
 
+#include "documenthost.h"
 #include "platform/prompts.h"
 #include "res/resource.h"
 
@@ -16,6 +17,14 @@ const CommandEntry<CHexDocument> kCommands[] = {
 };
 
 } // namespace
+
+CHexDocument::CHexDocument(bool ansi, CDocumentHost* status)
+    : m_status(status),
+      m_work(status != nullptr && status->Work() != nullptr ? status->Work() : &m_foreground), m_bAnsi(ansi) {
+    if (status != nullptr && m_work == &m_foreground) {
+        m_foreground.ReportTo(*status, this);
+    }
+}
 
 void CHexDocument::TellIfChanged() {
     if (m_bToldChange || ChangedFile().isEmpty()) {

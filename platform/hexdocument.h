@@ -2,7 +2,12 @@
 
 #include <cstdint>
 
+#include <QPointer>
+
+#include "backgroundwork.h"
 #include "document.h"
+
+class CDocumentHost;
 
 // A document shown as rows of hex bytes: a viewed file or a comparison. The user may halve or double
 // the bytes a row holds and show or hide the characters column; the document then reads its files
@@ -11,7 +16,9 @@ class CHexDocument : public CDocument {
     Q_OBJECT
 
 public:
-    explicit CHexDocument(bool ansi) : m_bAnsi(ansi) {}
+    // `status` may be null; its work runner, when it has one, runs the document's long work. Both
+    // outlive the document.
+    CHexDocument(bool ansi, CDocumentHost* status);
 
     virtual std::int32_t BytesPerLine() const = 0;
     virtual std::int32_t MaxBytesPerLine() const = 0;
@@ -23,6 +30,11 @@ public:
     virtual void Reload() = 0;
     // While its files are being read or compared, the commands that would read them again wait.
     virtual bool IsBusy() const { return false; }
+    // Where the document's long work runs: the window's runner, or one that works at once on this
+    // thread when there is no window with a runner. Null once the window's runner has gone.
+    CBackgroundWork* Work() const { return m_work.data(); }
+    // Where the document tells what it has done, null when nowhere.
+    CDocumentHost* Status() const { return m_status; }
     // The name of a file found cut short since it was read (its bytes past the new end read as zeros);
     // empty when none was.
     virtual QString ChangedFile() const { return {}; }
@@ -45,6 +57,11 @@ protected:
     void ForgetChange() { m_bToldChange = false; }
 
 private:
+    CDocumentHost* m_status;
+    // Runs the work at once when there is no status bar with a runner of its own.
+    CBackgroundWork m_foreground{CBackgroundWork::Thread::Caller};
+    // The window's runner may go first when the program closes.
+    QPointer<CBackgroundWork> m_work;
     bool m_bAnsi;
     bool m_bToldChange = false;
 };

@@ -58,3 +58,15 @@ bool CPromptRecorder::AskText(QWidget*, const QString&, const QString& label, QS
     textAnswers.pop_front();
     return true;
 }
+
+bool CPromptRecorder::AskFind(QWidget*, FindRequest& request) {
+    findRequests.push_back(request);
+    if (findAnswers.empty()) {
+        return false;
+    }
+    const int files = request.files;
+    request = findAnswers.front();
+    request.files = files;
+    findAnswers.pop_front();
+    return true;
+}

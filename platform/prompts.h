@@ -19,6 +19,16 @@ public:
         QString defaultSuffix; // added when the name the user types has none
     };
 
+    // What Find asks for: the pattern as typed, how it is to be read, and in a comparison which file
+    // to search.
+    struct FindRequest {
+        enum class Form { Hex, TextUtf8, TextUtf16le };
+        QString pattern;
+        Form form = Form::Hex;
+        int file = 0;  // 0 or 1
+        int files = 1; // 2 offers the choice of file
+    };
+
     virtual ~CPrompts() = default;
 
     // The prompts in force: the installed ones, else the dialogs.
@@ -37,4 +47,6 @@ public:
     virtual std::uint32_t PickColor(QWidget* parent, std::uint32_t initial) = 0;
     // A line of text typed after `label`, starting from `text`; false when the user cancelled.
     virtual bool AskText(QWidget* parent, const QString& caption, const QString& label, QString& text) = 0;
+    // What to find, starting from `request`'s values; false when the user cancelled.
+    virtual bool AskFind(QWidget* parent, FindRequest& request) = 0;
 };

@@ -17,6 +17,7 @@ public:
     QString OpenFileName(QWidget*, const QString&, const QString&) override { return {}; }
     std::uint32_t PickColor(QWidget*, std::uint32_t initial) override { return initial; }
     bool AskText(QWidget*, const QString&, const QString&, QString&) override { return false; }
+    bool AskFind(QWidget*, FindRequest&) override { return false; }
 
 private:
     const char* m_program;

@@ -25,6 +25,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "app/dyadmonapp.h"
@@ -34,6 +35,7 @@
 #include "browser/shelllist.h"
 #include "compare/compdoc.h"
 #include "platform/dockingpane.h"
+#include "platform/progresspanel.h"
 #include "platform/settingsprofile.h"
 #include "platform/shell/core/shellitem.h"
 #include "platform/view.h"
@@ -542,6 +544,139 @@ TEST_F(Program, CtrlGAsksForAnOffset) {
     QTest::keyClick(view, Qt::Key_G, Qt::ControlModifier);
     ASSERT_EQ(prompts.textRequests.size(), 1u);
     EXPECT_EQ(view->TopLine(), 0x400 / doc->LineLength());
+}
+
+using Form = CPrompts::FindRequest::Form;
+
+// Ctrl+F asks what to find and shows the first match from the top row on; F3 and Shift+F3 go on to
+// the next and the previous one, round the file's end and start with a note in the status bar. With
+// no pattern yet, F3 asks for one.
+TEST_F(Program, FindAndFindAgainInTheViewer) {
+    Start();
+    std::string data(64u << 10, '.');
+    data.replace(0x2000, 6, "needle");
+    data.replace(0x8000, 6, "needle");
+    CTempDir::Write(dir / "data", data);
+    CViewDoc* doc = OpenViewer(dir / "data");
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<CHexView*>(Frame().MdiArea().activeSubWindow()->widget());
+    view->setFocus();
+    const std::int64_t first = 0x2000 / doc->LineLength();
+    const std::int64_t second = 0x8000 / doc->LineLength();
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(view, key, modifiers);
+        WaitUntilIdle(*Frame().Work());
+        return view->TopLine();
+    };
+
+    EXPECT_EQ(press(Qt::Key_F3), 0);
+    ASSERT_EQ(prompts.findRequests.size(), 1u) << "F3 without a pattern asks for one";
+    EXPECT_EQ(prompts.findRequests[0].files, 1);
+    prompts.findAnswers = {{"6E 65 65 64 6C 65", Form::Hex, 0, 1}};
+    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), first);
+    EXPECT_EQ(Frame().StatusText(), "Ready");
+    EXPECT_EQ(press(Qt::Key_F3), second);
+    EXPECT_EQ(press(Qt::Key_F3), first);
+    EXPECT_EQ(Frame().StatusText(), "Passed the end of the file; searched from the start.");
+    EXPECT_EQ(press(Qt::Key_F3, Qt::ShiftModifier), second);
+    EXPECT_EQ(Frame().StatusText(), "Passed the start of the file; searched from the end.");
+    EXPECT_EQ(press(Qt::Key_F3, Qt::ShiftModifier), first);
+    EXPECT_EQ(Frame().StatusText(), "Ready");
+
+    // The last answer is the next default; one found nowhere, or no pattern at all, is said and
+    // moves nothing.
+    prompts.findAnswers = {{"needles", Form::TextUtf8, 0, 1}, {"6E 6", Form::Hex, 0, 1}};
+    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), first);
+    EXPECT_EQ(prompts.findRequests.back().pattern, "6E 65 65 64 6C 65");
+    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), first);
+    EXPECT_EQ(prompts.findRequests.back().pattern, "needles");
+    EXPECT_EQ(prompts.findRequests.back().form, Form::TextUtf8);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].text, "\"needles\" was not found.");
+    EXPECT_EQ(prompts.messages[1].text, "\"6E 6\" has an odd number of hex digits (3): each byte takes two.");
+    EXPECT_EQ(press(Qt::Key_F3), first) << "F3 asks again after a refused pattern";
+    EXPECT_EQ(prompts.findRequests.size(), 5u);
+}
+
+// In a comparison Find searches the file the user picks, as text in UTF-8 or UTF-16LE, and the row
+// that holds the match in that file comes on top.
+TEST_F(Program, FindInEitherFileOfAComparison) {
+    Start();
+    std::string one(32u << 10, '1');
+    std::string two(32u << 10, '2');
+    one.replace(0x5000, 4, "mark");
+    const std::string wide("m\0a\0r\0k\0", 8);
+    two.replace(0x6000, wide.size(), wide);
+    two.replace(0x7000, 4, "mark");
+    CTempDir::Write(dir / "one", one);
+    CTempDir::Write(dir / "two", two);
+    CCompDoc* doc = OpenCompare(dir / "one", dir / "two");
+    ASSERT_NE(doc, nullptr);
+    auto* view = static_cast<CHexView*>(Frame().MdiArea().activeSubWindow()->widget());
+    view->setFocus();
+    const auto holds = [&](int side, std::uint64_t offset) {
+        const CompLine row = doc->Lines().GetAt(static_cast<std::uint64_t>(view->TopLine()));
+        const std::uint64_t start = side == 0 ? row.offset1 : row.offset2;
+        return start <= offset && offset < start + row.length;
+    };
+    prompts.findAnswers = {
+        {"mark", Form::TextUtf8, 1, 2}, {"mark", Form::TextUtf16le, 1, 2}, {"mark", Form::TextUtf8, 0, 2}};
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    WaitUntilIdle(*Frame().Work());
+    EXPECT_TRUE(holds(1, 0x7000));
+    EXPECT_EQ(prompts.findRequests[0].files, 2);
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    WaitUntilIdle(*Frame().Work());
+    EXPECT_TRUE(holds(1, 0x6000));
+    EXPECT_EQ(prompts.findRequests[1].file, 1) << "the last file is the next default";
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    WaitUntilIdle(*Frame().Work());
+    EXPECT_TRUE(holds(0, 0x5000));
+    QTest::keyClick(view, Qt::Key_F3);
+    WaitUntilIdle(*Frame().Work());
+    EXPECT_TRUE(holds(0, 0x5000)) << "the only match, found again round the end";
+    EXPECT_EQ(Frame().StatusText(), "Passed the end of the file; searched from the start.");
+    prompts.findAnswers = {{"mark!", Form::TextUtf8, 1, 2}};
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    WaitUntilIdle(*Frame().Work());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "\"mark!\" was not found in file 2.");
+}
+
+// A search held on its way shows in the status bar and is stopped by Cancel, moving nothing; one
+// whose window is closed meanwhile ends quietly, and the program goes on.
+TEST_F(Program, ASearchIsCancelledOrOutlivedByItsWindow) {
+    Start();
+    std::string data(64u << 10, '.');
+    data.replace(0x8000, 6, "needle");
+    CTempDir::Write(dir / "data", data);
+    for (const bool close : {false, true}) {
+        CViewDoc* doc = OpenViewer(dir / "data");
+        ASSERT_NE(doc, nullptr);
+        QPointer<QMdiSubWindow> window = Frame().MdiArea().activeSubWindow();
+        auto* view = static_cast<CHexView*>(window->widget());
+        view->setFocus();
+        CWorkHold hold(*Frame().Work(), "Finding");
+        prompts.findAnswers = {{"needle", Form::TextUtf8, 0, 1}};
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        hold.Reached();
+        EXPECT_TRUE(Eventually([&] { return Frame().StatusText() == "Finding \"needle\" ..."; }));
+        EXPECT_FALSE(Enabled(Res::kFindNext)) << "one search at a time";
+        if (close) {
+            window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(window.isNull());
+        } else {
+            Frame().ProgressPanel().CancelButton()->click();
+        }
+        WaitUntilIdle(*Frame().Work());
+        if (!close) {
+            EXPECT_EQ(view->TopLine(), 0);
+            window->close();
+        }
+        EXPECT_TRUE(prompts.messages.empty());
+        EXPECT_EQ(Frame().StatusText(), "Ready");
+    }
 }
 
 // A screen reader keeps the menus it has read: they stay the same objects whatever document is

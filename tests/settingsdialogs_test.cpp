@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "compare/comparesettingsdlg.h"
 #include "compare/defaultsettingsdlg.h"
 #include "compare/settingscontrols.h"
+#include "platform/finddlg.h"
 #include "platform/promptrecorder.h"
 
 namespace {
@@ -250,6 +252,34 @@ TEST(SettingsAccessibility, EveryControlIsNamedAndReachedByKeys) {
     EXPECT_EQ(prompts.colorRequests.size(), 2u);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(swatch)->text(QAccessible::Description), "#00FF00");
     EXPECT_TRUE(dialog.isVisible()) << "Enter on a colour is not the dialog's OK";
+}
+
+// Find's dialog starts from the last answer; the keys type the pattern, Tab and the arrows choose how it
+// is read and the file, and Enter takes it. A viewer's dialog offers no choice of file.
+TEST(FindDialog, KeysFillItInFromTheLastAnswer) {
+    CPrompts::FindRequest last{"DE AD", CPrompts::FindRequest::Form::TextUtf8, 1, 2};
+    CFindDlg dialog(last);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QWidget* pattern = QApplication::focusWidget();
+    ASSERT_NE(qobject_cast<QLineEdit*>(pattern), nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(pattern)->text(QAccessible::Name), "Find what");
+    QTest::keyClicks(pattern, "needle");
+    QTest::keyClick(pattern, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "Search in");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const CPrompts::FindRequest answer = dialog.Request();
+    EXPECT_EQ(answer.pattern, "needle") << "the last pattern was selected, to be typed over";
+    EXPECT_EQ(answer.form, CPrompts::FindRequest::Form::TextUtf16le);
+    EXPECT_EQ(answer.file, 0);
+
+    CFindDlg viewer(CPrompts::FindRequest{});
+    EXPECT_EQ(viewer.findChildren<QComboBox*>().size(), 1);
+    EXPECT_EQ(viewer.Request().files, 1);
 }
 
 } // namespace

@@ -19,6 +19,9 @@ const CommandEntry<CCompView> kCommands[] = {
     {Res::kPreviousChange, &CCompView::OnPreviousChange},
     {Res::kNextChange, &CCompView::OnNextChange},
     {Res::kGoToOffset, &CCompView::OnGoToOffset},
+    {Res::kFind, &CCompView::OnFind, &CCompView::OnUpdateFind},
+    {Res::kFindNext, &CCompView::OnFindNext, &CCompView::OnUpdateFind},
+    {Res::kFindPrevious, &CCompView::OnFindPrevious, &CCompView::OnUpdateFind},
 };
 
 bool HasFile1(BlockKind kind) {
@@ -54,6 +57,19 @@ std::optional<std::int64_t> CCompView::RowOfOffset(int side, std::uint64_t offse
     }
     const std::optional<std::uint64_t> row = doc.Lines().RowOfOffset(side, offset);
     return row ? std::optional<std::int64_t>(static_cast<std::int64_t>(*row)) : std::nullopt;
+}
+
+std::shared_ptr<const CFileBuffer> CCompView::SearchedFile(int side) const {
+    const std::shared_ptr<const CCompareResult> result = GetDocument().Result();
+    return std::shared_ptr<const CFileBuffer>(result, &result->Buffer(side));
+}
+
+std::uint64_t CCompView::OffsetOfRow(int side, std::int64_t row) const {
+    if (row < 0 || row >= RowCount()) {
+        return 0;
+    }
+    const CompLine line = GetDocument().Lines().GetAt(static_cast<std::uint64_t>(row));
+    return side == 0 ? line.offset1 : line.offset2;
 }
 
 QString CCompView::RowText(std::int64_t index) const {

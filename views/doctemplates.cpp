@@ -10,7 +10,10 @@
 CDocTemplates::CDocTemplates(CCompSettings& settings, const CSnapshotStore& store, StatusSource status) {
     const auto frame = [] { return new CChildFrame; };
     m_pViewTemplate = std::make_unique<CDocTemplate>(
-        Res::kViewType, [&settings, &store] { return std::make_unique<CViewDoc>(settings, store); },
+        Res::kViewType,
+        [&settings, &store, status] {
+            return std::make_unique<CViewDoc>(settings, store, status ? status() : nullptr);
+        },
         [&settings](CDocument& doc) { return new CViewView(static_cast<CViewDoc&>(doc), settings); }, frame);
     m_pCompTemplate = std::make_unique<CDocTemplate>(
         Res::kCompType,

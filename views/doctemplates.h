@@ -14,7 +14,8 @@ class QMdiArea;
 // documents in child frames. Made in this one place for the program and the window tool alike.
 class CDocTemplates {
 public:
-    // Where a compare document shows its status texts, asked as each one is made (may give null).
+    // Where a document shows its status texts and runs its long work, asked as each one is made (may
+    // give null).
     using StatusSource = std::function<CDocumentHost*()>;
 
     // The settings and the store outlive the templates.

@@ -10,12 +10,16 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "files/filebuffer.h"
 #include "hexviewaccessible.h"
 #include "linescrollbar.h"
+#include "platform/backgroundwork.h"
 #include "platform/colorvalue.h"
+#include "platform/documenthost.h"
 #include "platform/hexdocument.h"
-#include "platform/prompts.h"
 #include "res/resource.h"
+#include "views/core/bytepattern.h"
+#include "views/core/bytesearch.h"
 #include "views/core/offsettext.h"
 
 namespace {
@@ -28,6 +32,18 @@ constexpr int kCellPitch = 27; // "XX " in 9-pixel cells
 constexpr int kPageRows = 10;
 constexpr int kWheelRows = 3;
 constexpr int kHorzLine = 10;
+
+CBytePattern::Form PatternForm(CPrompts::FindRequest::Form form) {
+    switch (form) {
+    case CPrompts::FindRequest::Form::TextUtf8:
+        return CBytePattern::Form::TextUtf8;
+    case CPrompts::FindRequest::Form::TextUtf16le:
+        return CBytePattern::Form::TextUtf16le;
+    case CPrompts::FindRequest::Form::Hex:
+        break;
+    }
+    return CBytePattern::Form::Hex;
+}
 
 int AnsiGridX(int bytesPerLine) {
     return kCellPitch * bytesPerLine + 112;
@@ -67,6 +83,13 @@ CHexView::CHexView(CDocument& document, int stripWidth, QWidget* parent)
     });
     // The bar posts its notifications already; a second queue would put the view a step behind.
     connect(m_vertBar, &CLineScrollBar::Scrolled, this, &CHexView::OnVertScroll);
+}
+
+// The search keeps the bytes it reads alive by itself: it only needs telling to stop.
+CHexView::~CHexView() {
+    if (!m_searchWork.isNull() && m_searchWork->IsRunningFor(this)) {
+        m_searchWork->Stop();
+    }
 }
 
 int CHexView::PaneWidth(int bytesPerLine, bool ansi, int offsetDigits) {
@@ -191,6 +214,121 @@ void CHexView::OnGoToOffset() {
         return;
     }
     JumpTo(*row);
+}
+
+std::shared_ptr<const CFileBuffer> CHexView::SearchedFile(int) const {
+    return nullptr;
+}
+
+std::uint64_t CHexView::OffsetOfRow(int, std::int64_t) const {
+    return 0;
+}
+
+CBackgroundWork* CHexView::IdleWork() const {
+    const auto& document = static_cast<const CHexDocument&>(GetDocument());
+    CBackgroundWork* work = document.Work();
+    return work != nullptr && !work->IsBusy() && !document.IsBusy() ? work : nullptr;
+}
+
+void CHexView::OnUpdateFind(CommandState& state) {
+    state.enabled = IdleWork() != nullptr;
+}
+
+void CHexView::OnFind() {
+    if (IdleWork() == nullptr) {
+        return;
+    }
+    CPrompts::FindRequest request = m_find;
+    request.files = Files();
+    if (!CPrompts::Current().AskFind(this, request)) {
+        return;
+    }
+    // Kept even when refused, for the user to put right.
+    m_find = request;
+    m_find.file = Files() == 2 && request.file == 1 ? 1 : 0;
+    m_findBytes.clear();
+    m_lastMatch.reset();
+    std::string error;
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        CBytePattern::Parse(request.pattern.toStdString(), PatternForm(request.form), error);
+    if (!bytes) {
+        CPrompts::Current().Message(this, QString::fromStdString(error), CPrompts::Icon::Exclamation);
+        return;
+    }
+    m_findBytes = *bytes;
+    Search(true, OffsetOfRow(m_find.file, m_nTopLine));
+}
+
+void CHexView::OnFindNext() {
+    if (m_findBytes.empty()) {
+        OnFind();
+        return;
+    }
+    Search(true, m_lastMatch ? *m_lastMatch + 1 : OffsetOfRow(m_find.file, m_nTopLine));
+}
+
+void CHexView::OnFindPrevious() {
+    if (m_findBytes.empty()) {
+        OnFind();
+        return;
+    }
+    Search(false, m_lastMatch ? *m_lastMatch : OffsetOfRow(m_find.file, m_nTopLine));
+}
+
+void CHexView::Search(bool forward, std::uint64_t from) {
+    CBackgroundWork* work = IdleWork();
+    const int side = m_find.file;
+    std::shared_ptr<const CFileBuffer> file = SearchedFile(side);
+    if (work == nullptr || !file) {
+        return;
+    }
+    const auto direction = forward ? CByteSearch::Direction::Forward : CByteSearch::Direction::Backward;
+    auto result = std::make_shared<CByteSearch::Result>();
+    const QString pattern = m_find.pattern;
+    const QString where = Files() == 2 ? QStringLiteral(" in file %1").arg(side + 1) : QString();
+    m_searchWork = work;
+    work->Start(
+        this,
+        [file, bytes = m_findBytes, from, direction, result, pattern, where](CBackgroundWork::Steps& steps) {
+            CProgress progress = steps.Step(QStringLiteral("Finding \"%1\"%2 ...").arg(pattern, where));
+            // As a comparison does, the pages read are given back as the search passes them.
+            *result = CByteSearch::Find(
+                file->Data(), file->Size(), bytes, from, direction, progress,
+                [&file](const std::uint8_t* begin, std::size_t length) { file->Release(begin, length); });
+        },
+        [this, result, side, forward, pattern, where,
+         length = m_findBytes.size()](CBackgroundWork::Outcome outcome) {
+            if (outcome == CBackgroundWork::Outcome::OutOfMemory) {
+                CPrompts::Current().Message(this, QStringLiteral("Not enough memory to search."),
+                                            CPrompts::Icon::Error);
+            }
+            if (outcome != CBackgroundWork::Outcome::Finished) {
+                return;
+            }
+            if (result->outcome == CByteSearch::Result::Outcome::NotFound) {
+                CPrompts::Current().Message(this,
+                                            QStringLiteral("\"%1\" was not found%2.").arg(pattern, where),
+                                            CPrompts::Icon::Information);
+                return;
+            }
+            m_lastMatch = result->offset;
+            ShowMatch(side, result->offset, length);
+            CDocumentHost* status = static_cast<CHexDocument&>(GetDocument()).Status();
+            if (result->wrapped && status != nullptr) {
+                status->SetStatusText(
+                    forward ? QStringLiteral("Passed the end of the file; searched from the start.")
+                            : QStringLiteral("Passed the start of the file; searched from the end."));
+            }
+        });
+}
+
+void CHexView::ShowMatch(int side, std::uint64_t offset, std::uint64_t length) {
+    (void)length; // for the selection of the match, to come
+    std::uint64_t size = 0;
+    const std::optional<std::int64_t> row = RowOfOffset(side, offset, size);
+    if (row && (*row < m_nTopLine || *row >= m_nTopLine + std::max(VisibleRows(), 1))) {
+        JumpTo(*row);
+    }
 }
 
 void CHexView::JumpTo(std::int64_t row) {

@@ -1,13 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include <QColor>
+#include <QPointer>
 
 #include "chargrid.h"
+#include "platform/prompts.h"
 #include "platform/view.h"
 
+class CBackgroundWork;
+class CFileBuffer;
 class CLineScrollBar;
 class QPainter;
 class QScrollBar;
@@ -49,9 +55,21 @@ public:
     // Row `row` (< Rows()) as a screen reader reads it.
     virtual QString RowText(std::int64_t row) const = 0;
 
+    // Find asks what to look for (bytes in hex, or text) and, in a comparison, in which file, and
+    // searches from the top row on; Find next and Find previous go on after or before the last match
+    // (from the top row when there is none). The search runs as the document's work.
+    void OnFind();
+    void OnFindNext();
+    void OnFindPrevious();
+    void OnUpdateFind(CommandState& state);
+    // Brings the match of `length` bytes at `offset` in file `side` into view.
+    void ShowMatch(int side, std::uint64_t offset, std::uint64_t length);
+
 protected:
     // `stripWidth`: the room right of the text area (the vertical bar, and the map beside it).
     CHexView(CDocument& document, int stripWidth, QWidget* parent);
+    // Stops a search of this view's that still runs.
+    ~CHexView() override;
 
     virtual std::int64_t RowCount() const = 0;
     virtual int ContentWidth() const = 0;
@@ -67,6 +85,10 @@ protected:
     virtual int Files() const { return 1; }
     // Hex digits of the offset column: 8, or more for files past 4 GiB.
     virtual int OffsetDigits() const { return 8; }
+    // File `side`'s bytes as shown, held for as long as a search reads them; null when there are none.
+    virtual std::shared_ptr<const CFileBuffer> SearchedFile(int side) const;
+    // The offset in file `side` at which row `row` starts (0 past the last row).
+    virtual std::uint64_t OffsetOfRow(int side, std::int64_t row) const;
 
     void LayoutHorzBar();
     void LayoutVertBar();
@@ -102,10 +124,19 @@ protected:
 
 private:
     void OnVertScroll(std::int64_t position);
+    // Runs the search of m_findBytes from `from` on (forward) or back from it.
+    void Search(bool forward, std::uint64_t from);
+    CBackgroundWork* IdleWork() const;
     // Tells a screen reader that other rows are on screen, or the rows changed.
     void TellRowsShown();
 
     int m_stripWidth;
+    // The last Find's answer, the next one's default.
+    CPrompts::FindRequest m_find;
+    // What the last Find's answer stands for: empty until one was understood.
+    std::vector<std::uint8_t> m_findBytes;
+    std::optional<std::uint64_t> m_lastMatch;
+    QPointer<CBackgroundWork> m_searchWork;
     QScrollBar* m_horzBar;
     CLineScrollBar* m_vertBar;
 };

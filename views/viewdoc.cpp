@@ -8,8 +8,8 @@
 #include "platform/prompts.h"
 #include "snapshots/core/snapshotstore.h"
 
-CViewDoc::CViewDoc(const CCompSettings& settings, const CSnapshotStore& store)
-    : CHexDocument(settings.showAnsi), m_store(store),
+CViewDoc::CViewDoc(const CCompSettings& settings, const CSnapshotStore& store, CDocumentHost* status)
+    : CHexDocument(settings.showAnsi, status), m_store(store),
       m_nLineLength(std::clamp(settings.lineLength, 1, kMaxLineLength)) {}
 
 CViewDoc* CViewDoc::Open(CDocTemplate& viewTemplate, const std::string& target) {
@@ -37,20 +37,22 @@ bool CViewDoc::OnOpenDocument(const std::string& bytes) {
 }
 
 QString CViewDoc::ChangedFile() const {
-    return m_buffer.Changed() ? BytesText(m_target.name) : QString();
+    return m_buffer->Changed() ? BytesText(m_target.name) : QString();
 }
 
 void CViewDoc::LoadFile() {
     SetTitle(BytesText(m_target.name));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
     m_viewLines = CViewLines();
-    if (m_buffer.Load(m_target.path, CFileBuffer::Mode::Map,
-                      m_target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any) !=
+    // A new buffer, as a search may still be reading the old one.
+    m_buffer = std::make_shared<CFileBuffer>();
+    if (m_buffer->Load(m_target.path, CFileBuffer::Mode::Map,
+                       m_target.image ? CFileBuffer::Source::StoreImage : CFileBuffer::Source::Any) !=
         CFileBuffer::Error::None) {
         CPrompts::Current().Message(nullptr, QStringLiteral("Error in reading the file."),
                                     CPrompts::Icon::Error);
     }
-    m_viewLines = CViewLines(m_buffer.Size(), static_cast<std::uint32_t>(m_nLineLength));
+    m_viewLines = CViewLines(m_buffer->Size(), static_cast<std::uint32_t>(m_nLineLength));
     ForgetChange();
     UpdateAllViews();
 }

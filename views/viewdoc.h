@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "files/filebuffer.h"
@@ -10,6 +11,7 @@
 
 class CCompSettings;
 class CDocTemplate;
+class CDocumentHost;
 class CSnapshotStore;
 
 // The document of the single-file viewer: one file, or one snapshot image, held whole in memory and
@@ -21,7 +23,8 @@ class CViewDoc : public CHexDocument {
 public:
     static constexpr int kMaxLineLength = 64;
 
-    CViewDoc(const CCompSettings& settings, const CSnapshotStore& store);
+    // `status` may be null; its work runner, when it has one, runs the document's long work.
+    CViewDoc(const CCompSettings& settings, const CSnapshotStore& store, CDocumentHost* status = nullptr);
 
     // Opens a viewer on `target` through `viewTemplate`, then reads the file: null when it could not
     // be opened (it has said why).
@@ -34,8 +37,10 @@ public:
     void LoadFile();
 
     const CViewLines& Lines() const { return m_viewLines; }
-    const std::uint8_t* Buffer() const { return m_buffer.Data(); }
-    std::uint64_t Size() const { return m_buffer.Size(); }
+    const std::uint8_t* Buffer() const { return m_buffer->Data(); }
+    std::uint64_t Size() const { return m_buffer->Size(); }
+    // The file as read last, which work may keep alive past a new reading.
+    std::shared_ptr<const CFileBuffer> File() const { return m_buffer; }
     const std::string& Path() const { return m_target.path; }
 
     std::int32_t LineLength() const { return m_nLineLength; }
@@ -48,7 +53,7 @@ public:
 private:
     const CSnapshotStore& m_store;
     CFileTarget m_target;
-    CFileBuffer m_buffer;
+    std::shared_ptr<CFileBuffer> m_buffer = std::make_shared<CFileBuffer>();
     CViewLines m_viewLines;
     std::int32_t m_nLineLength;
 };

@@ -18,6 +18,9 @@ namespace {
 
 const CommandEntry<CViewView> kCommands[] = {
     {Res::kGoToOffset, &CViewView::OnGoToOffset},
+    {Res::kFind, &CViewView::OnFind, &CViewView::OnUpdateFind},
+    {Res::kFindNext, &CViewView::OnFindNext, &CViewView::OnUpdateFind},
+    {Res::kFindPrevious, &CViewView::OnFindPrevious, &CViewView::OnUpdateFind},
 };
 
 } // namespace
@@ -37,6 +40,16 @@ std::optional<std::int64_t> CViewView::RowOfOffset(int, std::uint64_t offset, st
         return std::nullopt;
     }
     return static_cast<std::int64_t>(offset / static_cast<std::uint64_t>(doc.LineLength()));
+}
+
+std::shared_ptr<const CFileBuffer> CViewView::SearchedFile(int) const {
+    return GetDocument().File();
+}
+
+std::uint64_t CViewView::OffsetOfRow(int, std::int64_t row) const {
+    return row < RowCount()
+               ? static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(GetDocument().LineLength())
+               : 0;
 }
 
 QString CViewView::RowText(std::int64_t index) const {

@@ -24,6 +24,8 @@ public:
 protected:
     std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
                                             std::uint64_t& size) const override;
+    std::shared_ptr<const CFileBuffer> SearchedFile(int side) const override;
+    std::uint64_t OffsetOfRow(int side, std::int64_t row) const override;
 
     std::int64_t RowCount() const override;
     int ContentWidth() const override;
