@@ -11,6 +11,7 @@
 
 #include "compare/compdoc.h"
 #include "platform/commandrouter.h"
+#include "platform/hexdocument.h"
 #include "res/resource.h"
 #include "views/chargrid.h"
 #include "views/compview.h"
@@ -411,8 +412,13 @@ TEST(CharGrid, TheBundledFontFillsNineBySixteenCells) {
 }
 
 // A view of more rows than 32 bits count.
-struct HugeDocument : CDocument {
+struct HugeDocument : CHexDocument {
+    HugeDocument() : CHexDocument(false, nullptr) {}
     bool OnOpenDocument(const std::string&) override { return true; }
+    std::int32_t BytesPerLine() const override { return 16; }
+    std::int32_t MaxBytesPerLine() const override { return 16; }
+    void SetBytesPerLine(std::int32_t) override {}
+    void Reload() override {}
 };
 
 class HugeView : public CHexView {
