@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "views/core/changenavigator.h"
 #include "views/core/diffmapcolors.h"
+#include "views/core/siderows.h"
 
 namespace {
 
@@ -18,13 +19,15 @@ const CommandEntry<CCompView> kCommands[] = {
     {Res::kPreviousChange, &CCompView::OnPreviousChange},
     {Res::kNextChange, &CCompView::OnNextChange},
     {Res::kGoToOffset, &CCompView::OnGoToOffset},
+    {Res::kEditCopy, &CCompView::OnCopy, &CCompView::OnUpdateCopy},
+    {Res::kCopyText, &CCompView::OnCopyText, &CCompView::OnUpdateCopy},
 };
 
 bool HasFile1(BlockKind kind) {
-    return kind == BlockKind::Same || kind == BlockKind::Deleted || kind == BlockKind::MoveFrom;
+    return CSideRows::Holds(kind, 0);
 }
 bool HasFile2(BlockKind kind) {
-    return kind == BlockKind::Same || kind == BlockKind::New || kind == BlockKind::MoveTo;
+    return CSideRows::Holds(kind, 1);
 }
 
 } // namespace
@@ -51,19 +54,36 @@ std::optional<std::int64_t> CCompView::RowOfOffset(int side, std::uint64_t offse
     if (offset >= size) {
         return std::nullopt;
     }
-    std::optional<std::int64_t> found;
-    std::int64_t index = 0;
-    doc.Lines().ForEach(0, doc.Lines().GetCount(), [&](const CompLine& row) {
-        const bool has = side == 0 ? HasFile1(row.kind) : HasFile2(row.kind);
-        const std::uint64_t start = side == 0 ? row.offset1 : row.offset2;
-        if (has && offset >= start && offset < start + row.length) {
-            found = index;
-            return false;
-        }
-        ++index;
-        return true;
-    });
-    return found;
+    const std::optional<std::uint64_t> row = CSideRows::RowOf(doc.Lines(), side, offset);
+    if (!row) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(*row);
+}
+
+std::optional<CHexView::RowPart> CCompView::PartOfRow(std::int64_t row, int side) const {
+    const CCompLines& lines = GetDocument().Lines();
+    if (row < 0 || static_cast<std::uint64_t>(row) >= lines.GetCount()) {
+        return std::nullopt;
+    }
+    const CompLine line = lines.GetAt(static_cast<std::uint64_t>(row));
+    if (!CSideRows::Holds(line.kind, side)) {
+        return std::nullopt;
+    }
+    return RowPart{side == 0 ? line.offset1 : line.offset2, line.length};
+}
+
+std::uint64_t CCompView::FileSize(int side) const {
+    return side == 0 ? GetDocument().Size1() : GetDocument().Size2();
+}
+
+const std::uint8_t* CCompView::FileData(int side) const {
+    return side == 0 ? GetDocument().Buffer1() : GetDocument().Buffer2();
+}
+
+std::optional<std::uint64_t> CCompView::ByteNearRow(int side, std::int64_t row, std::uint64_t within) const {
+    return CSideRows::ByteAt(GetDocument().Lines(), side,
+                             static_cast<std::uint64_t>(std::max<std::int64_t>(row, 0)), within);
 }
 
 QString CCompView::RowText(std::int64_t index) const {
@@ -159,11 +179,11 @@ void CCompView::Draw(QPainter& painter) {
             const QColor& color = m_clrKind[static_cast<std::size_t>(row.kind)];
             if (HasFile1(row.kind)) {
                 DrawPaneRow(painter, 0, screenRow, row.offset1, doc.Buffer1() + row.offset1, row.length,
-                            bytesPerLine, ansi, color);
+                            bytesPerLine, ansi, color, 0);
             }
             if (HasFile2(row.kind)) {
                 DrawPaneRow(painter, pane, screenRow, row.offset2, doc.Buffer2() + row.offset2, row.length,
-                            bytesPerLine, ansi, color);
+                            bytesPerLine, ansi, color, 1);
             }
             ++screenRow;
             return true;

@@ -36,6 +36,11 @@ protected:
     std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
                                             std::uint64_t& size) const override;
     int Files() const override { return 2; }
+    std::optional<RowPart> PartOfRow(std::int64_t row, int side) const override;
+    std::uint64_t FileSize(int side) const override;
+    const std::uint8_t* FileData(int side) const override;
+    int PaneX(int side) const override { return side * PaneWidth(); }
+    std::optional<std::uint64_t> ByteNearRow(int side, std::int64_t row, std::uint64_t within) const override;
 
     std::int64_t RowCount() const override;
     int ContentWidth() const override;

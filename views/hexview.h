@@ -7,15 +7,18 @@
 
 #include "chargrid.h"
 #include "platform/view.h"
+#include "views/core/byteselection.h"
 
+class CDocumentHost;
 class CLineScrollBar;
 class QPainter;
 class QScrollBar;
 
 // What the compare view and the viewer share: the character grid, the text area beside the bars,
 // rows scrolled through a CLineScrollBar and pixels through a standard horizontal bar, the keys and
-// the wheel, and the layout of one hex pane. A derived view says how many rows and how much content
-// it has, and paints them.
+// the wheel, the caret and the selection in one of its files, and the layout of one hex pane. A
+// derived view says how many rows and how much content it has, where each file's bytes lie, and
+// paints them.
 class CHexView : public CView {
     Q_OBJECT
 
@@ -48,6 +51,29 @@ public:
     // Row `row` (< Rows()) as a screen reader reads it.
     virtual QString RowText(std::int64_t row) const = 0;
 
+    struct Selected {
+        int side; // 0, or 1 for file 2 of a comparison
+        std::uint64_t start;
+        std::uint64_t length;
+
+        friend bool operator==(const Selected&, const Selected&) = default;
+    };
+    // Selects `length` bytes of file `side` from `start` (cut at the file's end), with the caret on
+    // the first, and scrolls that byte into view: as the top row when it was not shown.
+    void Select(int side, std::uint64_t start, std::uint64_t length);
+    // Nothing when no byte is selected.
+    std::optional<Selected> Selection() const;
+    // The file the caret is in, and the byte it is on (the file's size after a selection that takes
+    // in its last byte).
+    int CaretSide() const { return m_side; }
+    std::uint64_t Caret() const { return m_selection.Caret(); }
+
+    // Copy puts the selected bytes on the clipboard as hex, Copy as text as the characters column
+    // shows them; both only with a selection.
+    void OnCopy();
+    void OnCopyText();
+    void OnUpdateCopy(CommandState& state);
+
 protected:
     // `stripWidth`: the room right of the text area (the vertical bar, and the map beside it).
     CHexView(CDocument& document, int stripWidth, QWidget* parent);
@@ -65,6 +91,20 @@ protected:
                                                     std::uint64_t& size) const = 0;
     virtual int Files() const { return 1; }
 
+    // The bytes of file `side` that row `row` holds: none when it holds none of that file.
+    struct RowPart {
+        std::uint64_t offset;
+        std::uint64_t count;
+    };
+    virtual std::optional<RowPart> PartOfRow(std::int64_t row, int side) const;
+    virtual std::uint64_t FileSize(int side) const;
+    virtual const std::uint8_t* FileData(int side) const;
+    // Where the pane of file `side` starts in the content.
+    virtual int PaneX(int side) const;
+    // A byte of file `side` at row `row`, `within` bytes into the row's part of it, or the nearest;
+    // for the caret going over to the other file.
+    virtual std::optional<std::uint64_t> ByteNearRow(int side, std::int64_t row, std::uint64_t within) const;
+
     void LayoutHorzBar();
     void LayoutVertBar();
     // Moves the top row without a notification from the bar, as a jump does.
@@ -73,10 +113,10 @@ protected:
     // One pane's "Offset" caption, column numbers and vertical grid lines, at pane start `paneX`.
     void DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bool ansi) const;
     // One pane's part of a row on screen row `screenRow`: its offset, and its bytes from the column
-    // the offset falls on.
+    // the offset falls on; the bytes of the selection in file `side` highlighted, and the caret.
     void DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint32_t offset,
                      const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
-                     const QColor& color) const;
+                     const QColor& color, int side = 0) const;
     void DrawVertLine(QPainter& painter, int x) const;
     // One pane's part of a row as text: "00000010: 41 42 43  ABC" (the characters with `ansi`).
     static QString PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi);
@@ -86,6 +126,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
     int m_textLeft = 0;
     int m_textTop = 0;
@@ -99,11 +145,38 @@ protected:
     CCharGrid m_grid;
 
 private:
+    struct Hit {
+        int side;
+        std::uint64_t byte;
+    };
+
     void OnVertScroll(std::int32_t position);
+    std::int32_t LineBytes() const;
+    // Rows wholly shown below the header; at least one.
+    std::int64_t ShownRows() const;
+    // The largest top row the vertical bar allows.
+    std::int64_t LastTop() const;
+    std::optional<std::int64_t> CaretRow() const;
+    void ShowCaret();
+    // The caret into file `side`, its selection gone.
+    void UseFile(int side);
+    // The byte under `point`; while dragging, the nearest byte of the caret's file in the rows shown.
+    std::optional<Hit> HitAt(QPoint point, bool dragging) const;
+    // Repaints and tells the status bar and the commands.
+    void OnSelectionChanged();
+    void CopySelection(bool characters);
+    CDocumentHost* Host() const;
     // Tells a screen reader that other rows are on screen, or the rows changed.
     void TellRowsShown();
 
     int m_stripWidth;
     QScrollBar* m_horzBar;
     CLineScrollBar* m_vertBar;
+    CByteSelection m_selection;
+    int m_side = 0;
+    bool m_placed = false; // the caret was put on a byte since the view was made
+    bool m_dragging = false;
+    bool m_dragged = false; // the pointer has left the pressed byte
+    std::uint64_t m_pressed = 0;
+    bool m_toldSelection = false; // the status bar shows the selection
 };

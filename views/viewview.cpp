@@ -17,6 +17,8 @@ namespace {
 
 const CommandEntry<CViewView> kCommands[] = {
     {Res::kGoToOffset, &CViewView::OnGoToOffset},
+    {Res::kEditCopy, &CViewView::OnCopy, &CViewView::OnUpdateCopy},
+    {Res::kCopyText, &CViewView::OnCopyText, &CViewView::OnUpdateCopy},
 };
 
 } // namespace
@@ -36,6 +38,23 @@ std::optional<std::int64_t> CViewView::RowOfOffset(int, std::uint64_t offset, st
         return std::nullopt;
     }
     return static_cast<std::int64_t>(offset / static_cast<std::uint64_t>(doc.LineLength()));
+}
+
+std::optional<CHexView::RowPart> CViewView::PartOfRow(std::int64_t row, int) const {
+    const CViewDoc& doc = GetDocument();
+    if (row < 0 || row >= RowCount()) {
+        return std::nullopt;
+    }
+    const ViewLine line = doc.Lines().GetAt(static_cast<std::uint32_t>(row));
+    return RowPart{line.offset, line.length};
+}
+
+std::uint64_t CViewView::FileSize(int) const {
+    return GetDocument().Size();
+}
+
+const std::uint8_t* CViewView::FileData(int) const {
+    return GetDocument().Buffer();
 }
 
 QString CViewView::RowText(std::int64_t index) const {

@@ -25,6 +25,10 @@ protected:
     std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
                                             std::uint64_t& size) const override;
 
+    std::optional<RowPart> PartOfRow(std::int64_t row, int side) const override;
+    std::uint64_t FileSize(int side) const override;
+    const std::uint8_t* FileData(int side) const override;
+
     std::int64_t RowCount() const override;
     int ContentWidth() const override;
     int VertBarX() const override { return m_textRight; }
