@@ -217,7 +217,8 @@ TEST_F(CompView, AScreenReaderReadsTheRowsOnScreen) {
               "73 73 73  ssssssss");
     EXPECT_EQ(lines[1], "deleted, file 1 00000008: 64 65 6C 65 74 65 64 21  deleted!");
     EXPECT_EQ(lines[2], "new, file 2 00000008: 4E 45 57 42 59 54 45 53  NEWBYTES");
-    EXPECT_EQ(text->cursorPosition(), 0) << "the caret on the top row";
+    EXPECT_EQ(text->cursorPosition(), 23) << "the caret on file 1's first byte";
+    EXPECT_EQ(text->selectionCount(), 0);
 
     const CCommandRouter::Route route{view.get(), doc.get()};
     EXPECT_TRUE(CCommandRouter::Execute(route, Res::kNextChange));

@@ -1,5 +1,6 @@
 #include <string>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -90,6 +91,13 @@ TEST_F(Selecting, ShiftRightThriceAndCtrlCCopyThreeBytes) {
     Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Clipboard(), "AB.");
     EXPECT_EQ(host.StatusText(), "0x00000000-0x00000002, 3 bytes");
+    // A screen reader reads the selected bytes' digits, and the caret on the byte after them.
+    QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(view)->textInterface();
+    ASSERT_EQ(read->selectionCount(), 1);
+    int start = 0, end = 0;
+    read->selection(0, &start, &end);
+    EXPECT_EQ(read->text(start, end), "41 42 01");
+    EXPECT_EQ(read->text(read->cursorPosition(), read->cursorPosition() + 2), "5A");
     Key(Qt::Key_Right);
     EXPECT_FALSE(CopyEnabled()) << "a step without Shift drops the selection";
     EXPECT_EQ(host.StatusText(), "Ready");
@@ -113,6 +121,10 @@ TEST_F(Selecting, ShiftRightThriceAndCtrlCCopyThreeBytes) {
     Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Clipboard(), "bcd");
     EXPECT_EQ(host.StatusText(), "File 2: 0x00000000-0x00000002, 3 bytes");
+    read = QAccessible::queryAccessibleInterface(view)->textInterface();
+    read->selection(0, &start, &end);
+    EXPECT_EQ(read->text(start, start + 2), "62") << "the first selected byte of file 2";
+    EXPECT_EQ(read->text(end - 2, end), "64");
     Key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(view->CaretSide(), 0);
 }

@@ -1,5 +1,7 @@
 #include "compview.h"
 
+#include <cstring>
+
 #include <QPainter>
 #include <QPalette>
 
@@ -86,10 +88,25 @@ std::optional<std::uint64_t> CCompView::ByteNearRow(int side, std::int64_t row, 
                              static_cast<std::uint64_t>(std::max<std::int64_t>(row, 0)), within);
 }
 
+namespace {
+
+const char* const kKinds[] = {"same", "new", "deleted", "moved from", "moved to"};
+constexpr int kSideCaption = 9; // ", file 1 "
+
+} // namespace
+
+int CCompView::RowTextPrefix(std::int64_t index, int side) const {
+    const CompLine row = GetDocument().Lines().GetAt(static_cast<std::uint64_t>(index));
+    int prefix = static_cast<int>(std::strlen(kKinds[static_cast<std::size_t>(row.kind)])) + kSideCaption;
+    if (side == 1 && HasFile1(row.kind)) {
+        prefix += PaneTextLength(row.length, GetDocument().IsAnsi()) + kSideCaption;
+    }
+    return prefix;
+}
+
 QString CCompView::RowText(std::int64_t index) const {
     const CCompDoc& doc = GetDocument();
     const CompLine row = doc.Lines().GetAt(static_cast<std::uint64_t>(index));
-    static const char* const kKinds[] = {"same", "new", "deleted", "moved from", "moved to"};
     QString text = QString::fromLatin1(kKinds[static_cast<std::size_t>(row.kind)]);
     if (HasFile1(row.kind)) {
         text += QStringLiteral(", file 1 ") +

@@ -37,6 +37,7 @@ protected:
                                             std::uint64_t& size) const override;
     int Files() const override { return 2; }
     std::optional<RowPart> PartOfRow(std::int64_t row, int side) const override;
+    int RowTextPrefix(std::int64_t row, int side) const override;
     std::uint64_t FileSize(int side) const override;
     const std::uint8_t* FileData(int side) const override;
     int PaneX(int side) const override { return side * PaneWidth(); }

@@ -101,11 +101,81 @@ void CHexView::OnUpdate() {
 void CHexView::TellRowsShown() {
     QAccessibleEvent rows(this, QAccessible::VisibleDataChanged);
     QAccessible::updateAccessibility(&rows);
-    // The caret stands on the top row: a reader says the row that came into view.
-    QAccessibleTextCursorEvent caret(this, 0);
-    QAccessible::updateAccessibility(&caret);
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent caret(this, CaretTextPosition());
+        QAccessible::updateAccessibility(&caret);
+    }
     QAccessibleValueChangeEvent position(m_vertBar, static_cast<qlonglong>(m_nTopLine));
     QAccessible::updateAccessibility(&position);
+}
+
+int CHexView::PaneTextLength(std::uint64_t count, bool ansi) {
+    return static_cast<int>(9 + 3 * count + (ansi ? 2 + count : 0));
+}
+
+template <typename F>
+void CHexView::ForEachShownLine(F&& f) const {
+    const std::int64_t end = std::min<std::int64_t>(m_nTopLine + std::max(VisibleRows(), 0), RowCount());
+    int start = 0;
+    for (std::int64_t row = m_nTopLine; row < end; ++row) {
+        if (!f(row, start)) {
+            return;
+        }
+        start += static_cast<int>(RowText(row).size()) + 1;
+    }
+}
+
+std::optional<int> CHexView::TextColumn(std::int64_t row, int side, std::uint64_t byte) const {
+    const std::optional<RowPart> part = PartOfRow(row, side);
+    if (!part || byte < part->offset || byte - part->offset >= part->count) {
+        return std::nullopt;
+    }
+    // "00000010:" and a space before the byte's digits.
+    return RowTextPrefix(row, side) + 10 + 3 * static_cast<int>(byte - part->offset);
+}
+
+int CHexView::CaretTextPosition() const {
+    const std::uint64_t size = FileSize(m_side);
+    int position = 0;
+    if (size != 0) {
+        const std::uint64_t caret = std::min(m_selection.Caret(), size - 1);
+        ForEachShownLine([&](std::int64_t row, int start) {
+            if (const std::optional<int> column = TextColumn(row, m_side, caret)) {
+                position = start + *column;
+                return false;
+            }
+            return true;
+        });
+    }
+    return position;
+}
+
+std::optional<std::pair<int, int>> CHexView::SelectionTextRange() const {
+    if (m_selection.IsEmpty()) {
+        return std::nullopt;
+    }
+    const std::uint64_t first = m_selection.Start();
+    const std::uint64_t end = first + m_selection.Length();
+    std::optional<std::pair<int, int>> range;
+    ForEachShownLine([&](std::int64_t row, int start) {
+        const std::optional<RowPart> part = PartOfRow(row, m_side);
+        if (!part) {
+            return true;
+        }
+        const std::uint64_t from = std::max(first, part->offset);
+        const std::uint64_t to = std::min(end, part->offset + part->count);
+        if (from < to) {
+            const int begin = start + *TextColumn(row, m_side, from);
+            const int last = start + *TextColumn(row, m_side, to - 1) + 2;
+            range = range ? std::pair{range->first, last} : std::pair{begin, last};
+        }
+        return true;
+    });
+    return range;
+}
+
+int CHexView::RowTextPrefix(std::int64_t, int) const {
+    return 0;
 }
 
 QString CHexView::PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi) {
@@ -479,6 +549,13 @@ CDocumentHost* CHexView::Host() const {
 
 void CHexView::OnSelectionChanged() {
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent caret(this, CaretTextPosition());
+        QAccessible::updateAccessibility(&caret);
+        const std::optional<std::pair<int, int>> range = SelectionTextRange();
+        QAccessibleTextSelectionEvent selection(this, range ? range->first : -1, range ? range->second : -1);
+        QAccessible::updateAccessibility(&selection);
+    }
     CDocumentHost* host = Host();
     if (host == nullptr) {
         return;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include <QColor>
 
@@ -68,6 +69,12 @@ public:
     int CaretSide() const { return m_side; }
     std::uint64_t Caret() const { return m_selection.Caret(); }
 
+    // Where the caret and the selection stand in the text a screen reader reads, the rows shown a
+    // line each: the caret at its byte's first hex digit, the selection over the hex digits of its
+    // bytes on those rows. The caret at 0 and no selection when they are not on them.
+    int CaretTextPosition() const;
+    std::optional<std::pair<int, int>> SelectionTextRange() const;
+
     // Copy puts the selected bytes on the clipboard as hex, Copy as text as the characters column
     // shows them; both only with a selection.
     void OnCopy();
@@ -97,6 +104,8 @@ protected:
         std::uint64_t count;
     };
     virtual std::optional<RowPart> PartOfRow(std::int64_t row, int side) const;
+    // Where file `side`'s part of RowText(row) starts.
+    virtual int RowTextPrefix(std::int64_t row, int side) const;
     virtual std::uint64_t FileSize(int side) const;
     virtual const std::uint8_t* FileData(int side) const;
     // Where the pane of file `side` starts in the content.
@@ -120,6 +129,7 @@ protected:
     void DrawVertLine(QPainter& painter, int x) const;
     // One pane's part of a row as text: "00000010: 41 42 43  ABC" (the characters with `ansi`).
     static QString PaneText(std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t count, bool ansi);
+    static int PaneTextLength(std::uint64_t count, bool ansi);
     void DrawHeaderLine(QPainter& painter) const;
 
     void paintEvent(QPaintEvent* event) override;
@@ -164,6 +174,10 @@ private:
     std::optional<Hit> HitAt(QPoint point, bool dragging) const;
     // Repaints and tells the status bar and the commands.
     void OnSelectionChanged();
+    // Calls f(row, start of its line) for the rows shown, until it returns false.
+    template <typename F>
+    void ForEachShownLine(F&& f) const;
+    std::optional<int> TextColumn(std::int64_t row, int side, std::uint64_t byte) const;
     void CopySelection(bool characters);
     CDocumentHost* Host() const;
     // Tells a screen reader that other rows are on screen, or the rows changed.
