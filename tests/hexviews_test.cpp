@@ -199,9 +199,10 @@ TEST(ByteSelection, StepsMoveTheCaretAndShiftStretchesTheSelection) {
     EXPECT_EQ(s.Caret(), 3u);
     s.Move(Step::Down, true);
     EXPECT_EQ(s.Length(), 19u) << "down a line in the same column";
+    EXPECT_EQ(s.CaretByte(), 18u) << "shown on the last byte reached";
     s.Move(Step::Left, false);
     EXPECT_TRUE(s.IsEmpty());
-    EXPECT_EQ(s.Caret(), 18u);
+    EXPECT_EQ(s.Caret(), 17u) << "a step from the byte shown";
     s.Move(Step::Up, false);
     s.Move(Step::Up, false);
     EXPECT_EQ(s.Caret(), 0u) << "stops at the first byte";
@@ -238,14 +239,16 @@ TEST(ByteSelection, StepsMoveTheCaretAndShiftStretchesTheSelection) {
 TEST(ByteSelection, APointerSelectsFromThePressedByteToTheOneUnderIt) {
     CByteSelection s = Selection100();
     s.PlaceAt(40);
-    EXPECT_EQ(s.Caret(), 40u);
+    EXPECT_EQ(s.CaretByte(), 40u);
     EXPECT_TRUE(s.IsEmpty());
     s.ExtendTo(43);
     EXPECT_EQ(s.Start(), 40u);
     EXPECT_EQ(s.Length(), 4u);
+    EXPECT_EQ(s.CaretByte(), 43u) << "on the byte under the pointer";
     s.ExtendTo(37);
     EXPECT_EQ(s.Start(), 37u);
     EXPECT_EQ(s.Length(), 4u);
+    EXPECT_EQ(s.CaretByte(), 37u);
     s.ExtendTo(40);
     EXPECT_EQ(s.Start(), 40u);
     EXPECT_EQ(s.Length(), 1u);
@@ -263,7 +266,7 @@ TEST(ByteSelection, APointerSelectsFromThePressedByteToTheOneUnderIt) {
 TEST(ByteSelection, SelectAndAShorterFileKeepItInsideTheFile) {
     CByteSelection s = Selection100();
     s.Select(90, 20);
-    EXPECT_EQ(s.Caret(), 90u) << "the caret on the first byte";
+    EXPECT_EQ(s.CaretByte(), 99u) << "the caret on the last byte";
     EXPECT_EQ(s.Start(), 90u);
     EXPECT_EQ(s.Length(), 10u);
     s.SetFile(95, 16);

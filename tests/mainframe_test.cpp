@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -542,6 +543,20 @@ TEST_F(Program, CtrlGAsksForAnOffset) {
     QTest::keyClick(view, Qt::Key_G, Qt::ControlModifier);
     ASSERT_EQ(prompts.textRequests.size(), 1u);
     EXPECT_EQ(view->TopLine(), 0x400 / doc->LineLength());
+    // The byte gone to is selected, the status bar says so, and Copy takes it.
+    EXPECT_EQ(Frame().StatusText(), "0x00000400-0x00000400, 1 byte");
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "64 64");
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_FALSE(Enabled(Res::kEditCopy));
+    EXPECT_EQ(Frame().StatusText(), "Ready");
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(Frame().StatusText(), "0x00000402-0x00000402, 1 byte");
+    Frame().Browser1().List().setFocus();
+    EXPECT_EQ(Frame().StatusText(), "Ready") << "only the view in use tells its selection";
+    view->setFocus();
+    EXPECT_EQ(Frame().StatusText(), "0x00000402-0x00000402, 1 byte") << "told again with the focus";
 }
 
 // A screen reader keeps the menus it has read: they stay the same objects whatever document is

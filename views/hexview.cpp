@@ -138,7 +138,7 @@ int CHexView::CaretTextPosition() const {
     const std::uint64_t size = FileSize(m_side);
     int position = 0;
     if (size != 0) {
-        const std::uint64_t caret = std::min(m_selection.Caret(), size - 1);
+        const std::uint64_t caret = m_selection.CaretByte();
         ForEachShownLine([&](std::int64_t row, int start) {
             if (const std::optional<int> column = TextColumn(row, m_side, caret)) {
                 position = start + *column;
@@ -364,8 +364,7 @@ bool CHexView::event(QEvent* event) {
             std::optional<std::uint64_t> byte;
             if (row) {
                 const std::optional<RowPart> part = PartOfRow(*row, m_side);
-                const std::uint64_t within =
-                    part ? std::min(m_selection.Caret(), FileSize(m_side) - 1) - part->offset : 0;
+                const std::uint64_t within = part ? m_selection.CaretByte() - part->offset : 0;
                 byte = ByteNearRow(other, *row, within);
             } else {
                 byte = ByteNearRow(other, m_nTopLine, 0);
@@ -399,7 +398,8 @@ std::optional<CHexView::Hit> CHexView::HitAt(QPoint point, bool dragging) const 
     const int side = dragging ? m_side : (Files() == 2 && contentX >= PaneX(1) ? 1 : 0);
     const int x = contentX - PaneX(side);
     const int bytesPerLine = LineBytes();
-    const bool ansi = static_cast<const CHexDocument&>(GetDocument()).IsAnsi();
+    const auto* document = dynamic_cast<const CHexDocument*>(&GetDocument());
+    const bool ansi = document != nullptr && document->IsAnsi();
     const int hexEnd = kFirstCellX + kCellPitch * bytesPerLine;
     const int ansiEnd = AnsiColumnX(bytesPerLine) + CCharGrid::kCellWidth * bytesPerLine;
     int column = -1;
@@ -483,6 +483,25 @@ void CHexView::focusInEvent(QFocusEvent* event) {
 void CHexView::focusOutEvent(QFocusEvent* event) {
     CView::focusOutEvent(event);
     update();
+    // The status bar tells the selection of the view the user is in; a menu opening leaves it there.
+    if (event->reason() != Qt::PopupFocusReason) {
+        ForgetSelectionText();
+    }
+}
+
+void CHexView::hideEvent(QHideEvent* event) {
+    CView::hideEvent(event);
+    ForgetSelectionText();
+}
+
+void CHexView::ForgetSelectionText() {
+    if (!m_toldSelection) {
+        return;
+    }
+    m_toldSelection = false;
+    if (CDocumentHost* host = Host()) {
+        host->SetStatusText({});
+    }
 }
 
 std::int32_t CHexView::LineBytes() const {
@@ -504,7 +523,7 @@ std::optional<std::int64_t> CHexView::CaretRow() const {
         return std::nullopt;
     }
     std::uint64_t ignored = 0;
-    return RowOfOffset(m_side, std::min(m_selection.Caret(), size - 1), ignored);
+    return RowOfOffset(m_side, m_selection.CaretByte(), ignored);
 }
 
 void CHexView::ShowCaret() {
@@ -522,14 +541,15 @@ void CHexView::ShowCaret() {
 void CHexView::UseFile(int side) {
     m_side = std::clamp(side, 0, Files() - 1);
     m_selection.SetFile(FileSize(m_side), static_cast<std::uint64_t>(LineBytes()));
-    m_selection.PlaceAt(m_selection.Caret());
+    m_selection.PlaceAt(m_selection.CaretByte());
 }
 
 void CHexView::Select(int side, std::uint64_t start, std::uint64_t length) {
     UseFile(side);
     m_selection.Select(start, length);
     m_placed = true;
-    if (const std::optional<std::int64_t> row = CaretRow();
+    std::uint64_t size = 0;
+    if (const std::optional<std::int64_t> row = RowOfOffset(m_side, m_selection.Start(), size);
         row && (*row < m_nTopLine || *row >= m_nTopLine + ShownRows())) {
         JumpTo(*row);
     }
@@ -710,7 +730,7 @@ void CHexView::DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uin
     // The caret: an outline round its byte in both columns, while the view has the focus.
     const std::uint64_t size = FileSize(side);
     if (side == m_side && hasFocus() && size != 0) {
-        const std::uint64_t caret = std::min(m_selection.Caret(), size - 1);
+        const std::uint64_t caret = m_selection.CaretByte();
         if (caret >= offset && caret < std::uint64_t{offset} + count) {
             const int at = static_cast<int>(caret - offset);
             painter.setPen(palette().color(QPalette::Text));

@@ -60,14 +60,13 @@ public:
         friend bool operator==(const Selected&, const Selected&) = default;
     };
     // Selects `length` bytes of file `side` from `start` (cut at the file's end), with the caret on
-    // the first, and scrolls that byte into view: as the top row when it was not shown.
+    // the last, and scrolls the first into view: as the top row when it was not shown.
     void Select(int side, std::uint64_t start, std::uint64_t length);
     // Nothing when no byte is selected.
     std::optional<Selected> Selection() const;
-    // The file the caret is in, and the byte it is on (the file's size after a selection that takes
-    // in its last byte).
+    // The file the caret is in, and the byte it is on.
     int CaretSide() const { return m_side; }
-    std::uint64_t Caret() const { return m_selection.Caret(); }
+    std::uint64_t Caret() const { return m_selection.CaretByte(); }
 
     // Where the caret and the selection stand in the text a screen reader reads, the rows shown a
     // line each: the caret at its byte's first hex digit, the selection over the hex digits of its
@@ -142,6 +141,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
     int m_textLeft = 0;
     int m_textTop = 0;
@@ -174,6 +174,8 @@ private:
     std::optional<Hit> HitAt(QPoint point, bool dragging) const;
     // Repaints and tells the status bar and the commands.
     void OnSelectionChanged();
+    // Takes the selection's text off the status bar when it is there.
+    void ForgetSelectionText();
     // Calls f(row, start of its line) for the rows shown, until it returns false.
     template <typename F>
     void ForEachShownLine(F&& f) const;

@@ -12,7 +12,14 @@ void CByteSelection::SetFile(std::uint64_t size, std::uint64_t bytesPerLine) {
     }
 }
 
+std::uint64_t CByteSelection::CaretByte() const {
+    return std::min(m_anchor < m_caret ? m_caret - 1 : m_caret, LastByte());
+}
+
 void CByteSelection::Move(Step step, bool extend, std::uint64_t pageLines) {
+    if (!extend) {
+        m_caret = m_anchor = CaretByte();
+    }
     const std::uint64_t page = m_line * std::max<std::uint64_t>(pageLines, 1);
     const std::uint64_t column = m_caret % m_line;
     const auto back = [this](std::uint64_t by) { return m_caret > by ? m_caret - by : 0; };
@@ -82,6 +89,9 @@ void CByteSelection::ExtendTo(std::uint64_t byte) {
 }
 
 void CByteSelection::Select(std::uint64_t start, std::uint64_t length) {
-    m_caret = std::min(start, LastByte());
-    m_anchor = m_caret + std::min(length, m_size - std::min(m_caret, m_size));
+    m_anchor = std::min(start, m_size);
+    m_caret = m_anchor + std::min(length, m_size - m_anchor);
+    if (IsEmpty()) {
+        PlaceAt(start);
+    }
 }
