@@ -359,28 +359,30 @@ bool CHexView::event(QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier;
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
-            const int other = 1 - m_side;
-            const std::optional<std::int64_t> row = CaretRow();
-            std::optional<std::uint64_t> byte;
-            if (row) {
-                const std::optional<RowPart> part = PartOfRow(*row, m_side);
-                const std::uint64_t within = part ? m_selection.CaretByte() - part->offset : 0;
-                byte = ByteNearRow(other, *row, within);
-            } else {
-                byte = ByteNearRow(other, m_nTopLine, 0);
-            }
-            if (byte) {
-                UseFile(other);
-                m_selection.PlaceAt(*byte);
-                m_placed = true;
-                ShowCaret();
-                OnSelectionChanged();
-            }
+            MoveToOtherFile();
             key->accept();
             return true;
         }
     }
     return CView::event(event);
+}
+
+void CHexView::MoveToOtherFile() {
+    const int other = 1 - m_side;
+    // The byte across from the caret in its row, or the nearest one the other file has.
+    std::optional<std::uint64_t> byte = ByteNearRow(other, m_nTopLine, 0);
+    if (const std::optional<std::int64_t> row = CaretRow()) {
+        const std::optional<RowPart> part = PartOfRow(*row, m_side);
+        byte = ByteNearRow(other, *row, part ? m_selection.CaretByte() - part->offset : 0);
+    }
+    if (!byte) {
+        return;
+    }
+    UseFile(other);
+    m_selection.PlaceAt(*byte);
+    m_placed = true;
+    ShowCaret();
+    OnSelectionChanged();
 }
 
 std::optional<CHexView::Hit> CHexView::HitAt(QPoint point, bool dragging) const {

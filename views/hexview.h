@@ -170,6 +170,7 @@ private:
     void ShowCaret();
     // The caret into file `side`, its selection gone.
     void UseFile(int side);
+    void MoveToOtherFile();
     // The byte under `point`; while dragging, the nearest byte of the caret's file in the rows shown.
     std::optional<Hit> HitAt(QPoint point, bool dragging) const;
     // Repaints and tells the status bar and the commands.
