@@ -63,6 +63,7 @@ public:
     void SetStatusText(const QString& text) override;
     QString StatusText() const;
     CBackgroundWork* Work() override { return &m_work; }
+    void UpdateCommands() override { m_actions.Update(); }
     CProgressPanel& ProgressPanel() const { return *m_progress; }
     // Replaces the desktop's default handler, for tests.
     void SetUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }

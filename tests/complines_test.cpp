@@ -4,6 +4,7 @@
 #include "compare/core/complines.h"
 #include "literalengine.h"
 #include "testinputs.h"
+#include "views/core/siderows.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ TEST(CompLines, EveryByteOfEachFileInExactlyOneRow) {
             for (std::uint32_t i = 0; i < length; ++i) {
                 ++seen[offset + i];
                 if (seed % 10 == 0) {
-                    ASSERT_EQ(lines.RowOfOffset(side, offset + i), index) << "byte " << offset + i;
+                    ASSERT_EQ(CSideRows::RowOf(lines, side, offset + i), index) << "byte " << offset + i;
                 }
             }
         };
@@ -140,8 +141,8 @@ TEST(CompLines, EveryByteOfEachFileInExactlyOneRow) {
         }
         ASSERT_TRUE(std::all_of(seen1.begin(), seen1.end(), [](int n) { return n == 1; })) << "seed " << seed;
         ASSERT_TRUE(std::all_of(seen2.begin(), seen2.end(), [](int n) { return n == 1; })) << "seed " << seed;
-        EXPECT_EQ(lines.RowOfOffset(0, a.Size()), std::nullopt);
-        EXPECT_EQ(lines.RowOfOffset(1, b.Size()), std::nullopt);
+        EXPECT_EQ(CSideRows::RowOf(lines, 0, a.Size()), std::nullopt);
+        EXPECT_EQ(CSideRows::RowOf(lines, 1, b.Size()), std::nullopt);
     }
 }
 
@@ -158,11 +159,11 @@ TEST(CompLines, FilesPastFourGibibytes) {
     EXPECT_EQ(lines.GetAt(sameRows - 1), (CompLine{K::Same, far - 8, far - 8, 8}));
     EXPECT_EQ(lines.GetAt(sameRows), (CompLine{K::Deleted, far, 0, 8}));
     EXPECT_EQ(lines.GetAt(sameRows + 1), (CompLine{K::New, 0, far, 8}));
-    EXPECT_EQ(lines.RowOfOffset(0, far + 7), sameRows);
-    EXPECT_EQ(lines.RowOfOffset(1, far), sameRows + 1);
-    EXPECT_EQ(lines.RowOfOffset(1, size1 + 2), lines.GetCount() - 1);
+    EXPECT_EQ(CSideRows::RowOf(lines, 0, far + 7), sameRows);
+    EXPECT_EQ(CSideRows::RowOf(lines, 1, far), sameRows + 1);
+    EXPECT_EQ(CSideRows::RowOf(lines, 1, size1 + 2), lines.GetCount() - 1);
     EXPECT_EQ(lines.GetAt(lines.GetCount() - 1).kind, K::New) << "file 2's last three bytes";
-    EXPECT_EQ(lines.RowOfOffset(0, size1), std::nullopt);
+    EXPECT_EQ(CSideRows::RowOf(lines, 0, size1), std::nullopt);
 }
 
 // Memory that grows with the blocks, not the bytes: a block of a gigabyte is one block and a count.

@@ -218,7 +218,8 @@ TEST_F(CompView, AScreenReaderReadsTheRowsOnScreen) {
               "73 73 73  ssssssss");
     EXPECT_EQ(lines[1], "deleted, file 1 00000008: 64 65 6C 65 74 65 64 21  deleted!");
     EXPECT_EQ(lines[2], "new, file 2 00000008: 4E 45 57 42 59 54 45 53  NEWBYTES");
-    EXPECT_EQ(text->cursorPosition(), 0) << "the caret on the top row";
+    EXPECT_EQ(text->cursorPosition(), 23) << "the caret on file 1's first byte";
+    EXPECT_EQ(text->selectionCount(), 0);
 
     const CCommandRouter::Route route{view.get(), doc.get()};
     EXPECT_TRUE(CCommandRouter::Execute(route, Res::kNextChange));
@@ -315,20 +316,29 @@ protected:
     }
 };
 
+// The arrows move the caret and the rows follow it once it would leave the 29 rows wholly shown; a
+// page turns the rows with it; the wheel and Ctrl+Up scroll without it.
 TEST_F(CompViewScroll, KeysWheelAndResizeKeepTheTopRowUpToTheLastReachableRow) {
+    Key(Qt::Key_Down, 28);
+    EXPECT_EQ(view->TopLine(), 0);
     Key(Qt::Key_Down);
     EXPECT_EQ(view->TopLine(), 1);
     Key(Qt::Key_PageDown);
-    EXPECT_EQ(view->TopLine(), 11);
+    EXPECT_EQ(view->TopLine(), 30);
+    EXPECT_EQ(view->Caret(), 58u * 8);
     Key(Qt::Key_Up);
-    EXPECT_EQ(view->TopLine(), 10);
+    EXPECT_EQ(view->TopLine(), 30);
     Wheel(-120);
-    EXPECT_EQ(view->TopLine(), 13);
+    EXPECT_EQ(view->TopLine(), 33);
     Wheel(120);
-    EXPECT_EQ(view->TopLine(), 10);
+    EXPECT_EQ(view->TopLine(), 30);
     Key(Qt::Key_Home);
     Key(Qt::Key_End);
-    EXPECT_EQ(view->TopLine(), 10);
+    EXPECT_EQ(view->TopLine(), 30);
+    QTest::keyClick(view.get(), Qt::Key_Up, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->TopLine(), 29);
+    EXPECT_EQ(view->Caret(), 57u * 8 + 7) << "Ctrl+Up leaves the caret";
     Key(Qt::Key_PageDown, 200);
     EXPECT_EQ(view->TopLine(), 971);
     EXPECT_EQ(view->VertBar().GetPos(), 971);

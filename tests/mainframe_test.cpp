@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
@@ -544,6 +545,20 @@ TEST_F(Program, CtrlGAsksForAnOffset) {
     QTest::keyClick(view, Qt::Key_G, Qt::ControlModifier);
     ASSERT_EQ(prompts.textRequests.size(), 1u);
     EXPECT_EQ(view->TopLine(), 0x400 / doc->LineLength());
+    // The byte gone to is selected, the status bar says so, and Copy takes it.
+    EXPECT_EQ(Frame().StatusText(), "0x00000400-0x00000400, 1 byte");
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "64 64");
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_FALSE(Enabled(Res::kEditCopy));
+    EXPECT_EQ(Frame().StatusText(), "Ready");
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(Frame().StatusText(), "0x00000402-0x00000402, 1 byte");
+    Frame().Browser1().List().setFocus();
+    EXPECT_EQ(Frame().StatusText(), "Ready") << "only the view in use tells its selection";
+    view->setFocus();
+    EXPECT_EQ(Frame().StatusText(), "0x00000402-0x00000402, 1 byte") << "told again with the focus";
 }
 
 using Form = CPrompts::FindRequest::Form;
@@ -574,27 +589,32 @@ TEST_F(Program, FindAndFindAgainInTheViewer) {
     EXPECT_EQ(prompts.findRequests[0].files, 1);
     prompts.findAnswers = {{"6E 65 65 64 6C 65", Form::Hex, 0, 1}};
     EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), first);
-    EXPECT_EQ(Frame().StatusText(), "Ready");
+    EXPECT_EQ(view->Selection(), (CHexView::Selected{0, 0x2000, 6})) << "the match is selected";
+    EXPECT_EQ(Frame().StatusText(), "0x00002000-0x00002005, 6 bytes");
     EXPECT_EQ(press(Qt::Key_F3), second);
     EXPECT_EQ(press(Qt::Key_F3), first);
     EXPECT_EQ(Frame().StatusText(), "Passed the end of the file; searched from the start.");
     EXPECT_EQ(press(Qt::Key_F3, Qt::ShiftModifier), second);
     EXPECT_EQ(Frame().StatusText(), "Passed the start of the file; searched from the end.");
     EXPECT_EQ(press(Qt::Key_F3, Qt::ShiftModifier), first);
-    EXPECT_EQ(Frame().StatusText(), "Ready");
+    EXPECT_EQ(Frame().StatusText(), "0x00002000-0x00002005, 6 bytes");
+    // Find next goes on from where the user has moved the caret since.
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(press(Qt::Key_F3, Qt::ShiftModifier), second);
+    EXPECT_EQ(view->Selection(), (CHexView::Selected{0, 0x8000, 6}));
 
     // The last answer is the next default; one found nowhere, or no pattern at all, is said and
     // moves nothing.
     prompts.findAnswers = {{"needles", Form::TextUtf8, 0, 1}, {"6E 6", Form::Hex, 0, 1}};
-    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), first);
+    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), second);
     EXPECT_EQ(prompts.findRequests.back().pattern, "6E 65 65 64 6C 65");
-    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), first);
+    EXPECT_EQ(press(Qt::Key_F, Qt::ControlModifier), second);
     EXPECT_EQ(prompts.findRequests.back().pattern, "needles");
     EXPECT_EQ(prompts.findRequests.back().form, Form::TextUtf8);
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0].text, "\"needles\" was not found.");
     EXPECT_EQ(prompts.messages[1].text, "\"6E 6\" has an odd number of hex digits (3): each byte takes two.");
-    EXPECT_EQ(press(Qt::Key_F3), first) << "F3 asks again after a refused pattern";
+    EXPECT_EQ(press(Qt::Key_F3), second) << "F3 asks again after a refused pattern";
     EXPECT_EQ(prompts.findRequests.size(), 5u);
 }
 

@@ -1,5 +1,7 @@
 #include "compview.h"
 
+#include <cstring>
+
 #include <QPainter>
 #include <QPalette>
 
@@ -12,6 +14,7 @@
 #include "res/resource.h"
 #include "views/core/changenavigator.h"
 #include "views/core/diffmapcolors.h"
+#include "views/core/siderows.h"
 
 namespace {
 
@@ -22,13 +25,15 @@ const CommandEntry<CCompView> kCommands[] = {
     {Res::kFind, &CCompView::OnFind, &CCompView::OnUpdateFind},
     {Res::kFindNext, &CCompView::OnFindNext, &CCompView::OnUpdateFind},
     {Res::kFindPrevious, &CCompView::OnFindPrevious, &CCompView::OnUpdateFind},
+    {Res::kEditCopy, &CCompView::OnCopy, &CCompView::OnUpdateCopy},
+    {Res::kCopyText, &CCompView::OnCopyText, &CCompView::OnUpdateCopy},
 };
 
 bool HasFile1(BlockKind kind) {
-    return kind == BlockKind::Same || kind == BlockKind::Deleted || kind == BlockKind::MoveFrom;
+    return CSideRows::Holds(kind, 0);
 }
 bool HasFile2(BlockKind kind) {
-    return kind == BlockKind::Same || kind == BlockKind::New || kind == BlockKind::MoveTo;
+    return CSideRows::Holds(kind, 1);
 }
 
 } // namespace
@@ -55,8 +60,52 @@ std::optional<std::int64_t> CCompView::RowOfOffset(int side, std::uint64_t offse
     if (offset >= size) {
         return std::nullopt;
     }
-    const std::optional<std::uint64_t> row = doc.Lines().RowOfOffset(side, offset);
-    return row ? std::optional<std::int64_t>(static_cast<std::int64_t>(*row)) : std::nullopt;
+    const std::optional<std::uint64_t> row = CSideRows::RowOf(doc.Lines(), side, offset);
+    if (!row) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(*row);
+}
+
+std::optional<CHexView::RowPart> CCompView::PartOfRow(std::int64_t row, int side) const {
+    const CCompLines& lines = GetDocument().Lines();
+    if (row < 0 || static_cast<std::uint64_t>(row) >= lines.GetCount()) {
+        return std::nullopt;
+    }
+    const CompLine line = lines.GetAt(static_cast<std::uint64_t>(row));
+    if (!CSideRows::Holds(line.kind, side)) {
+        return std::nullopt;
+    }
+    return RowPart{side == 0 ? line.offset1 : line.offset2, line.length};
+}
+
+std::uint64_t CCompView::FileSize(int side) const {
+    return side == 0 ? GetDocument().Size1() : GetDocument().Size2();
+}
+
+const std::uint8_t* CCompView::FileData(int side) const {
+    return side == 0 ? GetDocument().Buffer1() : GetDocument().Buffer2();
+}
+
+std::optional<std::uint64_t> CCompView::ByteNearRow(int side, std::int64_t row, std::uint64_t within) const {
+    return CSideRows::ByteAt(GetDocument().Lines(), side,
+                             static_cast<std::uint64_t>(std::max<std::int64_t>(row, 0)), within);
+}
+
+namespace {
+
+const char* const kKinds[] = {"same", "new", "deleted", "moved from", "moved to"};
+constexpr int kSideCaption = 9; // ", file 1 "
+
+} // namespace
+
+int CCompView::RowTextPrefix(std::int64_t index, int side) const {
+    const CompLine row = GetDocument().Lines().GetAt(static_cast<std::uint64_t>(index));
+    int prefix = static_cast<int>(std::strlen(kKinds[static_cast<std::size_t>(row.kind)])) + kSideCaption;
+    if (side == 1 && HasFile1(row.kind)) {
+        prefix += PaneTextLength(row.length, GetDocument().IsAnsi()) + kSideCaption;
+    }
+    return prefix;
 }
 
 std::shared_ptr<const CFileBuffer> CCompView::SearchedFile(int side) const {
@@ -75,7 +124,6 @@ std::uint64_t CCompView::OffsetOfRow(int side, std::int64_t row) const {
 QString CCompView::RowText(std::int64_t index) const {
     const CCompDoc& doc = GetDocument();
     const CompLine row = doc.Lines().GetAt(static_cast<std::uint64_t>(index));
-    static const char* const kKinds[] = {"same", "new", "deleted", "moved from", "moved to"};
     QString text = QString::fromLatin1(kKinds[static_cast<std::size_t>(row.kind)]);
     if (HasFile1(row.kind)) {
         text += QStringLiteral(", file 1 ") +
@@ -169,11 +217,11 @@ void CCompView::Draw(QPainter& painter) {
             const QColor& color = m_clrKind[static_cast<std::size_t>(row.kind)];
             if (HasFile1(row.kind)) {
                 DrawPaneRow(painter, 0, screenRow, row.offset1, doc.Buffer1() + row.offset1, row.length,
-                            bytesPerLine, ansi, color);
+                            bytesPerLine, ansi, color, 0);
             }
             if (HasFile2(row.kind)) {
                 DrawPaneRow(painter, pane, screenRow, row.offset2, doc.Buffer2() + row.offset2, row.length,
-                            bytesPerLine, ansi, color);
+                            bytesPerLine, ansi, color, 1);
             }
             ++screenRow;
             return true;

@@ -38,6 +38,12 @@ protected:
     int Files() const override { return 2; }
     std::shared_ptr<const CFileBuffer> SearchedFile(int side) const override;
     std::uint64_t OffsetOfRow(int side, std::int64_t row) const override;
+    std::optional<RowPart> PartOfRow(std::int64_t row, int side) const override;
+    int RowTextPrefix(std::int64_t row, int side) const override;
+    std::uint64_t FileSize(int side) const override;
+    const std::uint8_t* FileData(int side) const override;
+    int PaneX(int side) const override { return side * PaneWidth(); }
+    std::optional<std::uint64_t> ByteNearRow(int side, std::int64_t row, std::uint64_t within) const override;
 
     std::int64_t RowCount() const override;
     int ContentWidth() const override;

@@ -5,7 +5,10 @@
 #include <limits>
 
 #include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -21,6 +24,7 @@
 #include "views/core/bytepattern.h"
 #include "views/core/bytesearch.h"
 #include "views/core/offsettext.h"
+#include "views/core/selectiontext.h"
 
 namespace {
 
@@ -29,7 +33,6 @@ constexpr int kCaptionX = 25;
 constexpr int kOffsetGridX = 96;
 constexpr int kFirstCellX = 104;
 constexpr int kCellPitch = 27; // "XX " in 9-pixel cells
-constexpr int kPageRows = 10;
 constexpr int kWheelRows = 3;
 constexpr int kHorzLine = 10;
 
@@ -103,8 +106,19 @@ QSize CHexView::sizeHint() const {
 }
 
 void CHexView::OnUpdate() {
+    m_selection.SetFile(FileSize(m_side), static_cast<std::uint64_t>(LineBytes()));
     LayoutHorzBar();
     LayoutVertBar();
+    if (!m_placed) {
+        // Until the user moves it, the caret stands on the first byte shown.
+        for (int side = 0; side < Files(); ++side) {
+            if (const std::optional<RowPart> part = PartOfRow(m_nTopLine, side); part && part->count != 0) {
+                UseFile(side);
+                m_selection.PlaceAt(part->offset);
+                break;
+            }
+        }
+    }
     OnLayout();
     update();
     TellRowsShown();
@@ -113,11 +127,82 @@ void CHexView::OnUpdate() {
 void CHexView::TellRowsShown() {
     QAccessibleEvent rows(this, QAccessible::VisibleDataChanged);
     QAccessible::updateAccessibility(&rows);
-    // The caret stands on the top row: a reader says the row that came into view.
-    QAccessibleTextCursorEvent caret(this, 0);
-    QAccessible::updateAccessibility(&caret);
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent caret(this, CaretTextPosition());
+        QAccessible::updateAccessibility(&caret);
+    }
     QAccessibleValueChangeEvent position(m_vertBar, static_cast<qlonglong>(m_nTopLine));
     QAccessible::updateAccessibility(&position);
+}
+
+int CHexView::PaneTextLength(std::uint64_t count, bool ansi) const {
+    return static_cast<int>(static_cast<std::uint64_t>(OffsetDigits()) + 1 + 3 * count +
+                            (ansi ? 2 + count : 0));
+}
+
+template <typename F>
+void CHexView::ForEachShownLine(F&& f) const {
+    const std::int64_t end = std::min<std::int64_t>(m_nTopLine + std::max(VisibleRows(), 0), RowCount());
+    int start = 0;
+    for (std::int64_t row = m_nTopLine; row < end; ++row) {
+        if (!f(row, start)) {
+            return;
+        }
+        start += static_cast<int>(RowText(row).size()) + 1;
+    }
+}
+
+std::optional<int> CHexView::TextColumn(std::int64_t row, int side, std::uint64_t byte) const {
+    const std::optional<RowPart> part = PartOfRow(row, side);
+    if (!part || byte < part->offset || byte - part->offset >= part->count) {
+        return std::nullopt;
+    }
+    // "00000010:" and a space before the byte's digits.
+    return RowTextPrefix(row, side) + OffsetDigits() + 2 + 3 * static_cast<int>(byte - part->offset);
+}
+
+int CHexView::CaretTextPosition() const {
+    const std::uint64_t size = FileSize(m_side);
+    int position = 0;
+    if (size != 0) {
+        const std::uint64_t caret = m_selection.CaretByte();
+        ForEachShownLine([&](std::int64_t row, int start) {
+            if (const std::optional<int> column = TextColumn(row, m_side, caret)) {
+                position = start + *column;
+                return false;
+            }
+            return true;
+        });
+    }
+    return position;
+}
+
+std::optional<std::pair<int, int>> CHexView::SelectionTextRange() const {
+    if (m_selection.IsEmpty()) {
+        return std::nullopt;
+    }
+    const std::uint64_t first = m_selection.Start();
+    const std::uint64_t end = first + m_selection.Length();
+    std::optional<std::pair<int, int>> range;
+    ForEachShownLine([&](std::int64_t row, int start) {
+        const std::optional<RowPart> part = PartOfRow(row, m_side);
+        if (!part) {
+            return true;
+        }
+        const std::uint64_t from = std::max(first, part->offset);
+        const std::uint64_t to = std::min(end, part->offset + part->count);
+        if (from < to) {
+            const int begin = start + *TextColumn(row, m_side, from);
+            const int last = start + *TextColumn(row, m_side, to - 1) + 2;
+            range = range ? std::pair{range->first, last} : std::pair{begin, last};
+        }
+        return true;
+    });
+    return range;
+}
+
+int CHexView::RowTextPrefix(std::int64_t, int) const {
+    return 0;
 }
 
 QString CHexView::PaneText(std::uint64_t offset, const std::uint8_t* bytes, std::uint32_t count,
@@ -214,6 +299,9 @@ void CHexView::OnGoToOffset() {
         return;
     }
     JumpTo(*row);
+    UseFile(side);
+    m_selection.Select(*offset, 1);
+    OnSelectionChanged();
 }
 
 std::shared_ptr<const CFileBuffer> CHexView::SearchedFile(int) const {
@@ -247,7 +335,6 @@ void CHexView::OnFind() {
     m_find = request;
     m_find.file = Files() == 2 && request.file == 1 ? 1 : 0;
     m_findBytes.clear();
-    m_lastMatch.reset();
     std::string error;
     const std::optional<std::vector<std::uint8_t>> bytes =
         CBytePattern::Parse(request.pattern.toStdString(), PatternForm(request.form), error);
@@ -256,7 +343,19 @@ void CHexView::OnFind() {
         return;
     }
     m_findBytes = *bytes;
-    Search(true, OffsetOfRow(m_find.file, m_nTopLine));
+    Search(true, SearchStart(false));
+}
+
+// Searches go from where the user is in the searched file: the selection (a match found before, or
+// bytes chosen since), else the caret; in the other file of a comparison, the top row.
+std::uint64_t CHexView::SearchStart(bool pastSelection) const {
+    if (m_side != m_find.file || FileSize(m_side) == 0) {
+        return OffsetOfRow(m_find.file, m_nTopLine);
+    }
+    if (const std::optional<Selected> selected = Selection()) {
+        return selected->start + (pastSelection ? 1 : 0);
+    }
+    return Caret();
 }
 
 void CHexView::OnFindNext() {
@@ -264,7 +363,7 @@ void CHexView::OnFindNext() {
         OnFind();
         return;
     }
-    Search(true, m_lastMatch ? *m_lastMatch + 1 : OffsetOfRow(m_find.file, m_nTopLine));
+    Search(true, SearchStart(true));
 }
 
 void CHexView::OnFindPrevious() {
@@ -272,7 +371,7 @@ void CHexView::OnFindPrevious() {
         OnFind();
         return;
     }
-    Search(false, m_lastMatch ? *m_lastMatch : OffsetOfRow(m_find.file, m_nTopLine));
+    Search(false, SearchStart(false));
 }
 
 void CHexView::Search(bool forward, std::uint64_t from) {
@@ -311,8 +410,7 @@ void CHexView::Search(bool forward, std::uint64_t from) {
                                             CPrompts::Icon::Information);
                 return;
             }
-            m_lastMatch = result->offset;
-            ShowMatch(side, result->offset, length);
+            Select(side, result->offset, length);
             CDocumentHost* status = static_cast<CHexDocument&>(GetDocument()).Status();
             if (result->wrapped && status != nullptr) {
                 status->SetStatusText(
@@ -320,15 +418,6 @@ void CHexView::Search(bool forward, std::uint64_t from) {
                             : QStringLiteral("Passed the start of the file; searched from the end."));
             }
         });
-}
-
-void CHexView::ShowMatch(int side, std::uint64_t offset, std::uint64_t length) {
-    (void)length; // for the selection of the match, to come
-    std::uint64_t size = 0;
-    const std::optional<std::int64_t> row = RowOfOffset(side, offset, size);
-    if (row && (*row < m_nTopLine || *row >= m_nTopLine + std::max(VisibleRows(), 1))) {
-        JumpTo(*row);
-    }
 }
 
 void CHexView::JumpTo(std::int64_t row) {
@@ -353,28 +442,349 @@ void CHexView::wheelEvent(QWheelEvent* event) {
 }
 
 void CHexView::keyPressEvent(QKeyEvent* event) {
-    int steps = 0;
+    using Step = CByteSelection::Step;
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    const bool control = event->modifiers().testFlag(Qt::ControlModifier);
+    Step step{};
     switch (event->key()) {
-    case Qt::Key_PageUp:
-        steps = -kPageRows;
+    case Qt::Key_Left:
+        step = Step::Left;
         break;
-    case Qt::Key_PageDown:
-        steps = kPageRows;
+    case Qt::Key_Right:
+        step = Step::Right;
         break;
     case Qt::Key_Up:
-        steps = -1;
-        break;
     case Qt::Key_Down:
-        steps = 1;
+        if (control) {
+            // Ctrl scrolls the rows and leaves the caret where it is.
+            event->key() == Qt::Key_Up ? m_vertBar->LineUp() : m_vertBar->LineDown();
+            event->accept();
+            return;
+        }
+        step = event->key() == Qt::Key_Up ? Step::Up : Step::Down;
+        break;
+    case Qt::Key_PageUp:
+        step = Step::PageUp;
+        break;
+    case Qt::Key_PageDown:
+        step = Step::PageDown;
+        break;
+    case Qt::Key_Home:
+        step = control ? Step::FileStart : Step::LineStart;
+        break;
+    case Qt::Key_End:
+        step = control ? Step::FileEnd : Step::LineEnd;
         break;
     default:
         CView::keyPressEvent(event);
         return;
     }
-    for (int i = 0; i < std::abs(steps); ++i) {
-        steps < 0 ? m_vertBar->LineUp() : m_vertBar->LineDown();
-    }
     event->accept();
+    const std::optional<std::int64_t> before = CaretRow();
+    m_selection.Move(step, extend, static_cast<std::uint64_t>(ShownRows()));
+    m_placed = true;
+    if (step == Step::PageUp || step == Step::PageDown) {
+        // A page turns the rows with the caret, which keeps its place on screen.
+        const std::optional<std::int64_t> after = CaretRow();
+        if (before && after) {
+            JumpTo(std::clamp<std::int64_t>(m_nTopLine + *after - *before, 0, LastTop()));
+        }
+    }
+    ShowCaret();
+    OnSelectionChanged();
+}
+
+bool CHexView::event(QEvent* event) {
+    // In a comparison Tab takes the caret to the other file, before it could move the focus.
+    if (event->type() == QEvent::KeyPress && Files() == 2) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier;
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            MoveToOtherFile();
+            key->accept();
+            return true;
+        }
+    }
+    return CView::event(event);
+}
+
+void CHexView::MoveToOtherFile() {
+    const int other = 1 - m_side;
+    // The byte across from the caret in its row, or the nearest one the other file has.
+    std::optional<std::uint64_t> byte = ByteNearRow(other, m_nTopLine, 0);
+    if (const std::optional<std::int64_t> row = CaretRow()) {
+        const std::optional<RowPart> part = PartOfRow(*row, m_side);
+        byte = ByteNearRow(other, *row, part ? m_selection.CaretByte() - part->offset : 0);
+    }
+    if (!byte) {
+        return;
+    }
+    UseFile(other);
+    m_selection.PlaceAt(*byte);
+    m_placed = true;
+    ShowCaret();
+    OnSelectionChanged();
+}
+
+std::optional<CHexView::Hit> CHexView::HitAt(QPoint point, bool dragging) const {
+    const std::int64_t rows = RowCount();
+    std::int64_t screenRow = point.y() < kFirstRowY ? -1 : (point.y() - kFirstRowY) / CCharGrid::kRowHeight;
+    if (dragging) {
+        const std::int64_t lastShown = std::min(ShownRows(), rows - m_nTopLine) - 1;
+        screenRow = std::clamp<std::int64_t>(screenRow, 0, std::max<std::int64_t>(lastShown, 0));
+    }
+    const std::int64_t row = m_nTopLine + screenRow;
+    if (screenRow < 0 || row >= rows) {
+        return std::nullopt;
+    }
+    const int contentX = point.x() + m_nHorzPos;
+    const int side = dragging ? m_side : (Files() == 2 && contentX >= PaneX(1) ? 1 : 0);
+    // Past a wider offset column, the pane's columns lie further right.
+    const int x = contentX - PaneX(side) - OffsetShift(OffsetDigits());
+    const int bytesPerLine = LineBytes();
+    const auto* document = dynamic_cast<const CHexDocument*>(&GetDocument());
+    const bool ansi = document != nullptr && document->IsAnsi();
+    const int hexEnd = kFirstCellX + kCellPitch * bytesPerLine;
+    const int ansiEnd = AnsiColumnX(bytesPerLine) + CCharGrid::kCellWidth * bytesPerLine;
+    int column = -1;
+    if (x >= kFirstCellX && x < hexEnd) {
+        column = (x - kFirstCellX) / kCellPitch;
+    } else if (ansi && x >= AnsiColumnX(bytesPerLine) && x < ansiEnd) {
+        column = (x - AnsiColumnX(bytesPerLine)) / CCharGrid::kCellWidth;
+    } else if (dragging) {
+        column = x < kFirstCellX ? 0 : bytesPerLine - 1;
+    } else {
+        return std::nullopt;
+    }
+    const std::optional<RowPart> part = PartOfRow(row, side);
+    if (!part || part->count == 0) {
+        return std::nullopt;
+    }
+    const auto first = static_cast<std::int64_t>(part->offset % static_cast<std::uint64_t>(bytesPerLine));
+    const std::int64_t into =
+        std::clamp<std::int64_t>(column - first, 0, static_cast<std::int64_t>(part->count) - 1);
+    return Hit{side, part->offset + static_cast<std::uint64_t>(into)};
+}
+
+void CHexView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        CView::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const std::optional<Hit> hit = HitAt(event->position().toPoint(), false);
+    if (!hit) {
+        return;
+    }
+    if (event->modifiers().testFlag(Qt::ShiftModifier) && hit->side == m_side) {
+        m_selection.ExtendTo(hit->byte);
+    } else {
+        UseFile(hit->side);
+        m_selection.PlaceAt(hit->byte);
+    }
+    m_placed = true;
+    m_dragging = true;
+    m_dragged = false;
+    m_pressed = hit->byte;
+    OnSelectionChanged();
+}
+
+void CHexView::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_dragging || !event->buttons().testFlag(Qt::LeftButton)) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    // Past the rows shown the rows follow the pointer, a row for each move.
+    if (point.y() < kFirstRowY && m_nTopLine > 0) {
+        JumpTo(m_nTopLine - 1);
+    } else if (point.y() >= kFirstRowY + ShownRows() * CCharGrid::kRowHeight && m_nTopLine < LastTop()) {
+        JumpTo(m_nTopLine + 1);
+    }
+    const std::optional<Hit> hit = HitAt(point, true);
+    if (!hit || (!m_dragged && hit->byte == m_pressed)) {
+        return;
+    }
+    m_dragged = true;
+    m_selection.ExtendTo(hit->byte);
+    OnSelectionChanged();
+}
+
+void CHexView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = false;
+    }
+    CView::mouseReleaseEvent(event);
+}
+
+void CHexView::focusInEvent(QFocusEvent* event) {
+    CView::focusInEvent(event);
+    if (!m_selection.IsEmpty()) {
+        m_toldSelection = false; // another window may have told its own since
+    }
+    OnSelectionChanged();
+}
+
+void CHexView::focusOutEvent(QFocusEvent* event) {
+    CView::focusOutEvent(event);
+    update();
+    // The status bar tells the selection of the view the user is in; a menu opening leaves it there.
+    if (event->reason() != Qt::PopupFocusReason) {
+        ForgetSelectionText();
+    }
+}
+
+void CHexView::hideEvent(QHideEvent* event) {
+    CView::hideEvent(event);
+    ForgetSelectionText();
+}
+
+void CHexView::ForgetSelectionText() {
+    if (!m_toldSelection) {
+        return;
+    }
+    m_toldSelection = false;
+    if (CDocumentHost* host = Host()) {
+        host->SetStatusText({});
+    }
+}
+
+std::int32_t CHexView::LineBytes() const {
+    const auto* document = dynamic_cast<const CHexDocument*>(&GetDocument());
+    return document != nullptr ? std::max(document->BytesPerLine(), 1) : 1;
+}
+
+std::int64_t CHexView::ShownRows() const {
+    return std::max((m_textBottom - kFirstRowY) / CCharGrid::kRowHeight, 1);
+}
+
+std::int64_t CHexView::LastTop() const {
+    return std::max<std::int64_t>(RowCount() - std::max(VisibleRows() - 1, 0) + 1, 0);
+}
+
+std::optional<std::int64_t> CHexView::CaretRow() const {
+    const std::uint64_t size = FileSize(m_side);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::uint64_t ignored = 0;
+    return RowOfOffset(m_side, m_selection.CaretByte(), ignored);
+}
+
+void CHexView::ShowCaret() {
+    const std::optional<std::int64_t> row = CaretRow();
+    if (!row) {
+        return;
+    }
+    if (*row < m_nTopLine) {
+        JumpTo(*row);
+    } else if (*row >= m_nTopLine + ShownRows()) {
+        JumpTo(*row - ShownRows() + 1);
+    }
+}
+
+void CHexView::UseFile(int side) {
+    m_side = std::clamp(side, 0, Files() - 1);
+    m_selection.SetFile(FileSize(m_side), static_cast<std::uint64_t>(LineBytes()));
+    m_selection.PlaceAt(m_selection.CaretByte());
+}
+
+void CHexView::Select(int side, std::uint64_t start, std::uint64_t length) {
+    UseFile(side);
+    m_selection.Select(start, length);
+    m_placed = true;
+    std::uint64_t size = 0;
+    if (const std::optional<std::int64_t> row = RowOfOffset(m_side, m_selection.Start(), size);
+        row && (*row < m_nTopLine || *row >= m_nTopLine + ShownRows())) {
+        JumpTo(*row);
+    }
+    OnSelectionChanged();
+}
+
+std::optional<CHexView::Selected> CHexView::Selection() const {
+    if (m_selection.IsEmpty()) {
+        return std::nullopt;
+    }
+    return Selected{m_side, m_selection.Start(), m_selection.Length()};
+}
+
+CDocumentHost* CHexView::Host() const {
+    return dynamic_cast<CDocumentHost*>(window());
+}
+
+void CHexView::OnSelectionChanged() {
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent caret(this, CaretTextPosition());
+        QAccessible::updateAccessibility(&caret);
+        const std::optional<std::pair<int, int>> range = SelectionTextRange();
+        QAccessibleTextSelectionEvent selection(this, range ? range->first : -1, range ? range->second : -1);
+        QAccessible::updateAccessibility(&selection);
+    }
+    CDocumentHost* host = Host();
+    if (host == nullptr) {
+        return;
+    }
+    const bool selected = !m_selection.IsEmpty();
+    if (selected) {
+        host->SetStatusText(QString::fromStdString(
+            CSelectionText::Status(Files(), m_side, m_selection.Start(), m_selection.Length())));
+    } else if (m_toldSelection) {
+        host->SetStatusText({});
+    }
+    if (selected != m_toldSelection) {
+        m_toldSelection = selected;
+        host->UpdateCommands();
+    }
+}
+
+void CHexView::OnCopy() {
+    CopySelection(false);
+}
+
+void CHexView::OnCopyText() {
+    CopySelection(true);
+}
+
+void CHexView::OnUpdateCopy(CommandState& state) {
+    state.enabled = !m_selection.IsEmpty();
+}
+
+void CHexView::CopySelection(bool characters) {
+    const std::optional<Selected> selected = Selection();
+    const std::uint8_t* data = FileData(m_side);
+    if (!selected || data == nullptr) {
+        return;
+    }
+    if (selected->length > CSelectionText::kMaxCopy) {
+        CPrompts::Current().Message(this, QString::fromStdString(CSelectionText::TooLarge(selected->length)),
+                                    CPrompts::Icon::Exclamation);
+        return;
+    }
+    const std::uint8_t* bytes = data + selected->start;
+    const std::string text = characters ? CSelectionText::Characters(bytes, selected->length)
+                                        : CSelectionText::Hex(bytes, selected->length);
+    QGuiApplication::clipboard()->setText(
+        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::optional<CHexView::RowPart> CHexView::PartOfRow(std::int64_t, int) const {
+    return std::nullopt;
+}
+
+std::uint64_t CHexView::FileSize(int) const {
+    return 0;
+}
+
+const std::uint8_t* CHexView::FileData(int) const {
+    return nullptr;
+}
+
+int CHexView::PaneX(int) const {
+    return 0;
+}
+
+std::optional<std::uint64_t> CHexView::ByteNearRow(int, std::int64_t, std::uint64_t) const {
+    return std::nullopt;
 }
 
 void CHexView::paintEvent(QPaintEvent*) {
@@ -418,17 +828,65 @@ void CHexView::DrawPaneHeader(QPainter& painter, int paneX, int bytesPerLine, bo
 
 void CHexView::DrawPaneRow(QPainter& painter, int paneX, int screenRow, std::uint64_t offset,
                            const std::uint8_t* bytes, std::uint32_t count, int bytesPerLine, bool ansi,
-                           const QColor& color) const {
+                           const QColor& color, int side) const {
     const int digits = OffsetDigits();
     const int x = paneX - m_nHorzPos + OffsetShift(digits);
     const int y = kFirstRowY + CCharGrid::kRowHeight * screenRow;
     const int column = static_cast<int>(offset % static_cast<std::uint64_t>(bytesPerLine));
+    const int hexX = x + kFirstCellX + kCellPitch * column;
+    const int ansiX = x + AnsiColumnX(bytesPerLine) + CCharGrid::kCellWidth * column;
     painter.setPen(m_clrHeader);
     m_grid.DrawOffset(painter, x - OffsetShift(digits) + kOffsetX, y, offset, digits);
-    painter.setPen(color);
-    m_grid.DrawHexBytes(painter, x + kFirstCellX + kCellPitch * column, y, bytes, count);
-    if (ansi) {
-        m_grid.DrawAnsiBytes(painter, x + AnsiColumnX(bytesPerLine) + CCharGrid::kCellWidth * column, y,
-                             bytes, count);
+    // The row in three runs: before the selection, in it, after it.
+    std::uint32_t from = 0;
+    std::uint32_t to = 0;
+    if (side == m_side && !m_selection.IsEmpty()) {
+        const std::uint64_t first = offset;
+        const std::uint64_t start = std::clamp(m_selection.Start(), first, first + count);
+        const std::uint64_t end =
+            std::clamp(m_selection.Start() + m_selection.Length(), first, first + count);
+        from = static_cast<std::uint32_t>(start - first);
+        to = static_cast<std::uint32_t>(std::max(end, start) - first);
+    }
+    const auto run = [&](std::uint32_t begin, std::uint32_t end, const QColor& pen) {
+        if (begin >= end) {
+            return;
+        }
+        painter.setPen(pen);
+        m_grid.DrawHexBytes(painter, hexX + kCellPitch * static_cast<int>(begin), y, bytes + begin,
+                            end - begin);
+        if (ansi) {
+            m_grid.DrawAnsiBytes(painter, ansiX + CCharGrid::kCellWidth * static_cast<int>(begin), y,
+                                 bytes + begin, end - begin);
+        }
+    };
+    if (from < to) {
+        const int n = static_cast<int>(to - from);
+        const QColor highlight = palette().color(QPalette::Highlight);
+        painter.fillRect(hexX + kCellPitch * static_cast<int>(from), y,
+                         kCellPitch * n - CCharGrid::kCellWidth, CCharGrid::kRowHeight, highlight);
+        if (ansi) {
+            painter.fillRect(ansiX + CCharGrid::kCellWidth * static_cast<int>(from), y,
+                             CCharGrid::kCellWidth * n, CCharGrid::kRowHeight, highlight);
+        }
+    }
+    run(0, from, color);
+    run(from, to, palette().color(QPalette::HighlightedText));
+    run(to, count, color);
+    // The caret: an outline round its byte in both columns, while the view has the focus.
+    const std::uint64_t size = FileSize(side);
+    if (side == m_side && hasFocus() && size != 0) {
+        const std::uint64_t caret = m_selection.CaretByte();
+        if (caret >= offset && caret < offset + count) {
+            const int at = static_cast<int>(caret - offset);
+            painter.setPen(palette().color(QPalette::Text));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(hexX + kCellPitch * at - 1, y, 2 * CCharGrid::kCellWidth + 1,
+                             CCharGrid::kRowHeight - 1);
+            if (ansi) {
+                painter.drawRect(ansiX + CCharGrid::kCellWidth * at - 1, y, CCharGrid::kCellWidth + 1,
+                                 CCharGrid::kRowHeight - 1);
+            }
+        }
     }
 }

@@ -62,7 +62,17 @@ QString CHexViewAccessible::Text() const {
 }
 
 void CHexViewAccessible::selection(int, int* startOffset, int* endOffset) const {
-    *startOffset = *endOffset = 0;
+    const std::optional<std::pair<int, int>> range = View()->SelectionTextRange();
+    *startOffset = range ? range->first : 0;
+    *endOffset = range ? range->second : 0;
+}
+
+int CHexViewAccessible::selectionCount() const {
+    return View()->SelectionTextRange() ? 1 : 0;
+}
+
+int CHexViewAccessible::cursorPosition() const {
+    return View()->CaretTextPosition();
 }
 
 QString CHexViewAccessible::text(int startOffset, int endOffset) const {

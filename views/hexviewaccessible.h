@@ -5,8 +5,9 @@
 class CHexView;
 
 // What a screen reader reads of a hex view: its visible rows as lines of text (offset, bytes, the
-// characters; in the compare view each side and the kind of the row), read only, with the caret on
-// the top row. The view tells it when the rows on screen change.
+// characters; in the compare view each side and the kind of the row), read only, with the view's caret
+// and selection where their bytes' hex digits stand. The view tells it when the rows on screen, the
+// caret or the selection change.
 class CHexViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit CHexViewAccessible(CHexView* view);
@@ -18,11 +19,11 @@ public:
     QAccessible::State state() const override;
 
     void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
-    int selectionCount() const override { return 0; }
+    int selectionCount() const override;
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
+    int cursorPosition() const override;
     void setCursorPosition(int) override {}
     QString text(int startOffset, int endOffset) const override;
     int characterCount() const override { return static_cast<int>(Text().size()); }

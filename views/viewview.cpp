@@ -21,6 +21,8 @@ const CommandEntry<CViewView> kCommands[] = {
     {Res::kFind, &CViewView::OnFind, &CViewView::OnUpdateFind},
     {Res::kFindNext, &CViewView::OnFindNext, &CViewView::OnUpdateFind},
     {Res::kFindPrevious, &CViewView::OnFindPrevious, &CViewView::OnUpdateFind},
+    {Res::kEditCopy, &CViewView::OnCopy, &CViewView::OnUpdateCopy},
+    {Res::kCopyText, &CViewView::OnCopyText, &CViewView::OnUpdateCopy},
 };
 
 } // namespace
@@ -50,6 +52,23 @@ std::uint64_t CViewView::OffsetOfRow(int, std::int64_t row) const {
     return row < RowCount()
                ? static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(GetDocument().LineLength())
                : 0;
+}
+
+std::optional<CHexView::RowPart> CViewView::PartOfRow(std::int64_t row, int) const {
+    const CViewDoc& doc = GetDocument();
+    if (row < 0 || row >= RowCount()) {
+        return std::nullopt;
+    }
+    const ViewLine line = doc.Lines().GetAt(static_cast<std::uint64_t>(row));
+    return RowPart{line.offset, line.length};
+}
+
+std::uint64_t CViewView::FileSize(int) const {
+    return GetDocument().Size();
+}
+
+const std::uint8_t* CViewView::FileData(int) const {
+    return GetDocument().Buffer();
 }
 
 QString CViewView::RowText(std::int64_t index) const {

@@ -27,6 +27,10 @@ protected:
     std::shared_ptr<const CFileBuffer> SearchedFile(int side) const override;
     std::uint64_t OffsetOfRow(int side, std::int64_t row) const override;
 
+    std::optional<RowPart> PartOfRow(std::int64_t row, int side) const override;
+    std::uint64_t FileSize(int side) const override;
+    const std::uint8_t* FileData(int side) const override;
+
     std::int64_t RowCount() const override;
     int ContentWidth() const override;
     int OffsetDigits() const override;

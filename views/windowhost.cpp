@@ -1,5 +1,6 @@
 #include "windowhost.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
@@ -18,12 +19,15 @@ CWindowHost::CWindowHost(CCompSettings& settings, const CSnapshotStore& store, C
     m_work.ReportTo(*this, this);
     m_templates.SetMdiArea(m_area);
     connect(m_area, &QMdiArea::subWindowActivated, this, &CWindowHost::OnActiveWindowChanged);
+    m_actions.AddAccelerators();
+    connect(qApp, &QApplication::focusChanged, this, [this] { m_actions.Update(); });
     OnActiveWindowChanged();
 }
 
 // The documents go with their windows, before the templates that made them.
 CWindowHost::~CWindowHost() {
     m_work.StopAndWait();
+    disconnect(qApp, nullptr, this, nullptr);
     m_area->disconnect(this);
     m_area->closeAllSubWindows();
 }
@@ -32,6 +36,13 @@ void CWindowHost::OnActiveWindowChanged() {
     QMdiSubWindow* active = m_area->activeSubWindow();
     auto* view = active != nullptr ? qobject_cast<CView*>(active->widget()) : nullptr;
     m_title.Follow(view != nullptr ? &view->GetDocument() : nullptr);
+    m_actions.Update();
+}
+
+CCommandRouter::Route CWindowHost::Route() const {
+    QMdiSubWindow* active = m_area->activeSubWindow();
+    auto* view = active != nullptr ? qobject_cast<CView*>(active->widget()) : nullptr;
+    return {view, view != nullptr ? &view->GetDocument() : nullptr};
 }
 
 CCompDoc* CWindowHost::OpenCompare(const std::string& target1, const std::string& target2) {

@@ -6,6 +6,7 @@
 
 #include "doctemplates.h"
 #include "platform/backgroundwork.h"
+#include "platform/commandactions.h"
 #include "platform/documenthost.h"
 #include "platform/titlefollower.h"
 
@@ -19,7 +20,8 @@ class QMdiArea;
 
 // A plain window that holds compare and viewer windows with the document templates of the program,
 // so they can be opened and driven without the rest of it: by the widget tests, and by a developer
-// through dyadmon-windows. Its title names the active document, as the main frame's does.
+// through dyadmon-windows. Its title names the active document, as the main frame's does, and the
+// program's keys reach the active document's commands.
 class CWindowHost : public QMainWindow, public CDocumentHost {
     Q_OBJECT
 
@@ -43,10 +45,13 @@ public:
     // What the status bar shows.
     QString StatusText() const;
     CBackgroundWork* Work() override { return &m_work; }
+    void UpdateCommands() override { m_actions.Update(); }
+    CCommandActions& Actions() { return m_actions; }
     CProgressPanel& ProgressPanel() const { return *m_progress; }
 
 private:
     void OnActiveWindowChanged();
+    CCommandRouter::Route Route() const;
 
     CBackgroundWork m_work;
     QMdiArea* m_area;
@@ -54,4 +59,5 @@ private:
     CStatusMessage* m_message;
     CDocTemplates m_templates;
     CTitleFollower m_title{*this};
+    CCommandActions m_actions{this, [this] { return Route(); }};
 };

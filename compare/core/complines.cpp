@@ -116,23 +116,6 @@ CompLine CCompLines::RowOf(const Geometry& g, std::uint64_t r) const {
             static_cast<std::uint32_t>(end - start)};
 }
 
-std::optional<std::uint64_t> CCompLines::RowOfOffset(int side, std::uint64_t offset) const {
-    for (std::size_t block = 0; block < m_blocks.size(); ++block) {
-        const Geometry g = GeometryOf(block);
-        const bool hasFile1 = g.kind != BlockKind::New && g.kind != BlockKind::MoveTo;
-        const bool hasFile2 = g.kind == BlockKind::Same || !hasFile1;
-        const std::uint64_t start = side == 0 ? g.offset1 : g.offset2;
-        if (!(side == 0 ? hasFile1 : hasFile2) || offset < start || offset - start >= g.length) {
-            continue;
-        }
-        // A row starts at every cut at or before the byte.
-        const std::uint64_t d = offset - start;
-        const auto cutsUpTo = [&](std::uint64_t cut) { return d >= cut ? Lines(d - cut) + 1 : 0; };
-        return m_firstRow[block] + cutsUpTo(g.cut1) + (g.twoCuts ? cutsUpTo(g.cut2) : 0);
-    }
-    return std::nullopt;
-}
-
 std::size_t CCompLines::BlockOfRow(std::uint64_t index) const {
     const auto it = std::upper_bound(m_firstRow.begin(), m_firstRow.end(), index);
     return static_cast<std::size_t>(it - m_firstRow.begin()) - 1;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "compengine.h"
@@ -50,9 +49,6 @@ public:
     // for block == Blocks().size()).
     std::size_t BlockOfRow(std::uint64_t index) const;
     std::uint64_t FirstRowOf(std::size_t block) const { return m_firstRow[block]; }
-    // The row that shows byte `offset` of file `side` (0 or 1): linear in the blocks, constant in the
-    // rows. None for a byte no row shows.
-    std::optional<std::uint64_t> RowOfOffset(int side, std::uint64_t offset) const;
     int BytesPerLine() const { return m_bytesPerLine; }
     void RemoveAll();
 
