@@ -61,6 +61,8 @@ public:
     void OnSaveLog();
     void OnUpdateSaveLog(CommandState& state);
 
+    // The result shown, kept alive for whoever holds it after the document shows another.
+    std::shared_ptr<const CCompareResult> Result() const { return m_result; }
     const CCompLines& Lines() const { return m_result->Lines(); }
     const std::uint8_t* Buffer1() const { return m_result->Buffer(0).Data(); }
     const std::uint8_t* Buffer2() const { return m_result->Buffer(1).Data(); }
@@ -76,6 +78,10 @@ public:
     void Reload() override { LoadAndCompare(); }
     bool IsBusy() const override { return !m_work.isNull() && m_work->IsBusy(); }
     QString ChangedFile() const override;
+
+signals:
+    // Another result is shown: a comparison finished, failed or was made again.
+    void ResultChanged();
 
 private:
     using Outcome = CBackgroundWork::Outcome;
