@@ -374,6 +374,13 @@ void CMainFrame::OnToggleSnapshotManager() {
 }
 void CMainFrame::OnToggleDifferences() {
     m_differences->setVisible(m_differences->isHidden());
+    // Beside the document windows it gets room for its columns, which a first show does not give.
+    const Qt::DockWidgetArea area = dockWidgetArea(m_differences);
+    if (!m_differences->isHidden() && !m_differences->isFloating() &&
+        (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea) &&
+        m_differences->width() < m_differences->PreferredWidth()) {
+        resizeDocks({m_differences}, {m_differences->PreferredWidth()}, Qt::Horizontal);
+    }
 }
 void CMainFrame::OnUpdateDifferencesShown(CommandState& state) {
     state.checked = !m_differences->isHidden();

@@ -151,6 +151,10 @@ TEST_F(DifferencesPane, TheViewCommandShowsEveryDifferenceInOrder) {
         }
     }
     EXPECT_TRUE(List().verticalHeader()->sectionResizeMode(0) == QHeaderView::Fixed);
+    // Room for every column beside the document windows.
+    QCoreApplication::processEvents();
+    EXPECT_GE(Pane().width(), Pane().PreferredWidth());
+    EXPECT_GE(List().viewport()->width(), List().columnViewportPosition(3) + 40);
 
     WriteSpread("s1", "s2", 3000, 37);
     CCompDoc* spread = OpenCompare("s1", "s2");

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 
 #include "compare/compdoc.h"
 #include "compview.h"
@@ -46,6 +47,14 @@ DCDifferencesPane::DCDifferencesPane(QWidget* parent)
 DCDifferencesPane::~DCDifferencesPane() {
     disconnect(m_resultChanged);
     disconnect(m_viewGone);
+}
+
+int DCDifferencesPane::PreferredWidth() const {
+    int width = m_list->fontMetrics().horizontalAdvance(QStringLiteral("Length")) + 24;
+    for (int column = 0; column < 3; ++column) {
+        width += m_list->columnWidth(column);
+    }
+    return width + m_list->verticalScrollBar()->sizeHint().width() + 2 * m_list->frameWidth();
 }
 
 CCompView* DCDifferencesPane::Followed() const {

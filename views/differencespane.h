@@ -27,6 +27,8 @@ public:
 
     CRowList& List() const { return *m_list; }
     CDifferenceListModel& Model() const { return *m_model; }
+    // The width that shows every column whole.
+    int PreferredWidth() const;
     // The control that takes the focus when the pane is reached by F6.
     QWidget* MainControl() const;
 
