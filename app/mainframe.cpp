@@ -31,6 +31,7 @@
 #include "res/resource.h"
 #include "snapshots/snapshotmanager.h"
 #include "userguide.h"
+#include "views/differencespane.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ const CommandEntry<CMainFrame> kCommands[] = {
     {Res::kBrowser1, &CMainFrame::OnToggleBrowser1, &CMainFrame::OnUpdateBrowser1},
     {Res::kBrowser2, &CMainFrame::OnToggleBrowser2, &CMainFrame::OnUpdateBrowser2},
     {Res::kSnapshotManager, &CMainFrame::OnToggleSnapshotManager, &CMainFrame::OnUpdateSnapshotManagerShown},
+    {Res::kDifferencesList, &CMainFrame::OnToggleDifferences, &CMainFrame::OnUpdateDifferencesShown},
     {Res::kFileClose, &CMainFrame::OnFileClose, &CMainFrame::OnUpdateHasWindow},
     {Res::kAppExit, &CMainFrame::OnAppExit},
     {Res::kWindowCascade, &CMainFrame::OnWindowCascade, &CMainFrame::OnUpdateHasWindow},
@@ -59,7 +61,8 @@ const CommandEntry<CMainFrame> kCommands[] = {
     {Res::kPrevPane, &CMainFrame::OnPrevPane},
 };
 
-constexpr int kCheckable[] = {Res::kViewAnsi, Res::kBrowser1, Res::kBrowser2, Res::kSnapshotManager};
+constexpr int kCheckable[] = {Res::kViewAnsi, Res::kBrowser1, Res::kBrowser2, Res::kSnapshotManager,
+                              Res::kDifferencesList};
 
 QLabel* Indicator(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -84,6 +87,7 @@ CMainFrame::CMainFrame(CCompSettings& settings, CSnapshotStore& store, CDocTempl
     menuBar()->setObjectName(QString::number(Res::kMenuBar));
     CreateStatusBar();
     m_snapshotManager = new DCSnapshotManager(store, viewTemplate, this);
+    m_differences = new DCDifferencesPane(this);
     m_browser2 = new DCBrowser(1, viewTemplate, this);
     m_browser1 = new DCBrowser(0, viewTemplate, this);
     m_compareBar = new DCCompareBar(store, compTemplate, this);
@@ -154,6 +158,10 @@ void CMainFrame::DockBars() {
     addDockWidget(Qt::BottomDockWidgetArea, m_snapshotManager, Qt::Vertical);
     resizeDocks({m_browser1, m_browser2}, {400, 400}, Qt::Horizontal);
     resizeDocks({m_browser1, m_snapshotManager}, {150, 150}, Qt::Vertical);
+    // Beside the document windows, whose rows it follows; shown when asked for.
+    m_differences->setAllowedAreas(Qt::AllDockWidgetAreas);
+    addDockWidget(Qt::RightDockWidgetArea, m_differences);
+    m_differences->hide();
 }
 
 void CMainFrame::RestoreAndShow() {
@@ -227,6 +235,7 @@ void CMainFrame::OnActiveWindowChanged() {
         m_actions.FillMenuBar(menuBar(), menu, [this](QMenu* windows) { FillWindowList(windows); });
     }
     m_title.Follow(document);
+    m_differences->Follow(ActiveView());
     m_actions.Update();
 }
 
@@ -363,6 +372,19 @@ void CMainFrame::OnToggleBrowser2() {
 void CMainFrame::OnToggleSnapshotManager() {
     m_snapshotManager->setVisible(!m_snapshotManager->isVisible());
 }
+void CMainFrame::OnToggleDifferences() {
+    m_differences->setVisible(m_differences->isHidden());
+    // Beside the document windows it gets room for its columns, which a first show does not give.
+    const Qt::DockWidgetArea area = dockWidgetArea(m_differences);
+    if (!m_differences->isHidden() && !m_differences->isFloating() &&
+        (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea) &&
+        m_differences->width() < m_differences->PreferredWidth()) {
+        resizeDocks({m_differences}, {m_differences->PreferredWidth()}, Qt::Horizontal);
+    }
+}
+void CMainFrame::OnUpdateDifferencesShown(CommandState& state) {
+    state.checked = !m_differences->isHidden();
+}
 void CMainFrame::OnUpdateBrowser1(CommandState& state) {
     state.checked = !m_browser1->isHidden();
 }
@@ -405,6 +427,9 @@ void CMainFrame::MovePaneFocus(int step) {
         if (pane->isVisible()) {
             places.emplace_back(pane, pane->MainControl());
         }
+    }
+    if (m_differences->isVisible()) {
+        places.emplace_back(m_differences, m_differences->MainControl());
     }
     if (places.empty()) {
         return;

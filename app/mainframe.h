@@ -18,6 +18,7 @@ class CSnapshotStore;
 class CView;
 class DCBrowser;
 class DCCompareBar;
+class DCDifferencesPane;
 class DCFilePane;
 class DCSnapshotManager;
 class CProgressPanel;
@@ -27,9 +28,9 @@ class QMdiArea;
 class QMdiSubWindow;
 
 // The one main window: the document windows in its MDI area, and around them the menu bar, the
-// "Standard" toolbar, the compare bar, the two browser panes, the snapshot manager and the status
-// bar. It routes file commands to whichever pane holds the focus, and keeps its bar layout and
-// placement in the profile between runs.
+// "Standard" toolbar, the compare bar, the two browser panes, the snapshot manager, the list of
+// differences and the status bar. It routes file commands to whichever pane holds the focus, and
+// keeps its bar layout and placement in the profile between runs.
 class CMainFrame : public QMainWindow, public CCommandTarget, public CDocumentHost {
     Q_OBJECT
 
@@ -53,6 +54,7 @@ public:
     DCBrowser& Browser1() const { return *m_browser1; }
     DCBrowser& Browser2() const { return *m_browser2; }
     DCSnapshotManager& SnapshotManager() const { return *m_snapshotManager; }
+    DCDifferencesPane& Differences() const { return *m_differences; }
     CCommandActions& Actions() { return m_actions; }
     // The menu resource on show: 110 without a document window, 127 for a viewer, 153 for a compare.
     int MenuId() const { return m_menuId; }
@@ -86,6 +88,7 @@ public:
     void OnToggleBrowser1();
     void OnToggleBrowser2();
     void OnToggleSnapshotManager();
+    void OnToggleDifferences();
     void OnFileClose();
     void OnAppExit();
     void OnWindowCascade();
@@ -103,6 +106,7 @@ public:
     void OnUpdateBrowser1(CommandState& state);
     void OnUpdateBrowser2(CommandState& state);
     void OnUpdateSnapshotManagerShown(CommandState& state);
+    void OnUpdateDifferencesShown(CommandState& state);
     void OnUpdateHasWindow(CommandState& state);
     void OnUpdateCompare(CommandState& state);
 
@@ -138,6 +142,7 @@ private:
     QLabel* m_num;
     QLabel* m_scroll;
     DCSnapshotManager* m_snapshotManager;
+    DCDifferencesPane* m_differences;
     DCBrowser* m_browser2;
     DCBrowser* m_browser1;
     DCCompareBar* m_compareBar;

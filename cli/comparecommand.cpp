@@ -15,7 +15,9 @@
 #include "compare/core/blockhandoff.h"
 #include "compare/core/blockjsonwriter.h"
 #include "compare/core/compengine.h"
+#include "compare/core/complines.h"
 #include "compare/core/compsettings.h"
+#include "compare/core/differenceline.h"
 #include "compare/core/logfile.h"
 #include "compare/core/logstream.h"
 #include "files/bufferedwriter.h"
@@ -59,7 +61,7 @@ int Trouble(const std::string& message) {
 
 const char* CCompareCommand::Usage() {
     return "Usage: dyadmon-cli compare [OPTION]... FILE1 FILE2\n"
-           "Compare two files byte by byte and write the result as a log or as JSON.\n"
+           "Compare two files byte by byte and write the result as a log, as JSON or as a summary.\n"
            "A file given as *N is snapshot N of the snapshot store (see 'dyadmon-cli snapshot').\n"
            "\n"
            "  --unit 1|2|4|8|16        compare unit in bytes (default 8)\n"
@@ -67,7 +69,9 @@ const char* CCompareCommand::Usage() {
            "  --bytes-per-line 1-32    bytes per line on each side of the log (default 8)\n"
            "  --ansi, --no-ansi        write the characters column in the log (default on)\n"
            "  --log FILE               write to FILE instead of standard output ('-' for it)\n"
-           "  --format log|json        the text log, or the blocks as JSON (default log)\n"
+           "  --format log|json|summary  the text log, the blocks as JSON, or a line per\n"
+           "                           difference: kind, offset in file 1 and in file 2, length\n"
+           "                           (tab-separated, decimal, - where absent; default log)\n"
            "  --store DIR              the snapshot folder for *N (default: the program's)\n"
            "  --progress, --no-progress  show how far the work is on standard error, or never\n"
            "                           (default: on a terminal, once the work takes a second)\n"
@@ -147,11 +151,16 @@ bool CCompareCommand::Parse(const std::vector<std::string>& args, Options& optio
             if (!takeValue()) {
                 return false;
             }
-            if (value != "log" && value != "json") {
-                error = "--format: '" + value + "' is not a format; use log or json";
+            if (value == "log") {
+                options.format = Format::Log;
+            } else if (value == "json") {
+                options.format = Format::Json;
+            } else if (value == "summary") {
+                options.format = Format::Summary;
+            } else {
+                error = "--format: '" + value + "' is not a format; use log, json or summary";
                 return false;
             }
-            options.json = value == "json";
         } else {
             error = "unknown option " + arg + " (see 'dyadmon-cli compare --help')";
             return false;
@@ -282,7 +291,21 @@ int CCompareCommand::Run(const Options& options) {
         return handOff.Finish() && compared;
     };
     const auto write = [&](CBufferedWriter& out) {
-        if (options.json) {
+        if (options.format == Format::Summary) {
+            // Each batch's blocks as the rows show them, as the log cuts them.
+            bool allSame = true;
+            const bool written = compare([&](std::span<const CompBlock> blocks) {
+                allSame = allSame && std::all_of(blocks.begin(), blocks.end(), [](const CompBlock& block) {
+                              return block.kind == BlockKind::Same;
+                          });
+                const CCompLines lines(CompBlockList(blocks.begin(), blocks.end()), options.unit, size1,
+                                       size2, 1);
+                return CDifferenceLine::WriteSummary(out, lines.Blocks());
+            });
+            identical = size1 == size2 && allSame;
+            return written && out.Error() == 0;
+        }
+        if (options.format == Format::Json) {
             CBlockJsonWriter json(out, {inputs[0].name, size1}, {inputs[1].name, size2}, options.unit,
                                   options.lookAhead);
             const bool written =

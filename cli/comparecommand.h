@@ -8,7 +8,8 @@
 
 class CFileBuffer;
 
-// `dyadmon-cli compare`: compares two files and writes the log or the blocks as JSON. Exit status as
+// `dyadmon-cli compare`: compares two files and writes the log, the blocks as JSON or a summary line
+// per difference. Exit status as
 // cmp and diff have it: 0 identical, 1 different, 2 trouble.
 class CCompareCommand {
 public:
@@ -16,12 +17,14 @@ public:
     static constexpr int kDifferent = 1;
     static constexpr int kTrouble = 2;
 
+    enum class Format { Log, Json, Summary };
+
     struct Options {
         int unit;
         int lookAhead;
         int bytesPerLine;
         bool ansi;
-        bool json = false;
+        Format format = Format::Log;
         bool help = false;
         CProgressLine::Mode progress = CProgressLine::Mode::Auto;
         std::string logPath;     // empty or "-": standard output

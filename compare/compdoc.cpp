@@ -231,6 +231,7 @@ void CCompDoc::Show(std::shared_ptr<const CCompareResult> result, std::int32_t b
     m_bShownAnsi = IsAnsi();
     m_bShown = true;
     UpdateAllViews();
+    emit ResultChanged();
 }
 
 // As if the command had not been given: the first comparison takes its window away again, a later one

@@ -61,9 +61,9 @@ public:
     void OnSaveLog();
     void OnUpdateSaveLog(CommandState& state);
 
-    const CCompLines& Lines() const { return m_result->Lines(); }
-    // The result shown, which work may keep alive past a new one.
+    // The result shown, kept alive for whoever holds it after the document shows another.
     std::shared_ptr<const CCompareResult> Result() const { return m_result; }
+    const CCompLines& Lines() const { return m_result->Lines(); }
     const std::uint8_t* Buffer1() const { return m_result->Buffer(0).Data(); }
     const std::uint8_t* Buffer2() const { return m_result->Buffer(1).Data(); }
     std::uint64_t Size1() const { return m_result->Buffer(0).Size(); }
@@ -78,6 +78,10 @@ public:
     void Reload() override { LoadAndCompare(); }
     bool IsBusy() const override { return Work() != nullptr && Work()->IsBusy(); }
     QString ChangedFile() const override;
+
+signals:
+    // Another result is shown: a comparison finished, failed or was made again.
+    void ResultChanged();
 
 private:
     using Outcome = CBackgroundWork::Outcome;

@@ -21,6 +21,8 @@
 #include "cli/buserrorguard.h"
 #include "compare/core/blockjsonwriter.h"
 #include "compare/core/compengine.h"
+#include "compare/core/complines.h"
+#include "compare/core/differenceline.h"
 #include "files/bufferedwriter.h"
 #include "files/filebuffer.h"
 #include "files/pendingfiles.h"
@@ -217,6 +219,74 @@ TEST_F(CliCompare, JsonOfALongRunIsTheWholeListsDocument) {
     EXPECT_EQ(dir.FileCount(), 6); // a, b, a2, r1, r2, log.json
 }
 
+// A line per difference with the offsets of both files, cut at the files' ends as the rows are: the
+// bytes one file has past the other's end in a last unit matched against zeros get a line of their own.
+TEST_F(CliCompare, SummaryListsEachDifferenceAsTheRowsShowIt) {
+    const auto summary = [&](const std::string& unit, const std::string& one, const std::string& two) {
+        return RunCli(
+            {"compare", "--unit", unit, "--lookahead", "10", "--format=summary", dir / one, dir / two});
+    };
+    CTempDir::Write(dir / "m1", "ABCDEFGHxy");
+    CTempDir::Write(dir / "m2", "EFABCDGHz");
+    const Result moved = summary("1", "m1", "m2");
+    EXPECT_EQ(moved.status, 1);
+    EXPECT_EQ(moved.out, "movefrom\t0\t2\t4\nmoveto\t0\t2\t4\ndeleted\t8\t-\t2\nnew\t-\t8\t1\n");
+    EXPECT_EQ(moved.err, "");
+
+    // Unit 4, 17 bytes against 18: the last unit holds one byte of file 1 and two of file 2.
+    const std::string body = "0123456789abcdef";
+    CTempDir::Write(dir / "s17", body + "x");
+    CTempDir::Write(dir / "s18", body + "x" + '\0');
+    CTempDir::Write(dir / "c18", body + "yz");
+    const Result zero = summary("4", "s17", "s18");
+    EXPECT_EQ(zero.status, 1);
+    EXPECT_EQ(zero.out, "new\t-\t17\t1\n");
+    EXPECT_EQ(summary("4", "s18", "s17").out, "deleted\t17\t-\t1\n");
+    const Result changed = summary("4", "s17", "c18");
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_EQ(changed.out, "deleted\t16\t-\t1\nnew\t-\t16\t2\n");
+
+    // Identical files, empty ones too, print nothing; trouble prints nothing on standard output.
+    CTempDir::Write(dir / "e1", "");
+    CTempDir::Write(dir / "e2", "");
+    for (const auto& [one, two] : {std::pair{"a", "a2"}, {"e1", "e2"}}) {
+        const Result same = summary("8", one, two);
+        EXPECT_EQ(same.status, 0) << one;
+        EXPECT_EQ(same.out, "") << one;
+    }
+    EXPECT_EQ(summary("8", "e1", "a").out, "new\t-\t0\t8\n");
+    ExpectTrouble({"compare", "--format", "summary", dir / "a", dir / "missing"},
+                  "Can't open the file " + dir / "missing" + " (it does not exist)");
+    EXPECT_EQ(RunCli({"compare", "--format", "summary", "--log", dir / "s.txt", dir / "a", dir / "b"}).status,
+              1);
+    EXPECT_EQ(CTempDir::Read(dir / "s.txt"), "deleted\t0\t-\t8\nnew\t-\t0\t9\n");
+}
+
+// Blocks come in batches; the lines are those of the whole list, and a failed write is trouble.
+TEST_F(CliCompare, SummaryOfALongRunIsTheWholeListsSummary) {
+    const auto [one, two] = CTestInputs::Unrelated(300001, 22);
+    const std::string r1 = dir / "r1", r2 = dir / "r2";
+    CTempDir::Write(r1, {one.begin(), one.end()});
+    CTempDir::Write(r2, {two.begin(), two.end() - 2});
+    const PaddedBytes a(one);
+    const PaddedBytes b(std::vector<std::uint8_t>(two.begin(), two.end() - 2));
+    CCompEngine engine(a.Data(), a.Size(), b.Data(), b.Size());
+    engine.SetUnitSize(1);
+    engine.SetLookAhead(100);
+    engine.Run();
+    ASSERT_GT(engine.Blocks().size(), 3 * CCompEngine::kSinkBatch);
+    const CCompLines lines(engine.Blocks(), 1, a.Size(), b.Size(), 1);
+    const std::string expected = CTempDir::Capture(
+        [&](CBufferedWriter& out) { return CDifferenceLine::WriteSummary(out, lines.Blocks()); });
+    const Args args = {"compare", "--unit", "1", "--lookahead", "100", "--format", "summary", r1, r2};
+    const Result r = RunCli(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out == expected) << "sizes " << r.out.size() << " and " << expected.size();
+    Args full = args;
+    full.insert(full.begin() + 1, {"--log", "/dev/full"});
+    ExpectTrouble(full, "Error in writing log file.");
+}
+
 TEST_F(CliCompare, LogGoesToStandardOutputOrTheNamedFile) {
     const Result toStdout = RunCli({"compare", dir / "a", dir / "b"});
     // Defaults: 8 bytes per side with the characters column.
@@ -274,7 +344,7 @@ TEST_F(CliCompare, HelpAndWrongArgumentsNameTheOptionAndItsRange) {
         {{"--lookahead", "-1"}, "--lookahead: '-1' is out of range; use 0 to 100"},
         {{"--bytes-per-line", "0"}, "--bytes-per-line: '0' is out of range; use 1 to 32"},
         {{"--bytes-per-line=33"}, "--bytes-per-line: '33' is out of range; use 1 to 32"},
-        {{"--format", "xml"}, "--format: 'xml' is not a format; use log or json"},
+        {{"--format", "xml"}, "--format: 'xml' is not a format; use log, json or summary"},
         {{"--colour"}, "unknown option --colour (see 'dyadmon-cli compare --help')"},
     };
     for (const auto& [options, message] : cases) {
@@ -809,6 +879,16 @@ TEST(CliDocumentation, HelpManPageAndCompletionNameTheSameOptions) {
         }
         EXPECT_NE(man.find(roff), std::string::npos) << option << " is not in the man page";
         EXPECT_NE(completion.find(option), std::string::npos) << option << " is not completed";
+    }
+    // The values of --unit and --format, as the help gives them.
+    const std::string help = RunCli({"compare", "--help"}).out;
+    for (const std::string name : {"unit", "format"}) {
+        const std::size_t at = help.find("--" + name + " ") + name.size() + 3;
+        const std::string values = help.substr(at, help.find(' ', at) - at);
+        std::string words = values;
+        std::replace(words.begin(), words.end(), '|', ' ');
+        EXPECT_NE(man.find("\\-\\-" + name + " \" " + values + "\""), std::string::npos) << values;
+        EXPECT_NE(completion.find("compgen -W '" + words + "'"), std::string::npos) << values;
     }
     for (const char* verb : {"list", "add", "remove", "describe"}) {
         EXPECT_NE(man.find(std::string("snapshot ") + verb), std::string::npos) << verb;

@@ -178,6 +178,13 @@ void CCompView::OnPreviousChange() {
     }
 }
 
+void CCompView::ShowBlock(std::size_t block) {
+    const CCompLines& lines = GetDocument().Lines();
+    if (block < lines.Blocks().size()) {
+        JumpTo(static_cast<std::int64_t>(lines.FirstRowOf(block)));
+    }
+}
+
 void CCompView::BuildDiffMap() {
     const int height = m_textBottom - 32;
     m_diffMap->setGeometry(m_textRight, kBarSize, kStripWidth, std::max(height, 0));

@@ -30,6 +30,8 @@ public:
 
     void OnPreviousChange();
     void OnNextChange();
+    // Makes the first row of block `block` of the rows' blocks the top row, as a change is shown.
+    void ShowBlock(std::size_t block);
     QString RowText(std::int64_t index) const override;
 
 protected:

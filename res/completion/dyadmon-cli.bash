@@ -15,7 +15,7 @@ _dyadmon_cli() {
             return
             ;;
         --format)
-            COMPREPLY=($(compgen -W 'log json' -- "$cur"))
+            COMPREPLY=($(compgen -W 'log json summary' -- "$cur"))
             return
             ;;
         --lookahead | --bytes-per-line)
