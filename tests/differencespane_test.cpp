@@ -32,39 +32,17 @@ namespace {
 
 // The program on a profile and data folder of the test's own, comparing byte by byte with a
 // look-ahead so that every kind of block comes up.
-class DifferencesPane : public ::testing::Test {
+class DifferencesPane : public CProgramFixture {
 protected:
-    DifferencesPane() {
-        CSettingsProfile().Settings().clear();
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
-        fs::create_directory(dir / "program");
-    }
-    ~DifferencesPane() override { app.reset(); }
-
     CMainFrame& Start() {
-        app = std::make_unique<CDyadmonApp>(Q(dir / "program"));
-        EXPECT_TRUE(app->InitInstance());
-        app->m_pSettings->askBeforeCompare = false;
+        CMainFrame& frame = CProgramFixture::Start();
         app->m_pSettings->unitSize = 1;
         app->m_pSettings->lookAhead = 10;
-        QApplication::setActiveWindow(app->GetMainFrame());
-        return *app->GetMainFrame();
+        return frame;
     }
-    void Stop() {
-        app->GetMainFrame()->close();
-        app.reset();
-    }
-    CMainFrame& Frame() { return *app->GetMainFrame(); }
     DCDifferencesPane& Pane() { return Frame().Differences(); }
     CDifferenceListModel& Model() { return Pane().Model(); }
     CRowList& List() { return Pane().List(); }
-    void Run(int id) { Frame().Actions().Execute(id); }
-    CCompDoc* OpenCompare(const std::string& one, const std::string& two) {
-        CCompDoc* doc = CCompDoc::Open(app->GetCompTemplate(), {dir / one, dir / two});
-        WaitUntilIdle(*Frame().Work());
-        return doc;
-    }
     CCompView* ViewOf(CCompDoc* doc) { return static_cast<CCompView*>(doc->GetViews().front()); }
     QString Cell(int row, int column) { return Model().index(row, column).data().toString(); }
     // Files of `size` bytes that differ every `every` bytes, in turn by a changed, a missing and an
@@ -115,10 +93,6 @@ protected:
         QTest::mouseClick(List().viewport(), Qt::LeftButton, {},
                           List().visualRect(Model().index(row, 0)).center());
     }
-
-    CTempDir dir;
-    CPromptRecorder prompts;
-    std::unique_ptr<CDyadmonApp> app;
 };
 
 // Hidden at first; the View command shows it with the kinds and both ends of every difference, and
@@ -128,7 +102,7 @@ TEST_F(DifferencesPane, TheViewCommandShowsEveryDifferenceInOrder) {
     EXPECT_TRUE(Pane().isHidden());
     CTempDir::Write(dir / "m1", "ABCDEFGHxy");
     CTempDir::Write(dir / "m2", "EFABCDGHz");
-    CCompDoc* moved = OpenCompare("m1", "m2");
+    CCompDoc* moved = OpenCompare(dir / "m1", dir / "m2");
     ASSERT_NE(moved, nullptr);
     EXPECT_FALSE(CCommandRouter::Update(Frame().Route(), Res::kDifferencesList).checked);
     Run(Res::kDifferencesList);
@@ -157,7 +131,7 @@ TEST_F(DifferencesPane, TheViewCommandShowsEveryDifferenceInOrder) {
     EXPECT_GE(List().viewport()->width(), List().columnViewportPosition(3) + 40);
 
     WriteSpread("s1", "s2", 3000, 37);
-    CCompDoc* spread = OpenCompare("s1", "s2");
+    CCompDoc* spread = OpenCompare(dir / "s1", dir / "s2");
     ASSERT_NE(spread, nullptr);
     EXPECT_GT(Model().rowCount(), 100);
     EXPECT_TRUE(RowsAreTheDifferences(spread->Lines()));
@@ -177,7 +151,7 @@ TEST_F(DifferencesPane, TheViewCommandShowsEveryDifferenceInOrder) {
 TEST_F(DifferencesPane, AClickOrEnterShowsTheBlockInTheView) {
     Start();
     WriteSpread("s1", "s2", 3000, 37);
-    CCompDoc* doc = OpenCompare("s1", "s2");
+    CCompDoc* doc = OpenCompare(dir / "s1", dir / "s2");
     ASSERT_NE(doc, nullptr);
     CCompView* view = ViewOf(doc);
     Run(Res::kDifferencesList);
@@ -217,11 +191,11 @@ TEST_F(DifferencesPane, TheListFollowsTheActiveCompareWindow) {
     Run(Res::kDifferencesList);
     WriteSpread("s1", "s2", 3000, 37);
     WriteSpread("t1", "t2", 600, 50);
-    CCompDoc* first = OpenCompare("s1", "s2");
+    CCompDoc* first = OpenCompare(dir / "s1", dir / "s2");
     ASSERT_NE(first, nullptr);
     QMdiSubWindow* firstWindow = Frame().MdiArea().activeSubWindow();
     const int firstRows = Model().rowCount();
-    CCompDoc* second = OpenCompare("t1", "t2");
+    CCompDoc* second = OpenCompare(dir / "t1", dir / "t2");
     ASSERT_NE(second, nullptr);
     QMdiSubWindow* secondWindow = Frame().MdiArea().activeSubWindow();
     EXPECT_NE(Model().rowCount(), firstRows);
@@ -259,7 +233,10 @@ TEST_F(DifferencesPane, CopiesRowsAsTabSeparatedText) {
     Run(Res::kDifferencesList);
     CTempDir::Write(dir / "m1", "ABCDEFGHxy");
     CTempDir::Write(dir / "m2", "EFABCDGHz");
-    ASSERT_NE(OpenCompare("m1", "m2"), nullptr);
+    CCompDoc* doc = OpenCompare(dir / "m1", dir / "m2");
+    ASSERT_NE(doc, nullptr);
+    // Bytes selected in the window make its Copy live; in the list Ctrl+C is still the list's.
+    ViewOf(doc)->Select(0, 0, 2);
     const QString header = "Kind\tOffset in file 1\tOffset in file 2\tLength\n";
     ClickRow(0);
     List().scrollTo(Model().index(2, 0));
@@ -293,7 +270,7 @@ TEST_F(DifferencesPane, AMillionDifferencesOpenAtOnce) {
     }
     CTempDir::Write(dir / "a", a);
     CTempDir::Write(dir / "b", b);
-    CCompDoc* doc = OpenCompare("a", "b");
+    CCompDoc* doc = OpenCompare(dir / "a", dir / "b");
     ASSERT_NE(doc, nullptr);
     ASSERT_GT(Model().rowCount(), 1'000'000);
     const CompBlockList& blocks = doc->Lines().Blocks();

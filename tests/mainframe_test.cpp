@@ -51,41 +51,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The program started on a profile and data folder of the test's own, beside a program folder with
-// no snapshot folder in it.
-class Program : public ::testing::Test {
+class Program : public CProgramFixture {
 protected:
-    Program() {
-        CSettingsProfile().Settings().clear();
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
-        fs::create_directory(dir / "program");
-    }
-    ~Program() override { app.reset(); }
-
-    CMainFrame& Start() {
-        app = std::make_unique<CDyadmonApp>(Q(dir / "program"));
-        EXPECT_TRUE(app->InitInstance());
-        app->m_pSettings->askBeforeCompare = false;
-        // Headless windows take the focus only once their window is the active one.
-        QApplication::setActiveWindow(app->GetMainFrame());
-        return *app->GetMainFrame();
-    }
-    void Stop() {
-        app->GetMainFrame()->close();
-        app.reset();
-    }
-    CMainFrame& Frame() { return *app->GetMainFrame(); }
     CommandState State(int id) { return CCommandRouter::Update(Frame().Route(), id); }
     bool Enabled(int id) { return State(id).enabled; }
-    void Run(int id) { Frame().Actions().Execute(id); }
-    // Opened and compared: the comparison runs in the background.
-    CCompDoc* OpenCompare(const std::string& one, const std::string& two) {
-        CCompDoc* doc = CCompDoc::Open(app->GetCompTemplate(), {one, two});
-        WaitUntilIdle(*Frame().Work());
-        return doc;
-    }
-    CViewDoc* OpenViewer(const std::string& path) { return CViewDoc::Open(app->GetViewTemplate(), path); }
     std::vector<QString> MenuTitles() {
         std::vector<QString> titles;
         for (QAction* menu : Frame().menuBar()->actions()) {
@@ -93,10 +62,6 @@ protected:
         }
         return titles;
     }
-
-    CTempDir dir;
-    CPromptRecorder prompts;
-    std::unique_ptr<CDyadmonApp> app;
 };
 
 TEST_F(Program, AFreshStartMakesTheSnapshotFolderAndShowsANormalWindow) {

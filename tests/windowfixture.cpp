@@ -7,9 +7,13 @@
 #include <QPainter>
 #include <QTest>
 
+#include "app/dyadmonapp.h"
+#include "app/mainframe.h"
 #include "compare/compdoc.h"
 #include "platform/backgroundwork.h"
+#include "platform/settingsprofile.h"
 #include "views/chargrid.h"
+#include "views/viewdoc.h"
 
 CWindowFixture::CWindowFixture() {
     settings.askBeforeCompare = false;
@@ -87,4 +91,47 @@ void CWorkHold::Reached() {
     while (!m_held) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+}
+
+CProgramFixture::CProgramFixture() {
+    CSettingsProfile().Settings().clear();
+    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+    std::filesystem::create_directory(dir / "program");
+}
+
+CProgramFixture::~CProgramFixture() {
+    app.reset();
+}
+
+CMainFrame& CProgramFixture::Start() {
+    app = std::make_unique<CDyadmonApp>(Q(dir / "program"));
+    EXPECT_TRUE(app->InitInstance());
+    app->m_pSettings->askBeforeCompare = false;
+    // Headless windows take the focus only once their window is the active one.
+    QApplication::setActiveWindow(app->GetMainFrame());
+    return *app->GetMainFrame();
+}
+
+void CProgramFixture::Stop() {
+    app->GetMainFrame()->close();
+    app.reset();
+}
+
+CMainFrame& CProgramFixture::Frame() {
+    return *app->GetMainFrame();
+}
+
+void CProgramFixture::Run(int id) {
+    Frame().Actions().Execute(id);
+}
+
+CCompDoc* CProgramFixture::OpenCompare(const std::string& one, const std::string& two) {
+    CCompDoc* doc = CCompDoc::Open(app->GetCompTemplate(), {one, two});
+    WaitUntilIdle(*Frame().Work());
+    return doc;
+}
+
+CViewDoc* CProgramFixture::OpenViewer(const std::string& path) {
+    return CViewDoc::Open(app->GetViewTemplate(), path);
 }

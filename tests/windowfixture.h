@@ -21,6 +21,9 @@
 class CBackgroundWork;
 class CCompDoc;
 class CDocumentHost;
+class CDyadmonApp;
+class CMainFrame;
+class CViewDoc;
 
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -73,4 +76,24 @@ protected:
     CSnapshotStore store{storeMessages};
     CCompSettings settings;
     CPromptRecorder prompts;
+};
+
+// The whole program started on a profile and data folder of the test's own, beside a program folder
+// with no snapshot folder in it, comparing without asking; prompts answered by a recorder.
+class CProgramFixture : public ::testing::Test {
+protected:
+    CProgramFixture();
+    ~CProgramFixture() override;
+
+    CMainFrame& Start();
+    void Stop();
+    CMainFrame& Frame();
+    void Run(int id);
+    // Opened and compared: the comparison runs in the background.
+    CCompDoc* OpenCompare(const std::string& one, const std::string& two);
+    CViewDoc* OpenViewer(const std::string& path);
+
+    CTempDir dir;
+    CPromptRecorder prompts;
+    std::unique_ptr<CDyadmonApp> app;
 };
