@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <QAccessible>
@@ -16,6 +18,7 @@
 #include "platform/commandrouter.h"
 #include "platform/documenthost.h"
 #include "res/resource.h"
+#include "views/compview.h"
 #include "views/linescrollbar.h"
 #include "views/viewdoc.h"
 #include "views/viewview.h"
@@ -58,6 +61,37 @@ TEST_F(Documents, ACompareWindowOpensOnTwoFilesAndClosesWithItsDocument) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(held.isNull());
     EXPECT_TRUE(host.CompTemplate().GetDocuments().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+// Sparse files of 6 GiB: the window compares them, offsets past 4 GiB take nine digits, and Go to
+// offset and Next change reach the bytes written past 5 GiB.
+TEST_F(Documents, FilesPastFourGibibytesAreComparedAndShown) {
+    const std::uint64_t size = std::uint64_t{6} << 30;
+    const std::uint64_t far = 0x140000062;
+    for (const char* name : {"big1", "big2"}) {
+        CTempDir::Write(dir / name, "");
+        std::filesystem::resize_file(dir / name, size);
+    }
+    const int fd = open((dir / "big2").c_str(), O_WRONLY);
+    ASSERT_EQ(pwrite(fd, "XYZ", 3, static_cast<off_t>(far)), 3);
+    close(fd);
+    CCompDoc* doc = host.OpenCompare(dir / "big1", dir / "big2");
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Size2(), size);
+    auto& view = static_cast<CCompView&>(*doc->GetViews().front());
+    EXPECT_TRUE(view.RowText(0).startsWith("same, file 1 000000000: 00")) << view.RowText(0).toStdString();
+    view.OnNextChange();
+    EXPECT_TRUE(view.RowText(view.TopLine()).contains("140000060: "))
+        << view.RowText(view.TopLine()).toStdString();
+    prompts.textAnswers = {"0"};
+    ASSERT_TRUE(CCommandRouter::Execute({&view, doc}, Res::kGoToOffset));
+    EXPECT_EQ(view.TopLine(), 0);
+    prompts.textAnswers = {"2:0x140000063"};
+    ASSERT_TRUE(CCommandRouter::Execute({&view, doc}, Res::kGoToOffset));
+    EXPECT_EQ(view.Selection(), (CHexView::Selected{1, far + 1, 1}));
+    const QString row = view.RowText(view.TopLine());
+    EXPECT_TRUE(row.startsWith("new, file 2 140000062: 58 59 5A")) << row.toStdString();
     EXPECT_TRUE(Messages().empty());
 }
 
