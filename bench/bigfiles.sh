@@ -16,17 +16,7 @@ if [ ! -f b ]; then
   printf 'XYZ' | dd of=b bs=1 seek=100 conv=notrunc 2>/dev/null
 fi
 cat a b > /dev/null # into the page cache
-best() {
-  local best="" t s e
-  for _ in $(seq "$runs"); do
-    s=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    e=$(date +%s%N)
-    t=$(((e - s) / 1000000))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  awk -v ms="$best" 'BEGIN { printf "%.3f", ms / 1000 }'
-}
+source "$top/bench/best.sh"
 export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$cases/config"
 peer=$(best bash -c "cmp -l a b | cat > /dev/null")
 ours=$(best "$build/views/dyadmon-windows" --grab shot.png a b)

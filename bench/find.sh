@@ -19,17 +19,7 @@ if grep -q -F -a "$pattern" random; then
   exit 2
 fi
 cat random > /dev/null # into the page cache
-best() {
-  local best="" t s e
-  for _ in $(seq "$runs"); do
-    s=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    e=$(date +%s%N)
-    t=$(((e - s) / 1000000))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  awk -v ms="$best" 'BEGIN { printf "%.3f", ms / 1000 }'
-}
+source "$top/bench/best.sh"
 peer=$(best grep -c -F -a "$pattern" random)
 ours=$(best "$build/bench/dyad-find" random "text:$pattern")
 { "$build/bench/dyad-find" random "text:$pattern" || true; } | sed "s/^/dyad-find: /"

@@ -24,20 +24,9 @@ fi
 cd "$cases"
 cat ./* > /dev/null # into the page cache
 
-# Best wall time of $runs runs, in seconds; the output file is removed (untimed) before each run.
-best() {
-  local best="" t s e
-  for _ in $(seq "$runs"); do
-    rm -f out
-    s=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    e=$(date +%s%N)
-    t=$(( (e - s) / 1000000 ))
-    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
-  done
-  rm -f out
-  awk -v ms="$best" 'BEGIN { printf "%.3f", ms / 1000 }'
-}
+# The output file is removed (untimed) before each run.
+before_each() { rm -f out; }
+source "$top/bench/best.sh"
 
 row() { # name, peer seconds, our seconds, goal
   awk -v n="$1" -v p="$2" -v o="$3" -v g="$4" \
