@@ -123,9 +123,12 @@ protected:
     // that are not UTF-8 or hold characters a shell treats specially.
     void Restock() {
         const fs::path home = dir.path() / "home";
-        fs::create_directories(home / "sub" / "deeper");
+        // The user may have put a file where a folder was.
+        std::error_code ignored;
+        fs::create_directories(home / "sub" / "deeper", ignored);
         const auto file = [this](const fs::path& path, std::size_t size) {
-            if (!fs::exists(fs::symlink_status(path))) {
+            if (fs::is_directory(fs::symlink_status(path.parent_path())) &&
+                !fs::exists(fs::symlink_status(path))) {
                 CTempDir::Write(path.string(), Bytes(size));
             }
         };
@@ -138,7 +141,6 @@ protected:
         file(home / "\xff\xfe not utf-8.bin", 64);
         file(home / "what?.bin", 65);
         file(home / "line\nbreak", 66);
-        std::error_code ignored;
         mkfifo((home / "pipe").c_str(), 0600);
         fs::create_symlink("a.bin", home / "link-to-a", ignored);
         fs::create_symlink("nowhere", home / "dangling", ignored);
@@ -281,6 +283,14 @@ protected:
             {Qt::Key_Z, Qt::ControlModifier, "Ctrl+Z"},
             {Qt::Key_O, Qt::ControlModifier, "Ctrl+O"},
             {Qt::Key_S, Qt::ControlModifier, "Ctrl+S"},
+            {Qt::Key_Right, Qt::ShiftModifier, "Shift+Right"},
+            {Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+End"},
+            {Qt::Key_C, Qt::ControlModifier, "Ctrl+C"},
+            {Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+C"},
+            {Qt::Key_F, Qt::ControlModifier, "Ctrl+F"},
+            {Qt::Key_F3, Qt::NoModifier, "F3"},
+            {Qt::Key_F3, Qt::ShiftModifier, "Shift+F3"},
+            {Qt::Key_G, Qt::ControlModifier, "Ctrl+G"},
         };
         const Key& key = PickOf(keys);
         QWidget* target = KeyTarget();
@@ -369,6 +379,16 @@ protected:
         if (Pick(2) == 0) {
             prompts.fileAnswers.push_back(Pick(2) == 0 ? Q(dir / "logs/log.txt") : Q(dir / "home/a.bin"));
         }
+        // What to find and where to go, now and then something that is refused.
+        using Form = CPrompts::FindRequest::Form;
+        static const std::vector<CPrompts::FindRequest> finds = {{"00", Form::Hex, 0, 2},
+                                                                 {"zz", Form::Hex, 1, 2},
+                                                                 {"a", Form::TextUtf8, 1, 2},
+                                                                 {"é", Form::TextUtf16le, 0, 2},
+                                                                 {"", Form::TextUtf8, 0, 2}};
+        prompts.findAnswers = {PickOf(finds)};
+        static const std::vector<QString> offsets = {"0", "0x10", "2:1F00h", "99999999999", "nonsense", ""};
+        prompts.textAnswers = {PickOf(offsets)};
         const int choice = Pick(100);
         CRowList* list = AList();
         if (choice < 26 && list != nullptr) {
