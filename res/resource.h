@@ -48,6 +48,7 @@ constexpr int kCopyText = 33041;
 constexpr int kFind = 33042;
 constexpr int kFindNext = 33043;
 constexpr int kFindPrevious = 33044;
+constexpr int kSelectAll = 33045;
 constexpr int kMenuImage32802 = 32802;
 
 // The framework's commands.

@@ -43,6 +43,7 @@ constexpr CommandString kCommandStrings[] = {
     {kGoToOffset, "Show the row that holds a byte at a given offset", "Go to offset"},
     {kNextChange, "Move to next different place", "Move to next"},
     {kCopyText, "Copy the selection as the characters column shows it", "Copy as text"},
+    {kSelectAll, "Select every byte of the file the caret is in", "Select all"},
     {kFind, "Find bytes or text in the file", "Find"},
     {kFindNext, "Find the next match", "Find next"},
     {kFindPrevious, "Find the previous match", "Find previous"},
@@ -126,9 +127,10 @@ constexpr auto kViewItemsCompare =
              {kNextChange, "Next change"},
          }});
 
-constexpr std::array<MenuItem, 8> kEditItems{{
+constexpr std::array<MenuItem, 9> kEditItems{{
     {kEditCopy, "&Copy"},
     {kCopyText, "Copy as &text"},
+    {kSelectAll, "Select &all"},
     {0, ""},
     {kFind, "&Find..."},
     {kFindNext, "Find &next"},

@@ -129,6 +129,22 @@ TEST_F(Selecting, ShiftRightThriceAndCtrlCCopyThreeBytes) {
     EXPECT_EQ(view->CaretSide(), 0);
 }
 
+// Ctrl+A selects the whole file the caret is in, in the viewer and in either file of a comparison.
+TEST_F(Selecting, CtrlASelectsTheWholeFileOfTheCaret) {
+    Viewer("AB\x01Z and more");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Clipboard(), "AB.Z and more");
+    EXPECT_EQ(host.StatusText(), "0x00000000-0x0000000C, 13 bytes");
+
+    Compare("aaaaaaaa", "bcdefghijk");
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Clipboard(), "62 63 64 65 66 67 68 69 6A 6B");
+    EXPECT_EQ(host.StatusText(), "File 2: 0x00000000-0x00000009, 10 bytes");
+}
+
 // Shift+Down takes a line of the file, also where the other file's rows lie between its rows; the
 // selected bytes are drawn highlighted in their own rows only, and the caret as an outline.
 TEST_F(Selecting, ShiftDownSelectsAcrossRowsOfItsFileOnly) {

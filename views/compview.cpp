@@ -27,6 +27,7 @@ const CommandEntry<CCompView> kCommands[] = {
     {Res::kFindPrevious, &CCompView::OnFindPrevious, &CCompView::OnUpdateFind},
     {Res::kEditCopy, &CCompView::OnCopy, &CCompView::OnUpdateCopy},
     {Res::kCopyText, &CCompView::OnCopyText, &CCompView::OnUpdateCopy},
+    {Res::kSelectAll, &CCompView::OnSelectAll, &CCompView::OnUpdateSelectAll},
 };
 
 bool HasFile1(BlockKind kind) {

@@ -476,6 +476,12 @@ void CHexView::keyPressEvent(QKeyEvent* event) {
         step = control ? Step::FileEnd : Step::LineEnd;
         break;
     default:
+        // Not an accelerator: in the file lists Ctrl+A selects their rows.
+        if (event->matches(QKeySequence::SelectAll)) {
+            event->accept();
+            OnSelectAll();
+            return;
+        }
         CView::keyPressEvent(event);
         return;
     }
@@ -735,6 +741,20 @@ void CHexView::OnSelectionChanged() {
         m_toldSelection = selected;
         host->UpdateCommands();
     }
+}
+
+void CHexView::OnSelectAll() {
+    const std::uint64_t size = FileSize(m_side);
+    if (size == 0) {
+        return;
+    }
+    m_selection.Select(0, size);
+    m_placed = true;
+    OnSelectionChanged();
+}
+
+void CHexView::OnUpdateSelectAll(CommandState& state) {
+    state.enabled = FileSize(m_side) != 0;
 }
 
 void CHexView::OnCopy() {

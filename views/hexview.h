@@ -93,6 +93,9 @@ public:
     void OnCopy();
     void OnCopyText();
     void OnUpdateCopy(CommandState& state);
+    // Every byte of the caret's file, the caret staying shown (Ctrl+A in the view).
+    void OnSelectAll();
+    void OnUpdateSelectAll(CommandState& state);
 
 protected:
     // `stripWidth`: the room right of the text area (the vertical bar, and the map beside it).

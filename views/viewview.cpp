@@ -23,6 +23,7 @@ const CommandEntry<CViewView> kCommands[] = {
     {Res::kFindPrevious, &CViewView::OnFindPrevious, &CViewView::OnUpdateFind},
     {Res::kEditCopy, &CViewView::OnCopy, &CViewView::OnUpdateCopy},
     {Res::kCopyText, &CViewView::OnCopyText, &CViewView::OnUpdateCopy},
+    {Res::kSelectAll, &CViewView::OnSelectAll, &CViewView::OnUpdateSelectAll},
 };
 
 } // namespace
