@@ -647,6 +647,9 @@ TEST_F(Program, ASearchIsCancelledOrOutlivedByItsWindow) {
         hold.Reached();
         EXPECT_TRUE(Eventually([&] { return Frame().StatusText() == "Finding \"needle\" ..."; }));
         EXPECT_FALSE(Enabled(Res::kFindNext)) << "one search at a time";
+        // Bytes selected meanwhile leave the status bar telling what runs.
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+        EXPECT_EQ(Frame().StatusText(), "Finding \"needle\" ...");
         if (close) {
             window->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

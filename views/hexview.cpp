@@ -731,10 +731,13 @@ void CHexView::OnSelectionChanged() {
         return;
     }
     const bool selected = !m_selection.IsEmpty();
-    if (selected) {
+    // While work runs, the status bar tells its step.
+    const CBackgroundWork* work = static_cast<const CHexDocument&>(GetDocument()).Work();
+    const bool free = work == nullptr || !work->IsBusy();
+    if (free && selected) {
         host->SetStatusText(QString::fromStdString(
             CSelectionText::Status(Files(), m_side, m_selection.Start(), m_selection.Length())));
-    } else if (m_toldSelection) {
+    } else if (free && m_toldSelection) {
         host->SetStatusText({});
     }
     if (selected != m_toldSelection) {
