@@ -46,6 +46,8 @@ public:
     // works. `owner` may be null.
     bool Start(QObject* owner, Work work, Done done);
     bool IsBusy() const { return m_busy; }
+    // Whether a work runs now: false in its Done, and between two works of a chain.
+    bool IsRunning() const { return m_running; }
     // Whether the running work was started by `owner`.
     bool IsRunningFor(const QObject* owner) const { return m_running && m_owner == owner; }
     // Asks the work to stop at its next report; its Done follows with Outcome::Stopped.

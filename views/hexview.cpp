@@ -733,7 +733,7 @@ void CHexView::OnSelectionChanged() {
     const bool selected = !m_selection.IsEmpty();
     // While work runs, the status bar tells its step.
     const CBackgroundWork* work = static_cast<const CHexDocument&>(GetDocument()).Work();
-    const bool free = work == nullptr || !work->IsBusy();
+    const bool free = work == nullptr || !work->IsRunning();
     if (free && selected) {
         host->SetStatusText(QString::fromStdString(
             CSelectionText::Status(Files(), m_side, m_selection.Start(), m_selection.Length())));
