@@ -284,11 +284,20 @@ int CCompareCommand::Run(const Options& options) {
 
     // Blocks are written as the engine settles them, beside it and never all at once: formatting them
     // costs about what the comparison does.
+    // A file written or replaced while compared gives a result of neither its old nor its new bytes.
+    std::string changed;
     const auto compare = [&](const CBlockHandOff::Consumer& consumer) {
         CBlockHandOff handOff(consumer);
         engine.SetSink([&](std::span<const CompBlock> blocks) { return handOff.Hand(blocks); });
         const bool compared = engine.Run(comparing);
-        return handOff.Finish() && compared;
+        // After the output, which may wait for its reader: a change until the very end is told.
+        const bool handed = handOff.Finish();
+        for (int i = 0; i < 2 && changed.empty(); ++i) {
+            if (buffers[i].ChangedOnDisk(inputs[i].path)) {
+                changed = inputs[i].name;
+            }
+        }
+        return handed && compared && changed.empty();
     };
     const auto write = [&](CBufferedWriter& out) {
         if (options.format == Format::Summary) {
@@ -322,6 +331,9 @@ int CCompareCommand::Run(const Options& options) {
     };
     // A log that can be made again needs no flush to disk, which would slow big logs down.
     if (log.Write(write, false) != CLogFile::Result::Ok) {
+        if (!changed.empty()) {
+            return Trouble("The file " + changed + " changed while it was being compared.");
+        }
         CSignalCleanup::EndIfReaderGone(log.WriteError());
         return Trouble(log.Message());
     }

@@ -191,10 +191,19 @@ void CCompDoc::OnCompared(const std::shared_ptr<CCompareResult>& result, std::in
         return;
     case Outcome::Finished:
         Show(result, bytesPerLine);
-        // Cut short while compared: the result does not show the file as it is.
-        TellIfChanged();
+        // Cut short or written while compared: the result does not show the file as it is.
+        TellIfChanged(true);
         return;
     }
+}
+
+QString CCompDoc::RewrittenFile() const {
+    for (int side = 0; side < 2; ++side) {
+        if (m_result && m_result->Buffer(side).ChangedOnDisk(m_targets[side].path)) {
+            return BytesText(m_targets[side].name);
+        }
+    }
+    return {};
 }
 
 QString CCompDoc::ChangedFile() const {
@@ -227,6 +236,7 @@ void CCompDoc::AskSettingsOnce() {
 void CCompDoc::Show(std::shared_ptr<const CCompareResult> result, std::int32_t bytesPerLine) {
     m_result = std::move(result);
     ForgetChange();
+    WatchFiles({m_targets[0].path, m_targets[1].path});
     m_nBytesPerLine = bytesPerLine;
     m_bShownAnsi = IsAnsi();
     m_bShown = true;

@@ -78,6 +78,7 @@ public:
     void Reload() override { LoadAndCompare(); }
     bool IsBusy() const override { return Work() != nullptr && Work()->IsBusy(); }
     QString ChangedFile() const override;
+    QString RewrittenFile() const override;
 
 signals:
     // Another result is shown: a comparison finished, failed or was made again.

@@ -85,6 +85,9 @@ CFileBuffer& CFileBuffer::operator=(CFileBuffer&& other) noexcept {
         m_dev = other.m_dev;
         m_ino = other.m_ino;
         m_hasIdentity = std::exchange(other.m_hasIdentity, false);
+        m_regular = other.m_regular;
+        m_diskSize = other.m_diskSize;
+        m_diskTime = other.m_diskTime;
         m_guardSlot = std::exchange(other.m_guardSlot, -1);
     }
     return *this;
@@ -161,6 +164,9 @@ CFileBuffer::Error CFileBuffer::Load(const std::string& path, Mode mode, Source 
         m_dev = st.st_dev;
         m_ino = st.st_ino;
         m_hasIdentity = true;
+        m_regular = S_ISREG(st.st_mode);
+        m_diskSize = st.st_size;
+        m_diskTime = st.st_mtim;
     }
     return error;
 }
@@ -324,6 +330,18 @@ void CFileBuffer::MapHolesAsZeros(int fd, std::uint64_t size) {
         }
         pos = data;
     }
+}
+
+bool CFileBuffer::ChangedOnDisk(const std::string& path) const {
+    if (!m_hasIdentity || !m_regular) {
+        return false;
+    }
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        return true;
+    }
+    return st.st_dev != m_dev || st.st_ino != m_ino || st.st_size != m_diskSize ||
+           st.st_mtim.tv_sec != m_diskTime.tv_sec || st.st_mtim.tv_nsec != m_diskTime.tv_nsec;
 }
 
 bool CFileBuffer::Changed() const {

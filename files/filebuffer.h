@@ -48,6 +48,10 @@ public:
     int SystemError() const { return m_systemError; }
     // Whether the file loaded last is the one at `dev` and `ino`.
     bool IsFile(dev_t dev, ino_t ino) const { return m_dev == dev && m_ino == ino && m_hasIdentity; }
+    // Whether the regular file loaded last from `path` is no longer as it was read: gone, replaced by
+    // another, or written since (size or time of change). False for a stream, which cannot be read
+    // again anyway.
+    bool ChangedOnDisk(const std::string& path) const;
 
     const std::uint8_t* Data() const { return m_data != nullptr ? m_data : kEmpty; }
     std::uint64_t Size() const { return m_size; }
@@ -83,5 +87,8 @@ private:
     dev_t m_dev = 0;
     ino_t m_ino = 0;
     bool m_hasIdentity = false;
+    bool m_regular = false;
+    off_t m_diskSize = 0;
+    struct timespec m_diskTime {};
     int m_guardSlot = -1;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <QTimer>
+#include <QFile>
 
 #include "documenthost.h"
 #include "platform/prompts.h"
@@ -24,19 +24,39 @@ CHexDocument::CHexDocument(bool ansi, CDocumentHost* status)
     if (status != nullptr && m_work == &m_foreground) {
         m_foreground.ReportTo(*status, this);
     }
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(300);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_settle, &QTimer::timeout, this, [this] { TellIfChanged(true); });
 }
 
-void CHexDocument::TellIfChanged() {
-    if (m_bToldChange || ChangedFile().isEmpty()) {
+void CHexDocument::WatchFiles(const std::vector<std::string>& paths) {
+    if (!m_watcher.files().isEmpty()) {
+        m_watcher.removePaths(m_watcher.files());
+    }
+    for (const std::string& path : paths) {
+        m_watcher.addPath(QFile::decodeName(QByteArray::fromStdString(path)));
+    }
+}
+
+void CHexDocument::TellIfChanged(bool onDisk) {
+    if (m_bToldChange) {
+        return;
+    }
+    const QString cut = ChangedFile();
+    const QString rewritten = cut.isEmpty() && onDisk ? RewrittenFile() : QString();
+    if (cut.isEmpty() && rewritten.isEmpty()) {
         return;
     }
     m_bToldChange = true;
+    const QString text =
+        !cut.isEmpty()
+            ? QStringLiteral("The file %1 changed after it was read: what lies past "
+                             "its new end shows as zeros.\n\nRead it again?")
+                  .arg(cut)
+            : QStringLiteral("The file %1 changed after it was read.\n\nRead it again?").arg(rewritten);
     // Not from inside a paint: the question may open a dialog.
-    QTimer::singleShot(0, this, [this] {
-        const QString text =
-            QStringLiteral("The file %1 changed after it was read: what lies past its new end "
-                           "shows as zeros.\n\nRead it again?")
-                .arg(ChangedFile());
+    QTimer::singleShot(0, this, [this, text] {
         if (!IsBusy() && CPrompts::Current().Question(nullptr, text)) {
             Reload();
         }

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include <QFileSystemWatcher>
 #include <QPointer>
+#include <QTimer>
 
 #include "backgroundwork.h"
 #include "document.h"
@@ -38,9 +42,12 @@ public:
     // The name of a file found cut short since it was read (its bytes past the new end read as zeros);
     // empty when none was.
     virtual QString ChangedFile() const { return {}; }
+    // The name of a file written, replaced or removed since it was read; empty when none was. Asks
+    // the file system, so not for every paint.
+    virtual QString RewrittenFile() const { return {}; }
     // Asks the user, once for each reading, whether to read a file again that was cut short while it
-    // was compared or shown. The views call it after they paint.
-    void TellIfChanged();
+    // was compared or shown (the views call it after they paint), or, with `onDisk`, one written since.
+    void TellIfChanged(bool onDisk = false);
 
     bool OnCommand(int id) override;
     bool OnUpdateCommand(int id, CommandState& state) override;
@@ -55,6 +62,8 @@ public:
 protected:
     // The files were read again: a change is told anew.
     void ForgetChange() { m_bToldChange = false; }
+    // The files the document shows: a change to one is told when it has settled.
+    void WatchFiles(const std::vector<std::string>& paths);
 
 private:
     CDocumentHost* m_status;
@@ -64,4 +73,7 @@ private:
     QPointer<CBackgroundWork> m_work;
     bool m_bAnsi;
     bool m_bToldChange = false;
+    QFileSystemWatcher m_watcher;
+    // A program writing a file changes it many times: asked once it has been quiet a moment.
+    QTimer m_settle;
 };

@@ -156,6 +156,52 @@ TEST_F(CliCompare, FilesPastFourGibibytes) {
                       " is too large for a snapshot: the limit is 4294967231 bytes (4 GiB less 65 bytes).");
 }
 
+// A file written while compared (here while the log waits for its reader) gives no result: status 2
+// and what happened, also for a file replaced by another under its name.
+TEST_F(CliCompare, AFileChangedWhileComparedIsTrouble) {
+    for (const bool replace : {false, true}) {
+        std::string one(1 << 20, 'a');
+        std::string two = one;
+        for (std::size_t i = 0; i < two.size(); i += 16) {
+            two[i] = 'b';
+        }
+        CTempDir::Write(dir / "one", one);
+        CTempDir::Write(dir / "two", two);
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        const std::string err = dir / "err";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+            close(out[0]);
+            execl(DYADMON_CLI, DYADMON_CLI, "compare", "--unit=1", (dir / "one").c_str(),
+                  (dir / "two").c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        // The log is megabytes: once its first bytes are here, the rest waits for this reader.
+        char buffer[65536];
+        ASSERT_GT(read(out[0], buffer, 1), 0);
+        if (replace) {
+            CTempDir::Write(dir / "new", two);
+            fs::rename(dir / "new", dir / "two");
+        } else {
+            CTempDir::Write(dir / "two", two + "more");
+        }
+        while (read(out[0], buffer, sizeof buffer) > 0) {
+        }
+        close(out[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+        EXPECT_EQ(CTempDir::Read(err),
+                  "dyadmon-cli: The file " + dir / "two" + " changed while it was being compared.\n");
+    }
+    // Left alone, the same files compare as always.
+    EXPECT_EQ(RunCli({"compare", "--unit=1", dir / "one", dir / "one"}).status, 0);
+}
+
 // Identical means equal sizes and equal bytes; the document tells it before the first block.
 TEST_F(CliCompare, JsonTellsIdenticalBeforeTheBlocks) {
     CTempDir::Write(dir / "e1", "");

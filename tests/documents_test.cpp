@@ -272,6 +272,33 @@ TEST_F(Viewer, GoToOffsetShowsItsRow) {
     EXPECT_EQ(view.TopLine(), 0x800 / doc->LineLength());
 }
 
+// A viewed file grown, or replaced by another under its name, is told once it has settled, with the
+// offer to read it again; a comparison whose file is rewritten likewise.
+TEST_F(Viewer, AFileWrittenOrReplacedWhileShownIsTold) {
+    CTempDir::Write(dir / "grows", "short");
+    CViewDoc* doc = host.OpenViewer(dir / "grows");
+    ASSERT_NE(doc, nullptr);
+    prompts.questionAnswers = {true, true};
+    CTempDir::Write(dir / "grows", "short, and now longer");
+    ASSERT_TRUE(Eventually([this] { return prompts.questions.size() == 1; }));
+    EXPECT_EQ(prompts.questions[0],
+              "The file " + Q(dir / "grows") + " changed after it was read.\n\nRead it again?");
+    EXPECT_EQ(doc->Size(), 21u) << "read again as it is";
+    CTempDir::Write(dir / "other", "another");
+    std::filesystem::rename(dir / "other", dir / "grows");
+    ASSERT_TRUE(Eventually([this] { return prompts.questions.size() == 2; }));
+    EXPECT_EQ(doc->Size(), 7u);
+
+    CCompDoc* compare = host.OpenCompare(dir / "a", dir / "b");
+    ASSERT_NE(compare, nullptr);
+    prompts.questionAnswers = {true};
+    CTempDir::Write(dir / "b", "first file");
+    ASSERT_TRUE(Eventually([this] { return prompts.questions.size() == 3; }));
+    EXPECT_TRUE(prompts.questions[2].startsWith("The file " + Q(dir / "b") + " changed after it was read."));
+    ASSERT_TRUE(Eventually([&] { return compare->Size2() == 10; })) << "compared again";
+    EXPECT_TRUE(Messages().empty());
+}
+
 // A viewed file cut short from outside: the view reads zeros where its bytes were instead of ending
 // the program, and asks, once, to read the file again.
 TEST_F(Viewer, AFileCutShortWhileShownIsToldOnce) {

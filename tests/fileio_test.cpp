@@ -81,6 +81,43 @@ TEST(FileBuffer, MapsFilesPastFourGibibytes) {
     EXPECT_NE(CFileBuffer::Message(CFileBuffer::Error::TooLarge, "big").find("big"), std::string::npos);
 }
 
+// A file written, grown, replaced or removed after it was read is told apart from one left alone;
+// a pipe never is.
+TEST(FileBuffer, ToldChangedOnDiskOnlyWhenItWas) {
+    CTempDir dir;
+    const std::string path = dir / "f";
+    const auto loaded = [&] {
+        CTempDir::Write(path, "as it was");
+        CFileBuffer buffer;
+        EXPECT_EQ(buffer.Load(path, CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+        EXPECT_FALSE(buffer.ChangedOnDisk(path));
+        return buffer;
+    };
+    {
+        const CFileBuffer buffer = loaded();
+        CTempDir::Write(path, "as it was, and more");
+        EXPECT_TRUE(buffer.ChangedOnDisk(path)) << "grown";
+    }
+    {
+        const CFileBuffer buffer = loaded();
+        CTempDir::Write(dir / "other", "as it is!");
+        std::filesystem::rename(dir / "other", path);
+        EXPECT_TRUE(buffer.ChangedOnDisk(path)) << "replaced by another of the same size";
+    }
+    {
+        const CFileBuffer buffer = loaded();
+        std::filesystem::remove(path);
+        EXPECT_TRUE(buffer.ChangedOnDisk(path)) << "gone";
+    }
+    const std::string fifo = dir / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] { CTempDir::Write(fifo, "streamed"); });
+    CFileBuffer stream;
+    EXPECT_EQ(stream.Load(fifo, CFileBuffer::Mode::Map), CFileBuffer::Error::None);
+    writer.join();
+    EXPECT_FALSE(stream.ChangedOnDisk(fifo));
+}
+
 // A pipe has no size: it is read to its end.
 TEST(FileBuffer, ReadsPipesToTheirEnd) {
     CTempDir dir;

@@ -40,6 +40,10 @@ QString CViewDoc::ChangedFile() const {
     return m_buffer->Changed() ? BytesText(m_target.name) : QString();
 }
 
+QString CViewDoc::RewrittenFile() const {
+    return m_buffer->ChangedOnDisk(m_target.path) ? BytesText(m_target.name) : QString();
+}
+
 void CViewDoc::LoadFile() {
     SetTitle(BytesText(m_target.name));
     // No line may point into the buffer while it is replaced: the message below lets the view repaint.
@@ -54,5 +58,6 @@ void CViewDoc::LoadFile() {
     }
     m_viewLines = CViewLines(m_buffer->Size(), static_cast<std::uint32_t>(m_nLineLength));
     ForgetChange();
+    WatchFiles({m_target.path});
     UpdateAllViews();
 }

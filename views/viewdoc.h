@@ -49,6 +49,7 @@ public:
     void SetBytesPerLine(std::int32_t length) override;
     void Reload() override { LoadFile(); }
     QString ChangedFile() const override;
+    QString RewrittenFile() const override;
 
 private:
     const CSnapshotStore& m_store;
