@@ -21,13 +21,6 @@ namespace {
 const CommandEntry<CCompView> kCommands[] = {
     {Res::kPreviousChange, &CCompView::OnPreviousChange},
     {Res::kNextChange, &CCompView::OnNextChange},
-    {Res::kGoToOffset, &CCompView::OnGoToOffset},
-    {Res::kFind, &CCompView::OnFind, &CCompView::OnUpdateFind},
-    {Res::kFindNext, &CCompView::OnFindNext, &CCompView::OnUpdateFind},
-    {Res::kFindPrevious, &CCompView::OnFindPrevious, &CCompView::OnUpdateFind},
-    {Res::kEditCopy, &CCompView::OnCopy, &CCompView::OnUpdateCopy},
-    {Res::kCopyText, &CCompView::OnCopyText, &CCompView::OnUpdateCopy},
-    {Res::kSelectAll, &CCompView::OnSelectAll, &CCompView::OnUpdateSelectAll},
 };
 
 bool HasFile1(BlockKind kind) {
@@ -142,11 +135,11 @@ CCompDoc& CCompView::GetDocument() const {
 }
 
 bool CCompView::OnCommand(int id) {
-    return DispatchCommand<CCompView>(*this, kCommands, id);
+    return DispatchCommand<CCompView>(*this, kCommands, id) || CHexView::OnCommand(id);
 }
 
 bool CCompView::OnUpdateCommand(int id, CommandState& state) {
-    return DispatchUpdate<CCompView>(*this, kCommands, id, state);
+    return DispatchUpdate<CCompView>(*this, kCommands, id, state) || CHexView::OnUpdateCommand(id, state);
 }
 
 std::int64_t CCompView::RowCount() const {

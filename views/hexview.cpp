@@ -48,6 +48,16 @@ CBytePattern::Form PatternForm(CPrompts::FindRequest::Form form) {
     return CBytePattern::Form::Hex;
 }
 
+const CommandEntry<CHexView> kCommands[] = {
+    {Res::kGoToOffset, &CHexView::OnGoToOffset},
+    {Res::kFind, &CHexView::OnFind, &CHexView::OnUpdateFind},
+    {Res::kFindNext, &CHexView::OnFindNext, &CHexView::OnUpdateFind},
+    {Res::kFindPrevious, &CHexView::OnFindPrevious, &CHexView::OnUpdateFind},
+    {Res::kEditCopy, &CHexView::OnCopy, &CHexView::OnUpdateCopy},
+    {Res::kCopyText, &CHexView::OnCopyText, &CHexView::OnUpdateCopy},
+    {Res::kSelectAll, &CHexView::OnSelectAll, &CHexView::OnUpdateSelectAll},
+};
+
 int AnsiGridX(int bytesPerLine) {
     return kCellPitch * bytesPerLine + 112;
 }
@@ -98,6 +108,14 @@ CHexView::~CHexView() {
 int CHexView::PaneWidth(int bytesPerLine, bool ansi, int offsetDigits) {
     const int ansiWidth = ansi ? CCharGrid::kCellWidth * bytesPerLine + 16 : 0;
     return kCellPitch * bytesPerLine + ansiWidth + 120 + OffsetShift(offsetDigits);
+}
+
+bool CHexView::OnCommand(int id) {
+    return DispatchCommand<CHexView>(*this, kCommands, id);
+}
+
+bool CHexView::OnUpdateCommand(int id, CommandState& state) {
+    return DispatchUpdate<CHexView>(*this, kCommands, id, state);
 }
 
 QSize CHexView::sizeHint() const {

@@ -49,6 +49,9 @@ public:
     QScrollBar& HorzBar() const { return *m_horzBar; }
 
     void OnUpdate() override;
+    // Go to offset, Find, Copy and Select all, in both views.
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(int id, CommandState& state) override;
     // Room for the whole content beside the bars, and a screen of rows.
     QSize sizeHint() const override;
 

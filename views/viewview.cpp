@@ -14,28 +14,6 @@ CViewView::CViewView(CViewDoc& document, const CCompSettings& settings, QWidget*
     setAccessibleName(QStringLiteral("Hex view"));
 }
 
-namespace {
-
-const CommandEntry<CViewView> kCommands[] = {
-    {Res::kGoToOffset, &CViewView::OnGoToOffset},
-    {Res::kFind, &CViewView::OnFind, &CViewView::OnUpdateFind},
-    {Res::kFindNext, &CViewView::OnFindNext, &CViewView::OnUpdateFind},
-    {Res::kFindPrevious, &CViewView::OnFindPrevious, &CViewView::OnUpdateFind},
-    {Res::kEditCopy, &CViewView::OnCopy, &CViewView::OnUpdateCopy},
-    {Res::kCopyText, &CViewView::OnCopyText, &CViewView::OnUpdateCopy},
-    {Res::kSelectAll, &CViewView::OnSelectAll, &CViewView::OnUpdateSelectAll},
-};
-
-} // namespace
-
-bool CViewView::OnCommand(int id) {
-    return DispatchCommand<CViewView>(*this, kCommands, id);
-}
-
-bool CViewView::OnUpdateCommand(int id, CommandState& state) {
-    return DispatchUpdate<CViewView>(*this, kCommands, id, state);
-}
-
 std::optional<std::int64_t> CViewView::RowOfOffset(int, std::uint64_t offset, std::uint64_t& size) const {
     const CViewDoc& doc = GetDocument();
     size = doc.Size();

@@ -18,8 +18,6 @@ public:
 
     CViewDoc& GetDocument() const;
     QString RowText(std::int64_t index) const override;
-    bool OnCommand(int id) override;
-    bool OnUpdateCommand(int id, CommandState& state) override;
 
 protected:
     std::optional<std::int64_t> RowOfOffset(int side, std::uint64_t offset,
